@@ -1,0 +1,128 @@
+#include "app/SkyRoll.h"
+
+#include <algorithm>
+#include <cstring>
+#include <utility>
+
+#include "app/Layouts.h"
+#include "app/WindowShape.h"
+#include "companions/Wallpaper.h"
+#include "weather/WeatherRefresh.h"
+#include "weather/WorldTempDir.h"
+
+namespace skyroll::app {
+
+namespace {
+constexpr char kTrayTip[] = "Skyroll Ver.2.0";
+}
+
+fSky_Roll::fSky_Roll(platform::Services& services, ProgramState& program, std::filesystem::path appFolder,
+                     std::function<void()> unloaded)
+    : m_services(services),
+      m_program(program),
+      m_appFolder(std::move(appFolder)),
+      m_unloaded(std::move(unloaded)),
+      m_form(services.toolkit.createForm(SkyRollLayout(), *this)) {}
+
+fSky_Roll::~fSky_Roll() = default;
+
+void fSky_Roll::Form_Load() {
+    const std::filesystem::path data = m_appFolder / "SKR20";
+    EarthDir = data / "earth";
+    EarthIni = data / "PALAM" / "EARTH.INI";
+    WeatherIni = data / "PALAM" / "WEATHER.INI";
+    SpaceBmp = data / "BACK" / "宇宙.bmp";
+    UserWallpaper = companions::GetUserWallpaper(m_services.desktop);
+    WeatherDir = data / "WEATHER";
+    WorldTempDir = weather::PrepareWorldTempDir(m_services.files);
+    RollCount = 0;
+    WeatherOn = true;
+
+    platform::Control& label3 = m_form->control("Label3");
+    label3.setTop(1140);
+    label3.setLeft(390);
+    platform::Control& label4 = m_form->control("Label4");
+    label4.setTop(1410);
+    label4.setLeft(390);
+
+    TourCount = 0;
+    m_form->control("Image1").setVisible(false);
+    m_form->control("Label2").setVisible(false);
+
+    FillTrayIconData();
+    m_services.toolkit.shellNotifyIcon(platform::NIM_ADD, m_program.TrayIconData);
+
+    platform::Control& picture = m_form->control("Picture1");
+    picture.setHeight(183);
+    picture.setWidth(179);
+    m_form->setHeight(2750);
+    m_form->setWidth(2700);
+    picture.setTop(0);
+    picture.setLeft(0);
+
+    ApplySettings();
+    CutToEllipse(m_services.toolkit, *m_form, m_program.WindowRegion);
+    FirstActivate = true;
+}
+
+void fSky_Roll::FillTrayIconData() {
+    platform::TrayIconData& data = m_program.TrayIconData;
+    data.cbSize = 88;
+    data.hWnd = m_form->handle();
+    data.uID = 1;
+    data.uFlags = platform::NIF_MESSAGE | platform::NIF_ICON | platform::NIF_TIP;
+    data.uCallbackMessage = platform::WM_MOUSEMOVE;
+    data.hIcon = m_form->icon();
+    // The tip, one NUL, and the rest of the field filled with blanks.
+    std::fill(std::begin(data.szTip), std::end(data.szTip), ' ');
+    std::memcpy(data.szTip, kTrayTip, sizeof kTrayTip);
+}
+
+void fSky_Roll::Form_Activate() {
+    if (!FirstActivate) return;
+    weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni,
+                                 weather::ReadSites(EarthIni));
+    FirstActivate = false;
+}
+
+void fSky_Roll::Form_Unload() {
+    // The clean-up runs once, whether the window is unloaded or the program
+    // ends on a failure or a signal.
+    if (m_cleanedUp) return;
+    m_cleanedUp = true;
+    if (m_program.WindowRegion != 0) m_services.toolkit.deleteObject(m_program.WindowRegion);
+    m_services.toolkit.shellNotifyIcon(platform::NIM_DELETE, m_program.TrayIconData);
+    if (m_unloaded) m_unloaded();
+    m_services.desktop.setDeskWallpaper(UserWallpaper);
+}
+
+void fSky_Roll::mEnd_Click() {
+    // The moon window, when it is open, is unloaded first; it comes with its
+    // own part of the program.
+    m_form->unload();
+}
+
+void fSky_Roll::mouseMove(std::string_view control, int button, int shift, float x, float y) {
+    if (control.empty())
+        Form_MouseMove(button, shift, x, y);
+    else if (control == "Picture1")
+        Picture1_MouseMove(button, shift, x, y);
+}
+
+void fSky_Roll::timer(std::string_view timer) {
+    if (timer == "Timer1") Timer1_Timer();
+}
+
+void fSky_Roll::menuClick(std::string_view item) {
+    static constexpr std::pair<std::string_view, void (fSky_Roll::*)()> kCommands[] = {
+        {"mSETTING", &fSky_Roll::mSETTING_Click}, {"mSPACE", &fSky_Roll::mSPACE_Click},
+        {"mTENKI", &fSky_Roll::mTENKI_Click},     {"mMOON", &fSky_Roll::mMOON_Click},
+        {"mMAX", &fSky_Roll::mMAX_Click},         {"mHI", &fSky_Roll::mHI_Click},
+        {"mNOR", &fSky_Roll::mNOR_Click},         {"mLOW", &fSky_Roll::mLOW_Click},
+        {"mMIN", &fSky_Roll::mMIN_Click},         {"mEnd", &fSky_Roll::mEnd_Click},
+    };
+    for (const auto& [name, handler] : kCommands)
+        if (name == item) return (this->*handler)();
+}
+
+}  // namespace skyroll::app

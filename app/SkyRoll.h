@@ -1,0 +1,112 @@
+#pragma once
+// fSky_Roll: the globe window, the program's start-up window and the owner of
+// almost all of its state. Its handlers keep the names the program has always
+// used and follow the order of their steps.
+
+#include <array>
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/Services.h"
+
+namespace skyroll::app {
+
+// Program-wide variables: one copy for the whole program.
+struct ProgramState {
+    platform::TrayIconData TrayIconData;       // filled once at start-up, used to add and delete
+    platform::RegionHandle WindowRegion = 0;   // the region created last by any window
+    std::int16_t RollInterval = 0;             // frame interval of the current speed, ms
+};
+
+class fSky_Roll final : public platform::FormEvents {
+public:
+    // `unloaded` runs once the window's unload has finished.
+    fSky_Roll(platform::Services& services, ProgramState& program, std::filesystem::path appFolder,
+              std::function<void()> unloaded);
+    ~fSky_Roll() override;
+
+    platform::Form& form() { return *m_form; }
+
+    // Start-up and shutdown.
+    void Form_Load();
+    void Form_Activate();
+    void Form_Unload();
+    void mEnd_Click();
+
+    // The turning globe.
+    void Timer1_Timer();
+    void LoadGlobeFrame(const std::string& fileName);
+    void mMAX_Click();
+    void mHI_Click();
+    void mNOR_Click();
+    void mLOW_Click();
+    void mMIN_Click();
+
+    // Placement and the tray menu, dragging and waiting.
+    void ApplySettings();
+    void Form_MouseMove(int button, int shift, float x, float y);
+    void Picture1_MouseMove(int button, int shift, float x, float y);
+    float WaitSeconds(float& seconds);
+
+    // Commands whose windows and services come with their own parts of the
+    // program: the settings dialog, the space wallpaper, the weather
+    // overlay and the moon window.
+    void mSETTING_Click() {}
+    void mSPACE_Click() {}
+    void mTENKI_Click() {}
+    void mMOON_Click() {}
+    void StepWeatherTour(const std::int16_t& frame) {
+        if (WeatherTour.step) WeatherTour.step(frame);
+    }
+    void ResetWeatherTour() {
+        if (WeatherTour.reset) WeatherTour.reset();
+    }
+
+    // Where the weather overlay attaches to the tick; empty until it does.
+    struct TourHooks {
+        std::function<void(const std::int16_t& frame)> step;
+        std::function<void()> reset;
+    };
+    TourHooks WeatherTour;
+
+    // Form-level state.
+    std::filesystem::path EarthDir;
+    std::int16_t FrameNo = 0;
+    std::int16_t RollCount = 0;
+    std::string DispPos;
+    std::string RollSpeed;
+    std::filesystem::path EarthIni;
+    std::filesystem::path WorldTempDir;
+    std::filesystem::path SpaceBmp;
+    std::string UserWallpaper;
+    bool WeatherOn = false;
+    std::int16_t TourCount = 0;
+    std::filesystem::path WeatherIni;
+    std::filesystem::path WeatherDir;
+    bool FirstActivate = false;
+    std::array<bool, 28> CityShown{};
+
+    // platform::FormEvents
+    void activate() override { Form_Activate(); }
+    void unload() override { Form_Unload(); }
+    void mouseMove(std::string_view control, int button, int shift, float x, float y) override;
+    void timer(std::string_view timer) override;
+    void menuClick(std::string_view item) override;
+
+private:
+    void SelectSpeed(std::size_t row);
+    void FillTrayIconData();
+
+    platform::Services& m_services;
+    ProgramState& m_program;
+    std::filesystem::path m_appFolder;
+    std::function<void()> m_unloaded;
+    std::unique_ptr<platform::Form> m_form;
+    bool m_cleanedUp = false;
+};
+
+}  // namespace skyroll::app

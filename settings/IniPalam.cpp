@@ -1,0 +1,45 @@
+#include "settings/IniPalam.h"
+
+#include "platform/Cp932.h"
+#include "platform/ProfileFile.h"
+
+namespace skyroll::settings {
+namespace {
+
+// The buffer the profile reads use: values arrive cut to 499 bytes.
+constexpr std::size_t kBufferSize = 500;
+
+std::string readValue(std::string_view section, std::string_view key, const std::filesystem::path& file) {
+    return cp932::toUtf8FromCp932(profile::getPrivateProfileString(
+        section, cp932::toCp932FromUtf8(key), "", kBufferSize, file));
+}
+
+std::string trimBlanks(const std::string& text) {
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+}  // namespace
+
+void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::filesystem::path& iniPath) {
+    const std::string position = readValue("POSITION", "DISPPOS", iniPath);
+    dispPos = position.empty() ? "0" : position;
+    const std::string speed = readValue("SPEED", "ROLLSPEED", iniPath);
+    rollSpeed = speed.empty() ? "0" : speed;
+}
+
+void WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
+                   const std::filesystem::path& iniPath) {
+    profile::writePrivateProfileString("POSITION", "DISPPOS", cp932::toCp932FromUtf8(trimBlanks(dispPos)),
+                                       iniPath);
+    profile::writePrivateProfileString("SPEED", "ROLLSPEED", cp932::toCp932FromUtf8(trimBlanks(rollSpeed)),
+                                       iniPath);
+}
+
+void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath) {
+    const std::string value = readValue("WEATHER", key, iniPath);
+    weather = value.empty() ? "SUN.gif" : value;
+}
+
+}  // namespace skyroll::settings

@@ -1,0 +1,25 @@
+#pragma once
+// INI_PALAM: the procedures over the program's two profile files, EARTH.INI
+// (place and speed of the globe) and WEATHER.INI (one weather value per city).
+// Text in and out is UTF-8; the files hold code page 932.
+
+#include <filesystem>
+#include <string>
+
+namespace skyroll::settings {
+
+// Sets dispPos to "DISPPOS" of section "POSITION" and rollSpeed to
+// "ROLLSPEED" of section "SPEED", each "0" when absent or empty. The values
+// are neither checked nor trimmed beyond what the profile read does.
+void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::filesystem::path& iniPath);
+
+// Stores both values, each with leading and trailing blanks removed.
+// A file that cannot be written keeps its former content.
+void WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
+                   const std::filesystem::path& iniPath);
+
+// Sets weather to the value of `key` in section "WEATHER" of `iniPath`, or
+// "SUN.gif" when the file, the key or its value is missing or empty.
+void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath);
+
+}  // namespace skyroll::settings

@@ -1,0 +1,129 @@
+// The turning globe: frame order, turn counting, speeds, and a frame that
+// cannot be shown.
+
+#include <gtest/gtest.h>
+
+#include "platform/headless/HeadlessForm.h"
+#include "tests/support/Scenario.h"
+
+namespace skyroll::test {
+namespace {
+
+std::vector<std::string> framesShown(Scenario& s) {
+    std::vector<std::string> names;
+    for (const auto& r : s.sim->records("fSky_Roll.Picture1", "picture"))
+        names.push_back(std::filesystem::path(r.value).filename().string());
+    return names;
+}
+
+TEST(GlobeAnimation, FramesRunOneToFortyFourAndCountTurns) {
+    Scenario s;
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");  // 100 ms
+    std::vector<std::pair<std::int16_t, std::int16_t>> seen;  // frame, turns, as the overlay sees them
+    s.start();
+    s.globe().WeatherTour.step = [&](const std::int16_t& frame) { seen.emplace_back(frame, s.globe().RollCount); };
+    s.sim->runFor(0.05);
+    EXPECT_TRUE(framesShown(s).empty()) << "no frame before the first tick";
+    s.sim->runFor(0.1);
+    ASSERT_EQ(framesShown(s), std::vector<std::string>{"EarthMap_1.bmp"});
+    s.sim->runFor(4.4);  // 45 ticks in all
+    const auto frames = framesShown(s);
+    ASSERT_EQ(frames.size(), 45u);
+    EXPECT_EQ(frames[43], "EarthMap_44.bmp");
+    EXPECT_EQ(frames[44], "EarthMap_1.bmp");
+    EXPECT_EQ(s.globe().RollCount, 1);
+    EXPECT_TRUE(seen.empty());
+
+    // The overlay is first consulted on the first tick of the third turn and
+    // sees the count before frame 44 raises it.
+    s.sim->runFor(4.4);
+    ASSERT_FALSE(seen.empty());
+    EXPECT_EQ(seen.front(), (std::pair<std::int16_t, std::int16_t>{1, 2}));
+    s.sim->runFor(4.3);
+    EXPECT_EQ(seen.back(), (std::pair<std::int16_t, std::int16_t>{44, 2}));
+    EXPECT_EQ(seen.size(), 44u);
+}
+
+TEST(GlobeAnimation, TurnCountStopsGrowingWithTheOverlayOff) {
+    Scenario s;
+    s.start();  // fastest speed: 1 ms
+    s.globe().WeatherOn = false;
+    s.sim->toolkit().setRecording(false);
+    s.sim->runFor(44 * 0.001 * 6);  // six turns
+    EXPECT_EQ(s.globe().RollCount, 3);
+    EXPECT_FALSE(s.toolkit().ended());
+}
+
+TEST(GlobeAnimation, SpeedFromTheMenuChangesTheIntervalOnly) {
+    Scenario s;
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
+    s.start();
+    const std::string before = readFile(s.earthIni());
+    s.toolkit().chooseMenu("fSky_Roll", "mMIN");
+    s.sim->runFor(0);
+    s.toolkit().clearRecords();
+    s.sim->runFor(3.0);
+    EXPECT_EQ(framesShown(s).size(), 3u);
+    EXPECT_TRUE(s.checked("mMIN"));
+    EXPECT_FALSE(s.checked("mNOR"));
+    EXPECT_EQ(s.sim->program().state().RollInterval, 1000);
+    EXPECT_EQ(readFile(s.earthIni()), before);
+
+    // A speed chosen while the timer is stopped does not start it.
+    s.form().control("Timer1").setEnabled(false);
+    s.toolkit().chooseMenu("fSky_Roll", "mHI");
+    s.sim->runFor(1.0);
+    EXPECT_EQ(s.form().control("Timer1").interval(), 30);
+    EXPECT_FALSE(s.form().control("Timer1").enabled());
+}
+
+struct BrokenFrame {
+    const char* name;
+    const char* content;  // nullptr: the file is missing
+};
+
+class BrokenFrameTest : public testing::TestWithParam<BrokenFrame> {};
+
+TEST_P(BrokenFrameTest, EndsWithOneMessageAndTheCleanUp) {
+    Scenario s;
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
+    const auto frame = s.app() / "SKR20" / "earth" / "EarthMap_3.bmp";
+    if (GetParam().content)
+        writeFile(frame, GetParam().content);
+    else
+        std::filesystem::remove(frame);
+    s.start();
+    s.sim->runFor(10);
+    EXPECT_TRUE(s.toolkit().ended());
+    EXPECT_EQ(s.toolkit().exitCode(), 1);
+    ASSERT_TRUE(s.toolkit().fatalMessage());
+    EXPECT_NE(s.toolkit().fatalMessage()->find("EarthMap_3.bmp"), std::string::npos);
+    EXPECT_EQ(s.sim->records("program", "message").size(), 1u);
+    EXPECT_FALSE(s.toolkit().trayIcon());
+    EXPECT_EQ(s.toolkit().liveRegions(), 0u);
+    EXPECT_EQ(s.sim->desktop().wallpapersSet(), std::vector<std::string>{"/home/user/wallpaper.png"});
+    EXPECT_EQ(s.sim->records("fSky_Roll.Picture1", "picture").size(), 2u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, BrokenFrameTest,
+                         testing::Values(BrokenFrame{"Missing", nullptr}, BrokenFrame{"NotAPicture", "hello"},
+                                         BrokenFrame{"TruncatedBitmap", "BM\x10\x00\x00\x00"}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(GlobeAnimation, AChangedFrameShowsAtTheNextTick) {
+    Scenario s;
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=4\r\n");
+    s.start();
+    s.sim->runFor(1.0);
+    auto* picture = s.toolkit().findForm("fSky_Roll")->findControl("Picture1");
+    ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_1.bmp");
+    // Rewrite frame 2 with another size: the tick must read the new file.
+    writeFile(s.app() / "SKR20" / "earth" / "EarthMap_2.bmp", makeBmp(20, 10, 99));
+    s.sim->runFor(1.0);
+    ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_2.bmp");
+    ASSERT_TRUE(picture->decoded());
+    EXPECT_EQ(picture->decoded()->width, 20);
+}
+
+}  // namespace
+}  // namespace skyroll::test

@@ -1,0 +1,196 @@
+// Start-up, the stored place and speed, the window's shape, and the end of
+// the program, on the headless platform.
+
+#include <gtest/gtest.h>
+
+#include "app/Layouts.h"
+#include "tests/support/Scenario.h"
+
+namespace skyroll::test {
+namespace {
+
+const char* const kSpeedItems[] = {"mMAX", "mHI", "mNOR", "mLOW", "mMIN"};
+
+std::vector<std::string> checkedSpeeds(Scenario& s) {
+    std::vector<std::string> names;
+    for (const char* item : kSpeedItems)
+        if (s.checked(item)) names.push_back(item);
+    return names;
+}
+
+TEST(Startup, WithoutEarthIniTurnsAtMaximumAtTheUpperRight) {
+    Scenario s;
+    s.start();
+    EXPECT_EQ(checkedSpeeds(s), std::vector<std::string>{"mMAX"});
+    EXPECT_TRUE(s.checked("mTENKI"));
+    EXPECT_EQ(s.form().control("Timer1").interval(), 1);
+    EXPECT_EQ(s.sim->program().state().RollInterval, 1);
+    EXPECT_EQ(s.form().left(), 12360);
+    EXPECT_EQ(s.form().top(), 300);
+    // Start-up reads the settings and writes nothing.
+    EXPECT_FALSE(std::filesystem::exists(s.earthIni()));
+}
+
+struct StoredSpeed {
+    const char* name;
+    const char* file;
+    const char* expectedItem;
+    int interval;
+    int rollInterval;
+};
+
+class StoredSpeedTest : public testing::TestWithParam<StoredSpeed> {};
+
+TEST_P(StoredSpeedTest, SelectsOnlyAnExactCode) {
+    const StoredSpeed& row = GetParam();
+    Scenario s;
+    s.writeEarthIni(row.file);
+    const std::string before = readFile(s.earthIni());
+    s.start();
+    EXPECT_EQ(checkedSpeeds(s), std::vector<std::string>{row.expectedItem});
+    EXPECT_TRUE(s.checked("mTENKI"));
+    EXPECT_EQ(s.form().control("Timer1").interval(), row.interval);
+    EXPECT_EQ(s.sim->program().state().RollInterval, row.rollInterval);
+    EXPECT_EQ(readFile(s.earthIni()), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, StoredSpeedTest,
+    testing::Values(StoredSpeed{"Slowest", "[SPEED]\r\nROLLSPEED=4\r\n", "mMIN", 1000, 1000},
+                    StoredSpeed{"Normal", "[SPEED]\r\nROLLSPEED=2\r\n", "mNOR", 100, 100},
+                    StoredSpeed{"EmptyValueReadsAsZero", "[SPEED]\r\nROLLSPEED=\r\n", "mMAX", 1, 1},
+                    StoredSpeed{"LeadingZero", "[SPEED]\r\nROLLSPEED=02\r\n", "mNOR", 200, 0},
+                    StoredSpeed{"Decimal", "[SPEED]\r\nROLLSPEED=2.0\r\n", "mNOR", 200, 0},
+                    StoredSpeed{"Letter", "[SPEED]\r\nROLLSPEED=a\r\n", "mNOR", 200, 0},
+                    StoredSpeed{"QuotedBlank", "[SPEED]\r\nROLLSPEED=\" 2\"\r\n", "mNOR", 200, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+struct StoredPlace {
+    const char* name;
+    const char* code;
+    double left, top;
+};
+
+class StoredPlaceTest : public testing::TestWithParam<StoredPlace> {};
+
+TEST_P(StoredPlaceTest, PlacesTheWindowAtWholePixels) {
+    const StoredPlace& row = GetParam();
+    Scenario s;
+    s.writeEarthIni(std::string("[POSITION]\r\nDISPPOS=") + row.code + "\r\n[SPEED]\r\nROLLSPEED=3\r\n");
+    s.start();
+    EXPECT_EQ(s.form().left(), row.left);
+    EXPECT_EQ(s.form().top(), row.top);
+    // The speed is applied whatever the place.
+    EXPECT_EQ(s.form().control("Timer1").interval(), 200);
+    EXPECT_TRUE(s.checked("mLOW"));
+}
+
+// Screen 15360 x 11520 twips; the window is 2700 x 2750. Top of "2" asks
+// 4385 and the window system puts it on pixel 292.
+INSTANTIATE_TEST_SUITE_P(Codes, StoredPlaceTest,
+                         testing::Values(StoredPlace{"UpperRight", "0", 12360, 300},
+                                         StoredPlace{"LowerRight", "1", 12360, 8265},
+                                         StoredPlace{"Centre", "2", 6330, 4380},
+                                         StoredPlace{"UpperLeft", "3", 300, 300},
+                                         StoredPlace{"LowerLeft", "4", 300, 8265},
+                                         StoredPlace{"QuotedBlank", "\" 1\"", 3435, 1665},
+                                         StoredPlace{"LeadingZero", "01", 3435, 1665}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(Startup, MenuDesignHasExactlyTwoCheckMarks) {
+    std::vector<std::string> checked;
+    std::function<void(const platform::MenuLayout&)> walk = [&](const platform::MenuLayout& m) {
+        if (m.checked) checked.emplace_back(m.name);
+        EXPECT_TRUE(m.enabled) << m.name;
+        for (const auto& c : m.children) walk(c);
+    };
+    walk(*app::SkyRollLayout().menu);
+    EXPECT_EQ(checked, (std::vector<std::string>{"mTENKI", "mNOR"}));
+}
+
+TEST(Startup, BuildsEveryPathFromTheApplicationFolder) {
+    Scenario s;
+    s.start();
+    const auto data = s.app() / "SKR20";
+    EXPECT_EQ(s.globe().EarthDir, data / "earth");
+    EXPECT_EQ(s.globe().EarthIni, data / "PALAM" / "EARTH.INI");
+    EXPECT_EQ(s.globe().WeatherIni, data / "PALAM" / "WEATHER.INI");
+    EXPECT_EQ(s.globe().SpaceBmp, data / "BACK" / "宇宙.bmp");
+    EXPECT_EQ(s.globe().WeatherDir, data / "WEATHER");
+    EXPECT_EQ(s.globe().WorldTempDir, s.dir.path() / "system" / "WORLDTEMP");
+    EXPECT_EQ(s.globe().UserWallpaper, "/home/user/wallpaper.png");
+}
+
+TEST(Startup, LoadSetsUpLabelsTrayAndShape) {
+    Scenario s;
+    s.sim->start();  // load and show, before the first activation runs
+    platform::Form& f = s.form();
+    EXPECT_EQ(f.control("Label3").left(), 390);
+    EXPECT_EQ(f.control("Label3").top(), 1140);
+    EXPECT_EQ(f.control("Label4").left(), 390);
+    EXPECT_EQ(f.control("Label4").top(), 1410);
+    EXPECT_TRUE(f.control("Label3").visible());
+    EXPECT_FALSE(f.control("Label2").visible());
+    EXPECT_FALSE(f.control("Image1").visible());
+    EXPECT_EQ(f.control("Picture1").width(), 179);
+    EXPECT_EQ(f.control("Picture1").height(), 183);
+    EXPECT_EQ(f.width(), 2700);
+    EXPECT_EQ(f.height(), 2750);
+    EXPECT_TRUE(s.globe().FirstActivate);
+
+    const auto tray = s.toolkit().trayIcon();
+    ASSERT_TRUE(tray);
+    EXPECT_EQ(tray->cbSize, 88u);
+    EXPECT_EQ(tray->hWnd, f.handle());
+    EXPECT_EQ(tray->uID, 1u);
+    EXPECT_EQ(tray->uFlags, 7u);
+    EXPECT_EQ(tray->uCallbackMessage, 0x200u);
+    EXPECT_EQ(tray->hIcon, f.icon());
+    EXPECT_NE(tray->hIcon, 0u);
+    EXPECT_EQ(std::string(tray->szTip), "Skyroll Ver.2.0");
+    EXPECT_EQ(std::string(tray->szTip + 16, 48), std::string(48, ' '));
+
+    EXPECT_EQ(s.sim->records("", "created").back().value, "ellipse 0,0,180,183");
+}
+
+TEST(Startup, RegionFollowsTheTwipsPerPixel) {
+    headless::ScreenOptions screen;
+    screen.twipsPerPixelX = screen.twipsPerPixelY = 12;
+    Scenario s(screen);
+    s.start();
+    // 2700 \ 12 = 225; the height reads back 2750 and 2750 \ 12 = 229.
+    EXPECT_EQ(s.sim->records("", "created").back().value, "ellipse 0,0,225,229");
+}
+
+TEST(Shutdown, ExitFromTheTrayMenuUndoesWhatTheProgramDid) {
+    Scenario s;
+    s.start();
+    const auto added = *s.toolkit().trayIcon();
+    const auto region = s.sim->program().state().WindowRegion;
+    s.toolkit().trayCallback(516);
+    s.toolkit().chooseMenu("fSky_Roll", "mEnd");
+    s.sim->runFor(0);
+    EXPECT_TRUE(s.toolkit().ended());
+    EXPECT_EQ(s.toolkit().exitCode(), 0);
+    EXPECT_FALSE(s.toolkit().trayIcon());
+    EXPECT_EQ(s.sim->last("region " + std::to_string(region), "deleted"), "");
+    EXPECT_EQ(s.toolkit().liveRegions(), 0u);
+    EXPECT_EQ(s.sim->desktop().wallpapersSet(), std::vector<std::string>{"/home/user/wallpaper.png"});
+    const auto deletes = s.sim->records("tray", "delete");
+    ASSERT_EQ(deletes.size(), 1u);
+    EXPECT_EQ(deletes[0].value, s.sim->records("tray", "add")[0].value);
+    EXPECT_EQ(added, s.sim->program().state().TrayIconData);
+}
+
+TEST(Shutdown, EndNowIsSafeTwice) {
+    Scenario s;
+    s.start();
+    s.sim->program().endNow();
+    s.sim->program().endNow();
+    EXPECT_EQ(s.sim->records("tray", "delete").size(), 1u);
+    EXPECT_EQ(s.sim->desktop().wallpapersSet().size(), 1u);
+    EXPECT_EQ(s.toolkit().exitCode(), 0);
+}
+
+}  // namespace
+}  // namespace skyroll::test

@@ -1,0 +1,89 @@
+#include "tests/support/TestFiles.h"
+
+#include <atomic>
+#include <fstream>
+#include <random>
+#include <sstream>
+#include <stdexcept>
+
+namespace skyroll::test {
+
+TempDir::TempDir() {
+    static std::atomic<int> counter{0};
+    std::random_device random;
+    m_path = std::filesystem::temp_directory_path() /
+             ("skyroll-test-" + std::to_string(random()) + "-" + std::to_string(counter++));
+    std::filesystem::create_directories(m_path);
+}
+
+TempDir::~TempDir() {
+    std::error_code ec;
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ec);
+    std::filesystem::remove_all(m_path, ec);
+}
+
+namespace {
+void put16(std::string& s, std::uint32_t v) {
+    s.push_back(static_cast<char>(v & 0xFF));
+    s.push_back(static_cast<char>((v >> 8) & 0xFF));
+}
+void put32(std::string& s, std::uint32_t v) {
+    put16(s, v & 0xFFFF);
+    put16(s, v >> 16);
+}
+}  // namespace
+
+std::string makeBmp(int width, int height, std::uint32_t seed) {
+    const std::uint32_t stride = (static_cast<std::uint32_t>(width) * 3 + 3) & ~3u;
+    const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(height);
+    std::string s;
+    s += "BM";
+    put32(s, 54 + pixelBytes);
+    put32(s, 0);
+    put32(s, 54);
+    put32(s, 40);
+    put32(s, static_cast<std::uint32_t>(width));
+    put32(s, static_cast<std::uint32_t>(height));
+    put16(s, 1);
+    put16(s, 24);
+    put32(s, 0);
+    put32(s, pixelBytes);
+    put32(s, 2835);
+    put32(s, 2835);
+    put32(s, 0);
+    put32(s, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            s.push_back(static_cast<char>((x + seed * 5) & 0xFF));
+            s.push_back(static_cast<char>((y + seed * 11) & 0xFF));
+            s.push_back(static_cast<char>((seed * 37) & 0xFF));
+        }
+        s.append(stride - static_cast<std::uint32_t>(width) * 3, '\0');
+    }
+    return s;
+}
+
+void writeGlobeFrames(const std::filesystem::path& appFolder) {
+    const auto data = appFolder / "SKR20";
+    for (const char* folder : {"earth", "moon", "PALAM", "BACK", "WEATHER"})
+        std::filesystem::create_directories(data / folder);
+    for (int n = 1; n <= 44; ++n)
+        writeFile(data / "earth" / ("EarthMap_" + std::to_string(n) + ".bmp"),
+                  makeBmp(180, 183, static_cast<std::uint32_t>(n)));
+}
+
+void writeFile(const std::filesystem::path& file, std::string_view bytes) {
+    std::ofstream out(file, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (!out) throw std::runtime_error("cannot write " + file.string());
+}
+
+std::string readFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+}  // namespace skyroll::test

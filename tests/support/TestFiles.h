@@ -1,0 +1,35 @@
+#pragma once
+// Files the tests make for themselves: a private temporary folder, simple
+// 24-bit BMP frames, and whole files read or written as bytes.
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace skyroll::test {
+
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::filesystem::path& path() const { return m_path; }
+
+private:
+    std::filesystem::path m_path;
+};
+
+// A bottom-up 24-bit BMP of `width` x `height` filled with a pattern that
+// depends on `seed`.
+std::string makeBmp(int width, int height, std::uint32_t seed);
+
+// The 44 globe frames EarthMap_1.bmp .. EarthMap_44.bmp, 180 x 183, in
+// <appFolder>/SKR20/earth, and the other data folders, empty.
+void writeGlobeFrames(const std::filesystem::path& appFolder);
+
+void writeFile(const std::filesystem::path& file, std::string_view bytes);
+std::string readFile(const std::filesystem::path& file);
+
+}  // namespace skyroll::test

@@ -1,0 +1,33 @@
+#include "tools/trace/Simulation.h"
+
+#include <utility>
+
+namespace skyroll::trace {
+
+Simulation::Simulation(SimulationOptions options)
+    : m_toolkit(options.screen),
+      m_files(platform::makeLocalFileSystem(options.systemFolder)),
+      m_desktop(m_toolkit, options.userWallpaper),
+      m_downloader(options.pagesFolder),
+      m_services{m_toolkit, *m_files, m_desktop, m_downloader},
+      m_program(std::make_unique<app::Program>(m_services, options.appFolder)) {}
+
+Simulation::~Simulation() = default;
+
+void Simulation::start() { m_program->start(); }
+
+std::vector<headless::Record> Simulation::records(std::string_view subject, std::string_view what) const {
+    std::vector<headless::Record> found;
+    for (const auto& r : m_toolkit.records())
+        if ((subject.empty() || r.subject == subject) && (what.empty() || r.what == what)) found.push_back(r);
+    return found;
+}
+
+std::string Simulation::last(std::string_view subject, std::string_view what) const {
+    const auto& all = m_toolkit.records();
+    for (auto it = all.rbegin(); it != all.rend(); ++it)
+        if (it->subject == subject && it->what == what) return it->value;
+    return {};
+}
+
+}  // namespace skyroll::trace

@@ -1,0 +1,60 @@
+#pragma once
+// The whole program on the headless platform: a virtual clock, a private
+// page folder, a desktop with a chosen wallpaper, and pages copied from a
+// folder instead of downloaded. The trace tool and the scenario tests run the
+// program through this.
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Program.h"
+#include "platform/FileSystem.h"
+#include "platform/headless/HeadlessDesktop.h"
+#include "platform/headless/HeadlessDownloader.h"
+#include "platform/headless/HeadlessToolkit.h"
+
+namespace skyroll::trace {
+
+struct SimulationOptions {
+    std::filesystem::path appFolder;     // the folder whose SKR20 the program uses
+    std::filesystem::path systemFolder;  // stands in for the system folder (WORLDTEMP goes there)
+    std::filesystem::path pagesFolder;   // weather pages served by the headless downloader; may be empty
+    headless::ScreenOptions screen;
+    std::optional<std::string> userWallpaper = std::string("/home/user/wallpaper.png");
+};
+
+class Simulation {
+public:
+    explicit Simulation(SimulationOptions options);
+    ~Simulation();
+
+    // Loads and shows the globe window (start-up); the first activation
+    // follows as the first event.
+    void start();
+    void runFor(double seconds) { m_toolkit.runFor(seconds); }
+
+    headless::HeadlessToolkit& toolkit() { return m_toolkit; }
+    headless::HeadlessDesktop& desktop() { return m_desktop; }
+    headless::HeadlessDownloader& downloader() { return m_downloader; }
+    app::Program& program() { return *m_program; }
+    app::fSky_Roll& globe() { return m_program->globe(); }
+    platform::Services& services() { return m_services; }
+
+    // Records of `subject` and `what` (either may be empty for any).
+    std::vector<headless::Record> records(std::string_view subject, std::string_view what = {}) const;
+    // Value of the last such record, or empty.
+    std::string last(std::string_view subject, std::string_view what) const;
+
+private:
+    headless::HeadlessToolkit m_toolkit;
+    std::unique_ptr<platform::FileSystem> m_files;
+    headless::HeadlessDesktop m_desktop;
+    headless::HeadlessDownloader m_downloader;
+    platform::Services m_services;
+    std::unique_ptr<app::Program> m_program;
+};
+
+}  // namespace skyroll::trace
