@@ -1,0 +1,371 @@
+// Profile files read and written as code page 932 bytes, the way the Windows
+// ANSI profile functions treat them. The text is never decoded: names are
+// compared byte by byte, walking double-byte characters so that a trail byte
+// (which may equal an ASCII letter, "[", "]" or "\") is never folded or taken
+// for a delimiter.
+
+#include "platform/ProfileFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <optional>
+#include <random>
+#include <vector>
+
+namespace skyroll::profile {
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// Settings files are a few lines long; anything bigger is not one of ours.
+constexpr std::size_t kMaxFileSize = 1024 * 1024;
+// Symbolic links followed before giving up (as the kernel's own limit).
+constexpr int kMaxLinkHops = 40;
+constexpr std::string_view kNewLineEnd = "\r\n";
+
+bool isBlank(char c) { return c == ' ' || c == '\t'; }
+bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
+
+bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
+bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
+
+// Length of the character at `i`: two for a lead byte followed by a trail
+// byte, else one. A lead byte before a line end, blank or "=" stands alone, as
+// it does when Windows converts the file, so no delimiter is swallowed.
+std::size_t charLength(std::string_view s, std::size_t i) {
+    if (i + 1 < s.size() && isLeadByte(static_cast<unsigned char>(s[i])) &&
+        isTrailByte(static_cast<unsigned char>(s[i + 1])))
+        return 2;
+    return 1;
+}
+
+// Position of the first single-byte `c` in `s`, never a trail byte.
+std::size_t findChar(std::string_view s, char c) {
+    for (std::size_t i = 0; i < s.size(); i += charLength(s, i))
+        if (s[i] == c) return i;
+    return std::string_view::npos;
+}
+
+// Position of the last single-byte `c` in `s`, never a trail byte.
+std::size_t findLastChar(std::string_view s, char c) {
+    std::size_t found = std::string_view::npos;
+    for (std::size_t i = 0; i < s.size(); i += charLength(s, i))
+        if (s[i] == c) found = i;
+    return found;
+}
+
+std::string_view trimBlanks(std::string_view s) {
+    while (!s.empty() && isBlank(s.front())) s.remove_prefix(1);
+    while (!s.empty() && isBlank(s.back())) s.remove_suffix(1);
+    return s;
+}
+
+char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+// Section and key names match without regard to the case of ASCII letters;
+// both bytes of a double-byte character must match exactly.
+bool sameName(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size();) {
+        const std::size_t length = charLength(a, i);
+        if (length == 2) {
+            if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
+        } else if (foldAscii(a[i]) != foldAscii(b[i])) {
+            return false;
+        }
+        i += length;
+    }
+    return true;
+}
+
+// One line of the file: its text and its own line end (LF, CR LF, CR or
+// nothing on a last line), both views into the file's content.
+struct Line {
+    std::string_view text;
+    std::string_view end;
+};
+
+// Line ends are found byte by byte: CR and LF are never trail bytes.
+std::vector<Line> splitLines(std::string_view content) {
+    std::vector<Line> lines;
+    std::size_t start = 0;
+    while (start < content.size()) {
+        std::size_t stop = start;
+        while (stop < content.size() && !isLineEnd(content[stop])) ++stop;
+        std::size_t next = stop;
+        if (next < content.size()) {
+            const bool crlf = content[next] == '\r' && next + 1 < content.size() && content[next + 1] == '\n';
+            next += crlf ? 2 : 1;
+        }
+        lines.push_back({content.substr(start, stop - start), content.substr(stop, next - stop)});
+        start = next;
+    }
+    return lines;
+}
+
+// The name of a section line "[name]" (leading blanks allowed, the name ends
+// at the line's last "]", blanks inside the brackets dropped); nothing for
+// any other line. A "[" line without "]" is not a section line.
+std::optional<std::string_view> sectionName(std::string_view line) {
+    while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
+    if (line.empty() || line.front() != '[') return std::nullopt;
+    line.remove_prefix(1);
+    const std::size_t close = findLastChar(line, ']');
+    if (close == std::string_view::npos) return std::nullopt;
+    return trimBlanks(line.substr(0, close));
+}
+
+struct KeyLine {
+    std::string_view key;
+    std::string_view value;
+};
+
+// The key and value of a "key=value" line, both without the blanks around
+// them; nothing for a line without "=".
+std::optional<KeyLine> keyLine(std::string_view line) {
+    const std::size_t equals = findChar(line, '=');
+    if (equals == std::string_view::npos) return std::nullopt;
+    return KeyLine{trimBlanks(line.substr(0, equals)), trimBlanks(line.substr(equals + 1))};
+}
+
+// A value enclosed in a pair of the same quote loses that pair. A quote can
+// never be a trail byte, so the last byte is a character of its own.
+std::string_view unquote(std::string_view value) {
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.substr(1, value.size() - 2);
+    return value;
+}
+
+// Cuts to what fits a buffer of `bufferSize` bytes with its terminating zero.
+// A double-byte character that does not fit whole is left out rather than
+// leaving half of it behind.
+std::string cutToBuffer(std::string_view value, std::size_t bufferSize) {
+    if (bufferSize == 0) return {};
+    const std::size_t limit = bufferSize - 1;
+    if (value.size() <= limit) return std::string(value);
+    std::size_t end = 0;
+    while (end < value.size()) {
+        const std::size_t length = charLength(value, end);
+        if (end + length > limit) break;
+        end += length;
+    }
+    return std::string(value.substr(0, end));
+}
+
+// The value of the first key line matching `key` in the first section
+// matching `section`.
+std::optional<std::string_view> findValue(std::string_view content, std::string_view section,
+                                          std::string_view key) {
+    bool inSection = false;
+    for (const Line& line : splitLines(content)) {
+        if (const auto name = sectionName(line.text)) {
+            if (inSection) return std::nullopt;  // only the first matching section counts
+            inSection = sameName(*name, section);
+            continue;
+        }
+        if (!inSection) continue;
+        if (const auto entry = keyLine(line.text); entry && sameName(entry->key, key)) return entry->value;
+    }
+    return std::nullopt;
+}
+
+enum class ReadStatus { ok, missing, unreadable };
+
+// Reads at most kMaxFileSize bytes; a bigger file is unreadable.
+ReadStatus readBounded(const fs::path& file, std::string& content) {
+    std::FILE* stream = std::fopen(file.c_str(), "rb");
+    if (stream == nullptr) return errno == ENOENT ? ReadStatus::missing : ReadStatus::unreadable;
+    content.clear();
+    char chunk[16 * 1024];
+    bool tooBig = false;
+    while (true) {
+        const std::size_t got = std::fread(chunk, 1, sizeof chunk, stream);
+        if (got == 0) break;
+        if (content.size() + got > kMaxFileSize) {
+            tooBig = true;
+            break;
+        }
+        content.append(chunk, got);
+    }
+    const bool failed = std::ferror(stream) != 0;
+    std::fclose(stream);
+    return (failed || tooBig) ? ReadStatus::unreadable : ReadStatus::ok;
+}
+
+// The file a write really changes: the end of a chain of symbolic links, so
+// the link stays a link and its target gets the new content.
+std::optional<fs::path> resolveLinks(fs::path path) {
+    for (int hop = 0; hop < kMaxLinkHops; ++hop) {
+        std::error_code error;
+        const fs::file_status status = fs::symlink_status(path, error);
+        if (status.type() == fs::file_type::none) return std::nullopt;
+        if (status.type() != fs::file_type::symlink) return path;
+        const fs::path target = fs::read_symlink(path, error);
+        if (error) return std::nullopt;
+        path = target.is_absolute() ? target : path.parent_path() / target;
+    }
+    return std::nullopt;
+}
+
+// The new content of the file with `key` set in `section`.
+std::string withValue(std::string_view content, std::string_view section, std::string_view key,
+                      std::string_view value) {
+    const std::vector<Line> lines = splitLines(content);
+    std::string keyText = std::string(key) + "=" + std::string(value);
+
+    // Find the first matching section, and in it the first matching key or
+    // else the last line that is not blank.
+    std::optional<std::size_t> replaceAt;
+    std::optional<std::size_t> insertAfter;
+    bool inSection = false;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (const auto name = sectionName(lines[i].text)) {
+            if (inSection) break;
+            inSection = sameName(*name, section);
+            if (inSection) insertAfter = i;
+            continue;
+        }
+        if (!inSection) continue;
+        if (const auto entry = keyLine(lines[i].text); entry && sameName(entry->key, key)) {
+            replaceAt = i;
+            break;
+        }
+        if (!trimBlanks(lines[i].text).empty()) insertAfter = i;
+    }
+
+    std::string result;
+    result.reserve(content.size() + section.size() + keyText.size() + 8);
+    if (replaceAt || insertAfter) {
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            result += (replaceAt && *replaceAt == i) ? std::string_view(keyText) : lines[i].text;
+            result += lines[i].end;
+            if (!replaceAt && *insertAfter == i) {
+                if (lines[i].end.empty()) result += kNewLineEnd;
+                result += keyText;
+                result += kNewLineEnd;
+            }
+        }
+        return result;
+    }
+    result = content;
+    if (!lines.empty() && lines.back().end.empty()) result += kNewLineEnd;
+    result += "[";
+    result += section;
+    result += "]";
+    result += kNewLineEnd;
+    result += keyText;
+    result += kNewLineEnd;
+    return result;
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Writes `content` to a new file beside `target` and renames it over the
+// target, so the target holds either its old or its new content, never a
+// part. `mode` is the old file's permission bits; a new file gets the usual
+// ones (0666 less the umask).
+bool replaceAtomically(const fs::path& target, std::string_view content, std::optional<mode_t> mode) {
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::random_device random;
+    fs::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        char name[40];
+        std::snprintf(name, sizeof name, ".skyroll-%08x%08x.tmp", random(), random());
+        temporary = folder / name;
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = (!mode || ::fchmod(fd, *mode) == 0) && writeAll(fd, content) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    // Make the rename itself durable; the file is already complete either way.
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return true;
+}
+
+bool hasByte(std::string_view s, std::string_view bytes) { return s.find_first_of(bytes) != s.npos; }
+
+}  // namespace
+
+std::string getPrivateProfileString(std::string_view section, std::string_view key,
+                                    std::string_view defaultValue, std::size_t bufferSize,
+                                    const std::filesystem::path& file) {
+    try {
+        std::string content;
+        if (readBounded(file, content) == ReadStatus::ok) {
+            if (const auto value = findValue(content, trimBlanks(section), trimBlanks(key)))
+                return cutToBuffer(unquote(*value), bufferSize);
+        }
+        // Only the default's trailing spaces go, as with the Windows function.
+        while (!defaultValue.empty() && defaultValue.back() == ' ') defaultValue.remove_suffix(1);
+        return cutToBuffer(defaultValue, bufferSize);
+    } catch (...) {
+        return {};
+    }
+}
+
+bool writePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
+                               const std::filesystem::path& file) {
+    try {
+        section = trimBlanks(section);
+        key = trimBlanks(key);
+        // Refuse what could not be read back as written: an empty name, a line
+        // end or zero byte in any part, a key that holds "=" or would read as a
+        // section line.
+        using namespace std::string_view_literals;
+        const std::string_view breaking = "\r\n\0"sv;
+        if (section.empty() || key.empty() || hasByte(section, breaking) || hasByte(key, breaking) ||
+            hasByte(value, breaking) || findChar(key, '=') != std::string_view::npos || key.front() == '[')
+            return false;
+
+        const std::optional<fs::path> target = resolveLinks(file);
+        if (!target) return false;
+
+        std::error_code error;
+        const fs::file_status status = fs::status(*target, error);
+        std::string content;
+        std::optional<mode_t> mode;
+        if (status.type() != fs::file_type::not_found) {
+            if (!fs::is_regular_file(status)) return false;
+            // Checked on the bits rather than by asking for access, which a
+            // privileged user is always granted.
+            if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
+            mode = static_cast<mode_t>(status.permissions() & fs::perms::mask);
+            if (readBounded(*target, content) != ReadStatus::ok) return false;
+        }
+
+        const std::string updated = withValue(content, section, key, value);
+        if (updated.size() > kMaxFileSize) return false;
+        return replaceAtomically(*target, updated, mode);
+    } catch (...) {
+        return false;
+    }
+}
+
+}  // namespace skyroll::profile
