@@ -107,7 +107,7 @@ bool HeadlessControl::loadPicture(const std::filesystem::path& file) {
     std::string error;
     auto picture = m_form.toolkit().pictures().load(file, &error);
     if (!picture) {
-        record("picture failed", file.string() + ": " + error);
+        record("picture-failed", file.string() + ": " + error);
         return false;
     }
     m_decoded = std::move(picture);

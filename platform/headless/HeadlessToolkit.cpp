@@ -245,7 +245,7 @@ bool HeadlessToolkit::shellNotifyIcon(std::uint32_t message, const platform::Tra
         m_trayIcon.reset();
         return true;
     }
-    record("tray", "message " + std::to_string(message), describeTray(data));
+    record("tray", "message-" + std::to_string(message), describeTray(data));
     return false;
 }
 
@@ -259,32 +259,32 @@ platform::RegionHandle HeadlessToolkit::createEllipticRgn(int left, int top, int
     const std::string box = "ellipse " + std::to_string(left) + "," + std::to_string(top) + "," +
                             std::to_string(right) + "," + std::to_string(bottom);
     m_regions.emplace(handle, box);
-    record("region " + std::to_string(handle), "created", box);
+    record("region:" + std::to_string(handle), "created", box);
     return handle;
 }
 
 int HeadlessToolkit::setWindowRgn(platform::WindowHandle window, platform::RegionHandle region, bool redraw) {
     for (HeadlessForm* form : m_forms) {
         if (form->loaded() && form->handle() == window && m_regions.count(region)) {
-            record("region " + std::to_string(region), "set", form->name() + (redraw ? " redraw" : ""));
+            record("region:" + std::to_string(region), "set", form->name() + (redraw ? " redraw" : ""));
             // The window owns the region now and frees its former one.
             if (form->region() && form->region() != region) m_regions.erase(form->region());
             form->setRegion(region);
             return 1;
         }
     }
-    record("region " + std::to_string(region), "set failed", std::to_string(window));
+    record("region:" + std::to_string(region), "set-failed", std::to_string(window));
     return 0;
 }
 
 bool HeadlessToolkit::deleteObject(platform::RegionHandle region) {
     const bool live = m_regions.erase(region) > 0;
-    record("region " + std::to_string(region), "deleted", live ? "" : "not a live region");
+    record("region:" + std::to_string(region), "deleted", live ? "" : "not a live region");
     return live;
 }
 
 void HeadlessToolkit::releaseWindowRegion(platform::RegionHandle region) {
-    if (m_regions.erase(region) > 0) record("region " + std::to_string(region), "freed with window", "");
+    if (m_regions.erase(region) > 0) record("region:" + std::to_string(region), "freed", "");
 }
 
 void HeadlessToolkit::setFailureHandler(std::function<void(const std::string&)> handler) {

@@ -9,8 +9,10 @@ Simulation::Simulation(SimulationOptions options)
       m_files(platform::makeLocalFileSystem(options.systemFolder)),
       m_desktop(m_toolkit, options.userWallpaper),
       m_downloader(options.pagesFolder),
-      m_services{m_toolkit, *m_files, m_desktop, m_downloader},
-      m_program(std::make_unique<app::Program>(m_services, options.appFolder)) {}
+      m_services{m_toolkit, *m_files, m_desktop, m_downloader} {
+    if (options.observer) m_toolkit.setObserver(std::move(options.observer));
+    m_program = std::make_unique<app::Program>(m_services, options.appFolder);
+}
 
 Simulation::~Simulation() = default;
 

@@ -5,6 +5,7 @@
 // program through this.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -24,6 +25,8 @@ struct SimulationOptions {
     std::filesystem::path pagesFolder;   // weather pages served by the headless downloader; may be empty
     headless::ScreenOptions screen;
     std::optional<std::string> userWallpaper = std::string("/home/user/wallpaper.png");
+    // Sees every record from the first one on, the globe window's creation included.
+    std::function<void(const headless::Record&)> observer;
 };
 
 class Simulation {

@@ -1,0 +1,119 @@
+# Helpers for running skyroll on a private X server: sourced by the desktop
+# tests and by run.sh. Everything started here is ended by skyroll_env_cleanup
+# (installed as an EXIT trap by skyroll_env_init), and every wait is bounded.
+
+SKYROLL_ENV_PIDS=()
+SKYROLL_ENV_TMP=""
+
+# Exit status that CTest counts as "skipped".
+SKYROLL_SKIP=77
+
+skyroll_env_init() {
+    SKYROLL_ENV_TMP=$(mktemp -d "${TMPDIR:-/tmp}/skyroll-desktop.XXXXXX")
+    trap skyroll_env_cleanup EXIT
+    trap 'exit 130' INT TERM HUP
+}
+
+skyroll_env_cleanup() {
+    local pid
+    for ((i = ${#SKYROLL_ENV_PIDS[@]} - 1; i >= 0; i--)); do
+        pid=${SKYROLL_ENV_PIDS[i]}
+        kill "$pid" 2>/dev/null && skyroll_wait_pid_gone "$pid" 5 || kill -9 "$pid" 2>/dev/null
+    done
+    SKYROLL_ENV_PIDS=()
+    [[ -n "$SKYROLL_ENV_TMP" && -z "${SKYROLL_KEEP_TMP:-}" ]] && rm -rf "$SKYROLL_ENV_TMP"
+    return 0
+}
+
+# Skips the test (status 77) unless every named program is installed.
+skyroll_require() {
+    local tool
+    for tool in "$@"; do
+        if ! command -v "$tool" >/dev/null 2>&1; then
+            echo "SKIP: $tool is not installed"
+            exit "$SKYROLL_SKIP"
+        fi
+    done
+}
+
+# skyroll_wait_until SECONDS COMMAND...: polls COMMAND every 0.1 s until it
+# succeeds; fails after SECONDS.
+skyroll_wait_until() {
+    local deadline=$((SECONDS + $1))
+    shift
+    while ! "$@" >/dev/null 2>&1; do
+        ((SECONDS >= deadline)) && return 1
+        sleep 0.1
+    done
+}
+
+skyroll_wait_pid_gone() {
+    skyroll_wait_until "$2" bash -c "! kill -0 $1 2>/dev/null"
+}
+
+# Starts Xvfb on a display number it picks itself (-displayfd), with 96 dpi
+# and -noreset, and exports DISPLAY. Size: $1 (default 1024x768).
+skyroll_start_xvfb() {
+    local size=${1:-1024x768} fifo="$SKYROLL_ENV_TMP/displayfd"
+    mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi 96 -noreset -nolisten tcp 3>"$fifo" \
+        >"$SKYROLL_ENV_TMP/xvfb.log" 2>&1 &
+    SKYROLL_ENV_PIDS+=($!)
+    local number=""
+    read -r -t 10 number <"$fifo" || true
+    if [[ -z "$number" ]]; then
+        echo "Xvfb did not start:" >&2
+        cat "$SKYROLL_ENV_TMP/xvfb.log" >&2
+        return 1
+    fi
+    export DISPLAY=":$number"
+    skyroll_wait_until 10 xdpyinfo
+}
+
+# Starts trayer, the XEmbed tray host, and waits until it owns the tray.
+skyroll_start_tray() {
+    trayer --edge bottom --align right --widthtype request --height 24 --transparent false \
+        >"$SKYROLL_ENV_TMP/trayer.log" 2>&1 &
+    SKYROLL_TRAY_PID=$!
+    SKYROLL_ENV_PIDS+=($SKYROLL_TRAY_PID)
+    skyroll_wait_until 10 xdotool search --classname trayer
+}
+
+# Starts the program (path in $1, further arguments follow) with its trace on
+# and its output in $SKYROLL_ENV_TMP/skyroll.log; sets SKYROLL_PID.
+skyroll_start_program() {
+    local program=$1
+    shift
+    QT_LOGGING_RULES="skyroll.*.debug=true" QT_QPA_PLATFORM=xcb QT_FORCE_STDERR_LOGGING=1 \
+        "$program" "$@" >"$SKYROLL_ENV_TMP/skyroll.log" 2>&1 &
+    SKYROLL_PID=$!
+    SKYROLL_ENV_PIDS+=($SKYROLL_PID)
+}
+
+# The window id of the globe window, once it is mapped (10 s at most).
+skyroll_globe_window() {
+    local id=""
+    skyroll_wait_until 10 xdotool search --onlyvisible --pid "$SKYROLL_PID" --name '^Skyroll$' || return 1
+    id=$(xdotool search --onlyvisible --pid "$SKYROLL_PID" --name '^Skyroll$' | head -n1)
+    echo "$id"
+}
+
+# Counts lines of the program's log matching a pattern.
+skyroll_log_count() {
+    grep -c -- "$1" "$SKYROLL_ENV_TMP/skyroll.log" || true
+}
+
+# Waits (bounded) for a log line matching a pattern.
+skyroll_wait_log() {
+    skyroll_wait_until "$2" grep -q -- "$1" "$SKYROLL_ENV_TMP/skyroll.log"
+}
+
+# The exit status of the program once it has ended (bounded); 124: still running.
+skyroll_wait_exit() {
+    local seconds=$1
+    if skyroll_wait_pid_gone "$SKYROLL_PID" "$seconds"; then
+        wait "$SKYROLL_PID"
+        return $?
+    fi
+    return 124
+}

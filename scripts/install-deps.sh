@@ -1,0 +1,25 @@
+#!/usr/bin/env bash
+# Installs every Debian 12 package that building, running and testing Skyroll
+# needs. Runs apt-get update once, then one apt-get install.
+set -euo pipefail
+
+packages=(
+  # build
+  g++ cmake ninja-build pkg-config
+  libgtest-dev libgmock-dev libbenchmark-dev
+  qt6-base-dev
+  libcurl4-openssl-dev
+  libjpeg-dev libgif-dev libpng-dev zlib1g-dev
+  # the day map the globe frames are rendered from (NASA Visible Earth)
+  xplanet-images
+  # desktop tests and the run script on a machine without a display
+  xvfb xauth xdotool x11-utils trayer fonts-ipafont-gothic imagemagick
+  # the loopback web server of the weather tests
+  python3
+)
+
+as_root=()
+if [ "$(id -u)" -ne 0 ]; then as_root=(sudo); fi
+export DEBIAN_FRONTEND=noninteractive
+"${as_root[@]}" apt-get update
+"${as_root[@]}" apt-get install -y --no-install-recommends "${packages[@]}"
