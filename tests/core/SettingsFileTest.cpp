@@ -1,0 +1,92 @@
+// EARTH.INI through ReadEarthIni and WriteEarthIni, and the ellipse every
+// window is cut to.
+
+#include <gtest/gtest.h>
+
+#include "app/WindowShape.h"
+#include "settings/IniPalam.h"
+#include "tests/support/TestFiles.h"
+
+namespace skyroll::test {
+namespace {
+
+using settings::ReadEarthIni;
+using settings::WriteEarthIni;
+
+struct Read {
+    std::string dispPos, rollSpeed;
+};
+
+Read read(const std::filesystem::path& file) {
+    Read r;
+    ReadEarthIni(r.dispPos, r.rollSpeed, file);
+    return r;
+}
+
+TEST(SettingsFile, MissingFileSectionKeyOrValueReadsZero) {
+    TempDir dir;
+    const auto ini = dir.path() / "EARTH.INI";
+    EXPECT_EQ(read(ini).dispPos, "0");
+    EXPECT_EQ(read(ini).rollSpeed, "0");
+    writeFile(ini, "[POSITION]\r\nDISPPOS=\r\n[OTHER]\r\nROLLSPEED=3\r\n");
+    EXPECT_EQ(read(ini).dispPos, "0");
+    EXPECT_EQ(read(ini).rollSpeed, "0");
+}
+
+TEST(SettingsFile, ValuesArriveAsStoredNotChecked) {
+    TempDir dir;
+    const auto ini = dir.path() / "EARTH.INI";
+    writeFile(ini, "[position]\r\ndisppos = 02 \r\n[SPEED]\r\nROLLSPEED=\" 2\"\r\n");
+    EXPECT_EQ(read(ini).dispPos, "02");
+    EXPECT_EQ(read(ini).rollSpeed, " 2");
+    writeFile(ini, "[POSITION]\r\nDISPPOS=" + std::string(600, '7') + "\r\n");
+    EXPECT_EQ(read(ini).dispPos, std::string(499, '7'));
+}
+
+TEST(SettingsFile, WriteTrimsBlanksAndReadsBackTheSameDigits) {
+    TempDir dir;
+    const auto ini = dir.path() / "EARTH.INI";
+    WriteEarthIni(" 2 ", "4  ", ini);
+    EXPECT_EQ(readFile(ini), "[POSITION]\r\nDISPPOS=2\r\n[SPEED]\r\nROLLSPEED=4\r\n");
+    EXPECT_EQ(read(ini).dispPos, "2");
+    EXPECT_EQ(read(ini).rollSpeed, "4");
+}
+
+TEST(SettingsFile, WriteKeepsEveryOtherLine) {
+    TempDir dir;
+    const auto ini = dir.path() / "EARTH.INI";
+    writeFile(ini, "; mine\r\n[SITES]\r\nWORLD=127.0.0.1:9\r\n[SPEED]\r\nROLLSPEED=1\r\nEXTRA=x\r\n");
+    WriteEarthIni("3", "0", ini);
+    EXPECT_EQ(readFile(ini),
+              "; mine\r\n[SITES]\r\nWORLD=127.0.0.1:9\r\n[SPEED]\r\nROLLSPEED=0\r\nEXTRA=x\r\n"
+              "[POSITION]\r\nDISPPOS=3\r\n");
+}
+
+TEST(SettingsFile, AFileThatCannotBeWrittenKeepsItsContent) {
+    TempDir dir;
+    const auto ini = dir.path() / "EARTH.INI";
+    writeFile(ini, "[SPEED]\r\nROLLSPEED=1\r\n");
+    std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    WriteEarthIni("2", "2", ini);
+    EXPECT_EQ(readFile(ini), "[SPEED]\r\nROLLSPEED=1\r\n");
+
+    const auto noFolder = dir.path() / "PALAM" / "EARTH.INI";
+    WriteEarthIni("2", "2", noFolder);
+    EXPECT_FALSE(std::filesystem::exists(noFolder.parent_path()));
+}
+
+TEST(WindowShape, DividesRoundedOperandsHalfToEven) {
+    struct Row {
+        double dividend, divisor;
+        long expected;
+    } const rows[] = {
+        {2700, 15, 180}, {2750, 15, 183}, {6255, 15, 417}, {3165, 15, 211}, {1600, 15, 106}, {1650, 15, 110},
+        {2700, 12, 225}, {2750, 12, 229}, {2700.5, 15, 180}, {2701.5, 15.5, 168}, {44.5, 14.5, 3},
+        {100, 0.4, 0},
+    };
+    for (const Row& r : rows)
+        EXPECT_EQ(app::RoundedIntegerDivide(r.dividend, r.divisor), r.expected) << r.dividend << " \\ " << r.divisor;
+}
+
+}  // namespace
+}  // namespace skyroll::test
