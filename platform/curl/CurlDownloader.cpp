@@ -1,0 +1,163 @@
+// W3getv on libcurl. One easy handle lives as long as the downloader, so its
+// connection is reused from page to page when the server keeps it open.
+
+#include "platform/curl/CurlDownloader.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <mutex>
+#include <optional>
+#include <set>
+#include <string>
+#include <system_error>
+
+#include "platform/curl/PageCharset.h"
+#include "platform/curl/W3getvCommand.h"
+
+namespace skyroll::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using Clock = std::chrono::steady_clock;
+
+constexpr std::int32_t kStored = 0;
+constexpr std::int32_t kFailed = 1;
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// "host[:port]" of an http or https address, lower-cased; empty for any other
+// address.
+std::string hostOf(std::string_view address) {
+    std::string lower(address.substr(0, 2048));
+    std::transform(lower.begin(), lower.end(), lower.begin(),
+                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
+    std::string_view rest(lower);
+    if (rest.starts_with("http://")) {
+        rest.remove_prefix(7);
+    } else if (rest.starts_with("https://")) {
+        rest.remove_prefix(8);
+    } else {
+        return {};
+    }
+    return std::string(rest.substr(0, rest.find_first_of("/?#")));
+}
+
+// Failures after which the host is not asked again in this refresh.
+bool hostIsDown(CURLcode code) {
+    return code == CURLE_COULDNT_CONNECT || code == CURLE_COULDNT_RESOLVE_HOST ||
+           code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_OPERATION_TIMEDOUT;
+}
+
+struct Body {
+    std::string bytes;
+    std::size_t limit = 0;
+};
+
+std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* body = static_cast<Body*>(user);
+    const std::size_t n = size * count;
+    // Returning less than given ends the transfer with CURLE_WRITE_ERROR.
+    if (n > body->limit - body->bytes.size()) return 0;
+    body->bytes.append(data, n);
+    return n;
+}
+
+// Writes the page (possibly empty) as `folder`/`file`. An existing entry of
+// that name is removed first, so a link placed there is never followed.
+bool storePage(const fs::path& folder, const std::string& file, std::string_view bytes) {
+    const fs::path target = folder / file;
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) return false;
+    fs::remove(target, error);
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    if (!out) return false;
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+class CurlDownloader final : public Downloader {
+public:
+    explicit CurlDownloader(DownloadLimits limits) : m_limits(limits) {
+        initialiseCurlOnce();
+        m_curl = curl_easy_init();
+    }
+    ~CurlDownloader() override {
+        if (m_curl != nullptr) curl_easy_cleanup(m_curl);
+    }
+    CurlDownloader(const CurlDownloader&) = delete;
+    CurlDownloader& operator=(const CurlDownloader&) = delete;
+
+    std::int32_t W3getv(std::string& command, std::int32_t& /*option*/) override {
+        const auto now = Clock::now();
+        if (!m_deadline) m_deadline = now + m_limits.refreshTimeout;
+
+        const std::optional<W3getvRequest> request = parseW3getvCommand(command);
+        if (!request || request->file.empty()) return kFailed;
+
+        std::optional<std::string> page = fetch(request->address);
+        const bool stored = storePage(fs::path(request->folder), request->file, page ? *page : std::string());
+        return stored && page ? kStored : kFailed;
+    }
+
+private:
+    // The page converted to code page 932, or std::nullopt on any failure.
+    std::optional<std::string> fetch(const std::string& address) {
+        const std::string host = hostOf(address);
+        if (m_curl == nullptr || host.empty() || m_downHosts.contains(host)) return std::nullopt;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - Clock::now());
+        if (left.count() <= 0) return std::nullopt;
+
+        Body body{{}, m_limits.maxBytes};
+        curl_easy_reset(m_curl);  // keeps the open connection and the caches
+        curl_easy_setopt(m_curl, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(m_curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(m_curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(m_curl, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(m_curl, CURLOPT_MAXREDIRS, m_limits.maxRedirects);
+        curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS,
+                         static_cast<long>(std::min(m_limits.connectTimeout, left).count()));
+        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS,
+                         static_cast<long>(std::min(m_limits.pageTimeout, left).count()));
+        curl_easy_setopt(m_curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBytes));
+        curl_easy_setopt(m_curl, CURLOPT_ACCEPT_ENCODING, "");
+        curl_easy_setopt(m_curl, CURLOPT_USERAGENT, "Skyroll/2.0");
+        curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, appendToBody);
+        curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &body);
+
+        const CURLcode code = curl_easy_perform(m_curl);
+        long status = 0;
+        curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
+        if (code != CURLE_OK) {
+            if (hostIsDown(code)) m_downHosts.insert(host);
+            return std::nullopt;
+        }
+        if (status < 200 || status > 299) return std::nullopt;
+
+        char* contentType = nullptr;
+        curl_easy_getinfo(m_curl, CURLINFO_CONTENT_TYPE, &contentType);
+        std::string charset = contentType != nullptr ? charsetOfContentType(contentType) : std::string();
+        if (charset.empty()) charset = charsetOfMetaTag(body.bytes);
+        return pageToCp932(body.bytes, charset);
+    }
+
+    DownloadLimits m_limits;
+    CURL* m_curl = nullptr;
+    std::optional<Clock::time_point> m_deadline;
+    std::set<std::string> m_downHosts;
+};
+
+}  // namespace
+
+std::unique_ptr<Downloader> makeCurlDownloader(DownloadLimits limits) {
+    return std::make_unique<CurlDownloader>(limits);
+}
+
+}  // namespace skyroll::platform

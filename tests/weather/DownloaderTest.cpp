@@ -1,0 +1,274 @@
+// The downloaders behind W3getv: the command string, the libcurl downloader
+// against a loopback server, and the headless downloader.
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "platform/Cp932.h"
+#include "platform/curl/CurlDownloader.h"
+#include "platform/curl/W3getvCommand.h"
+#include "platform/headless/HeadlessDownloader.h"
+#include "tests/weather/LoopbackServer.h"
+#include "tests/weather/TempFolder.h"
+
+namespace skyroll::platform {
+namespace {
+
+namespace fs = std::filesystem;
+using skyroll::testing::HttpResponse;
+using skyroll::testing::LoopbackServer;
+using skyroll::testing::readBytes;
+using skyroll::testing::TempFolder;
+using namespace std::chrono_literals;
+
+TEST(ParseW3getvCommand, ReadsTheOptionsFromTheRight) {
+    struct Case {
+        const char* command;
+        std::optional<W3getvRequest> expected;
+    };
+    const Case cases[] = {
+        {"-d /c/WORLDTEMP -j sjis -o EU.html http://h/world/wd011.html",
+         W3getvRequest{"/c/WORLDTEMP", "EU.html", "http://h/world/wd011.html"}},
+        {"-d /c/my -j sjis -o x/WORLDTEMP -j sjis -o EU.html http://h/p",
+         W3getvRequest{"/c/my -j sjis -o x/WORLDTEMP", "EU.html", "http://h/p"}},
+        {"-d /c/a b -o EU.html http://h/p", W3getvRequest{"/c/a b", "EU.html", "http://h/p"}},
+        {"-d /c -j sjis -o ../x.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
+        {"-d /c -j sjis -o /tmp/x.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
+        {"-d /c -j sjis -o a/b.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
+        {"-d /c -j sjis -o a\\b.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
+        {"-d /c -j sjis -o .. http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
+        {"-d /c -j sjis -o  http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
+        {"-d /c -j sjis http://h/p", std::nullopt},
+        {"-o EU.html -d /c http://h/p", std::nullopt},
+        {"-d  -j sjis -o EU.html http://h/p", std::nullopt},
+        {"-d /c -j sjis -o EU.html ", std::nullopt},
+        {"", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        const auto got = parseW3getvCommand(c.command);
+        ASSERT_EQ(got.has_value(), c.expected.has_value()) << c.command;
+        if (!got) continue;
+        EXPECT_EQ(got->folder, c.expected->folder) << c.command;
+        EXPECT_EQ(got->file, c.expected->file) << c.command;
+        EXPECT_EQ(got->address, c.expected->address) << c.command;
+    }
+}
+
+// Small bounds so that every failure ends quickly.
+DownloadLimits testLimits() {
+    DownloadLimits limits;
+    limits.connectTimeout = 1000ms;
+    limits.pageTimeout = 400ms;
+    limits.refreshTimeout = 10'000ms;
+    return limits;
+}
+
+class CurlDownloaderTest : public ::testing::Test {
+protected:
+    // Fetches `path` from `server` into `file` of the page folder.
+    int fetch(Downloader& downloader, const std::string& host, const std::string& path,
+              const std::string& file = "PAGE.html") {
+        std::string command = "-d " + m_pages.string() + " -j sjis -o " + file + " http://" + host + path;
+        std::int32_t option = 0;
+        return downloader.W3getv(command, option);
+    }
+    std::string stored(const std::string& file = "PAGE.html") const { return readBytes(m_pages / file); }
+
+    TempFolder m_folder;
+    fs::path m_pages = m_folder.path() / "WORLD TEMP";  // a blank in the folder's name
+
+    void SetUp() override { fs::create_directory(m_pages); }
+};
+
+HttpResponse page(std::string body, std::string contentType = "text/html") {
+    return skyroll::testing::okPage(std::move(body), std::move(contentType));
+}
+
+TEST_F(CurlDownloaderTest, StoresPagesInCodePage932) {
+    const std::string sjis = cp932::toCp932FromUtf8("<TD>パリ</TD>\r\n<TD>晴れ</TD>\n");
+    const std::string utf8 = "<TD>パリ</TD>\r\n<TD>晴れ</TD>\n";
+    const std::string utf8Meta = "<HTML><HEAD><meta charset=\"UTF-8\"></HEAD>\r\nパリ\r\n";
+    const std::string utf8HttpEquiv =
+        "<META HTTP-EQUIV='Content-Type' CONTENT='text/html; charset=utf-8'>\r\nパリ\r\n";
+    struct Case {
+        const char* name;
+        HttpResponse response;
+        std::string expected;
+    };
+    const Case cases[] = {
+        {"no charset: stored as it is", page(sjis), sjis},
+        {"Shift_JIS in the header", page(sjis, "text/html; charset=Shift_JIS"), sjis},
+        {"UTF-8 in the header, line ends kept", page(utf8, "text/html; charset=UTF-8"),
+         cp932::toCp932FromUtf8(utf8)},
+        {"quoted charset in the header", page(utf8, "text/html; charset=\"utf-8\""),
+         cp932::toCp932FromUtf8(utf8)},
+        {"UTF-8 in a meta charset tag", page(utf8Meta), cp932::toCp932FromUtf8(utf8Meta)},
+        {"UTF-8 in a meta http-equiv tag", page(utf8HttpEquiv), cp932::toCp932FromUtf8(utf8HttpEquiv)},
+        {"the header wins over the page",
+         page(sjis + "<meta charset=utf-8>", "text/html; charset=Windows-31J"),
+         sjis + "<meta charset=utf-8>"},
+        {"EUC-JP", page("\xA5\xD1\xA5\xEA\r\n", "text/html; charset=EUC-JP"),
+         cp932::toCp932FromUtf8("パリ\r\n")},
+        {"invalid UTF-8 bytes become ?",
+         page("a\xFF\xFE"
+              "b€\r\n",
+              "text/html; charset=utf-8"),
+         "a??b?\r\n"},
+        {"unknown charset: stored as it is", page(sjis, "text/html; charset=x-no-such-charset"), sjis},
+    };
+    for (const Case& c : cases) {
+        LoopbackServer server([&](const std::string&) { return c.response; });
+        const auto downloader = makeCurlDownloader(testLimits());
+        EXPECT_EQ(fetch(*downloader, server.host(), "/p.html"), 0) << c.name;
+        EXPECT_EQ(stored(), c.expected) << c.name;
+    }
+}
+
+TEST_F(CurlDownloaderTest, FailuresLeaveAnEmptyPage) {
+    using skyroll::testing::statusPage;
+    struct Case {
+        const char* name;
+        HttpResponse response;
+        std::size_t requests;
+    };
+    const Case cases[] = {
+        {"server error", statusPage(500), 1},
+        {"not found", statusPage(404), 1},
+        {"larger than 4 MiB", page(std::string(5 * 1024 * 1024, 'x')), 1},
+        {"redirect loop: three redirects followed", statusPage(302, "/loop"), 4},
+        {"no answer", skyroll::testing::silence(), 1},
+    };
+    for (const Case& c : cases) {
+        LoopbackServer server([&](const std::string&) { return c.response; });
+        const auto downloader = makeCurlDownloader(testLimits());
+        testing::writeBytes(m_pages / "PAGE.html", "an old page");
+        EXPECT_NE(fetch(*downloader, server.host(), "/loop"), 0) << c.name;
+        EXPECT_TRUE(fs::exists(m_pages / "PAGE.html")) << c.name;
+        EXPECT_EQ(stored(), "") << c.name;
+        EXPECT_EQ(server.requests().size(), c.requests) << c.name;
+    }
+}
+
+TEST_F(CurlDownloaderTest, FollowsAShortRedirect) {
+    LoopbackServer server([](const std::string& path) {
+        HttpResponse response = page("moved here");
+        if (path == "/old") {
+            response.status = 302;
+            response.location = "/new";
+        }
+        return response;
+    });
+    const auto downloader = makeCurlDownloader(testLimits());
+    EXPECT_EQ(fetch(*downloader, server.host(), "/old"), 0);
+    EXPECT_EQ(stored(), "moved here");
+}
+
+TEST_F(CurlDownloaderTest, ReusesOneConnection) {
+    LoopbackServer server(LoopbackServer::folderHandler(SKYROLL_WEATHER_DATA "/site"));
+    const auto downloader = makeCurlDownloader(testLimits());
+    for (const char* path :
+         {"/world/wd001.html", "/world/wd002.html", "/world/wd003.html", "/cities/63.html"})
+        EXPECT_EQ(fetch(*downloader, server.host(), path), 0) << path;
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_EQ(stored(), readBytes(SKYROLL_WEATHER_DATA "/site/cities/63.html"));
+}
+
+TEST_F(CurlDownloaderTest, AHostThatFailedIsNotAskedAgain) {
+    LoopbackServer hanging([](const std::string&) { return skyroll::testing::silence(); });
+    LoopbackServer healthy([](const std::string&) { return page("fine"); });
+    const std::string refused = "127.0.0.1:" + std::to_string(LoopbackServer::closedPort());
+    const auto downloader = makeCurlDownloader(testLimits());
+
+    EXPECT_NE(fetch(*downloader, hanging.host(), "/a"), 0);
+    EXPECT_NE(fetch(*downloader, refused, "/a"), 0);
+    EXPECT_NE(fetch(*downloader, hanging.host(), "/b", "B.html"), 0);
+    EXPECT_NE(fetch(*downloader, refused, "/b", "B.html"), 0);
+    EXPECT_EQ(hanging.requests(), std::vector<std::string>{"/a"});
+    EXPECT_EQ(stored("B.html"), "");
+    EXPECT_EQ(fetch(*downloader, healthy.host(), "/c"), 0) << "other hosts are still asked";
+    EXPECT_EQ(stored(), "fine");
+}
+
+TEST_F(CurlDownloaderTest, TheWholeRefreshIsBounded) {
+    LoopbackServer hanging([](const std::string&) { return skyroll::testing::silence(); });
+    LoopbackServer healthy([](const std::string&) { return page("fine"); });
+    DownloadLimits limits = testLimits();
+    limits.pageTimeout = 60'000ms;
+    limits.refreshTimeout = 300ms;
+    const auto downloader = makeCurlDownloader(limits);
+    // The page bound is far away; the refresh bound ends the first call and
+    // every call after it, without a request.
+    EXPECT_NE(fetch(*downloader, hanging.host(), "/a"), 0);
+    EXPECT_NE(fetch(*downloader, healthy.host(), "/b", "B.html"), 0);
+    EXPECT_TRUE(healthy.requests().empty());
+    EXPECT_TRUE(fs::exists(m_pages / "B.html"));
+    EXPECT_EQ(stored("B.html"), "");
+}
+
+TEST_F(CurlDownloaderTest, NeverWritesOutsideItsFolder) {
+    LoopbackServer server([](const std::string&) { return page("page"); });
+    const auto downloader = makeCurlDownloader(testLimits());
+    const fs::path outside = m_folder.path() / "x.html";
+    const bool tmpHadIt = fs::exists("/tmp/x.html");
+    for (const std::string& file : {std::string("../x.html"), outside.string(), std::string("/tmp/x.html"),
+                                    std::string("a/b.html"), std::string("..")}) {
+        EXPECT_NE(fetch(*downloader, server.host(), "/p", file), 0) << file;
+    }
+    EXPECT_FALSE(fs::exists(outside));
+    if (!tmpHadIt) {
+        EXPECT_FALSE(fs::exists("/tmp/x.html"));
+    }
+    EXPECT_TRUE(fs::is_empty(m_pages));
+    EXPECT_TRUE(server.requests().empty());
+}
+
+TEST_F(CurlDownloaderTest, OnlyHttpAndHttps) {
+    const auto downloader = makeCurlDownloader(testLimits());
+    const fs::path secret = m_folder.path() / "secret.txt";
+    testing::writeBytes(secret, "secret");
+    for (const std::string& address : {"file://" + secret.string(), std::string("ftp://127.0.0.1/x"),
+                                       std::string("gopher://127.0.0.1/x")}) {
+        std::string command = "-d " + m_pages.string() + " -j sjis -o PAGE.html " + address;
+        std::int32_t option = 0;
+        EXPECT_NE(downloader->W3getv(command, option), 0) << address;
+        EXPECT_EQ(stored(), "") << address;
+    }
+}
+
+TEST(HeadlessDownloader, CopiesPagesByPathAndRecordsCommands) {
+    TempFolder folder;
+    headless::HeadlessDownloader downloader(SKYROLL_WEATHER_DATA "/site");
+    const std::string dir = folder.path().string();
+    std::vector<std::string> commands = {
+        "-d " + dir + " -j sjis -o EU.html http://any.host/world/wd011.html",
+        "-d " + dir + " -j sjis -o NONE.html http://any.host/world/wd999.html",
+        "-d " + dir + " -j sjis -o UP.html http://any.host/../site/world/wd011.html",
+        "-d " + dir + " -j sjis -o ../x.html http://any.host/world/wd011.html",
+    };
+    std::vector<int> results;
+    for (std::string command : commands) {
+        std::int32_t option = 0;
+        results.push_back(downloader.W3getv(command, option));
+    }
+    EXPECT_EQ(results, (std::vector<int>{0, 1, 1, 1}));
+    EXPECT_EQ(downloader.commands(), commands);
+    EXPECT_EQ(readBytes(folder.path() / "EU.html"), readBytes(SKYROLL_WEATHER_DATA "/site/world/wd011.html"));
+    EXPECT_TRUE(fs::exists(folder.path() / "NONE.html"));
+    EXPECT_EQ(readBytes(folder.path() / "NONE.html"), "");
+    EXPECT_EQ(readBytes(folder.path() / "UP.html"), "");
+    EXPECT_FALSE(fs::exists(folder.path().parent_path() / "x.html"));
+}
+
+TEST(HeadlessDownloader, WithoutAPagesFolderStoresEmptyPages) {
+    TempFolder folder;
+    headless::HeadlessDownloader downloader;
+    std::string command = "-d " + folder.path().string() + " -j sjis -o EU.html http://h/world/wd011.html";
+    std::int32_t option = 0;
+    EXPECT_NE(downloader.W3getv(command, option), 0);
+    EXPECT_TRUE(fs::exists(folder.path() / "EU.html"));
+    EXPECT_EQ(readBytes(folder.path() / "EU.html"), "");
+}
+
+}  // namespace
+}  // namespace skyroll::platform

@@ -1,0 +1,215 @@
+// The weather refresh on the globe form, through the headless toolkit, with
+// the libcurl downloader against the loopback server.
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "app/Layouts.h"
+#include "platform/Cp932.h"
+#include "platform/curl/CurlDownloader.h"
+#include "platform/headless/HeadlessDownloader.h"
+#include "platform/headless/HeadlessToolkit.h"
+#include "tests/weather/FixtureExpectations.h"
+#include "tests/weather/LoopbackServer.h"
+#include "tests/weather/TempFolder.h"
+#include "weather/WeatherRefresh.h"
+
+namespace skyroll::weather {
+namespace {
+
+namespace fs = std::filesystem;
+using skyroll::testing::HttpResponse;
+using skyroll::testing::LoopbackServer;
+using skyroll::testing::readBytes;
+using skyroll::testing::TempFolder;
+using namespace std::chrono_literals;
+
+const fs::path kSite = SKYROLL_WEATHER_DATA "/site";
+
+// Records each W3getv call in the toolkit's record, among the form's calls.
+class RecordingDownloader final : public platform::Downloader {
+public:
+    RecordingDownloader(platform::Downloader& inner, headless::HeadlessToolkit& toolkit)
+        : m_inner(inner), m_toolkit(toolkit) {}
+    std::int32_t W3getv(std::string& command, std::int32_t& option) override {
+        m_toolkit.record("downloader", "W3getv", command);
+        return m_inner.W3getv(command, option);
+    }
+
+private:
+    platform::Downloader& m_inner;
+    headless::HeadlessToolkit& m_toolkit;
+};
+
+using Call = std::tuple<std::string, std::string, std::string>;  // subject, what, value
+
+class RefreshTest : public ::testing::Test {
+protected:
+    void refresh(platform::Downloader& downloader, const Sites& sites) {
+        RecordingDownloader recording(downloader, m_toolkit);
+        m_form->show();
+        m_toolkit.clearRecords();
+        RefreshWorldWeather(*m_form, recording, m_pages, weatherIni(), sites);
+    }
+
+    std::vector<Call> calls() const {
+        std::vector<Call> calls;
+        for (const headless::Record& r : m_toolkit.records()) calls.emplace_back(r.subject, r.what, r.value);
+        return calls;
+    }
+
+    fs::path weatherIni() const { return m_folder.path() / "WEATHER.INI"; }
+
+    // The 28 lines after the header, in UTF-8; fails unless the file is well formed.
+    std::vector<std::string> weatherLines() const {
+        const std::string bytes = readBytes(weatherIni());
+        std::vector<std::string> lines;
+        std::size_t start = 0;
+        for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
+            lines.push_back(cp932::toUtf8FromCp932(bytes.substr(start, end - start)));
+        EXPECT_EQ(start, bytes.size()) << "CR LF after every line";
+        EXPECT_EQ(lines.size(), 29u);
+        if (lines.empty() || lines.size() != 29) return {};
+        EXPECT_EQ(lines.front(), "[WEATHER]");
+        lines.erase(lines.begin());
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            const std::string key = lines[i].substr(0, lines[i].find('='));
+            EXPECT_TRUE(key.empty() || key == kCities[i].name) << lines[i];
+        }
+        return lines;
+    }
+
+    TempFolder m_folder;
+    fs::path m_pages = m_folder.path() / "cache dir" / "WORLDTEMP";
+    headless::HeadlessToolkit m_toolkit;
+    struct : platform::FormEvents {
+    } m_events;
+    std::unique_ptr<platform::Form> m_form = m_toolkit.createForm(app::SkyRollLayout(), m_events);
+
+    void SetUp() override { fs::create_directories(m_pages); }
+};
+
+TEST_F(RefreshTest, FetchesEveryPageInOrderWhileTheGlobeStandsStill) {
+    LoopbackServer server(LoopbackServer::folderHandler(kSite));
+    const auto downloader = platform::makeCurlDownloader();
+    const Sites sites{server.host(), server.host()};
+    refresh(*downloader, sites);
+
+    std::vector<Call> expected = {
+        {"fSky_Roll.Timer1", "enabled", "false"},
+        {"fSky_Roll.mEnd", "enabled", "false"},
+        {"fSky_Roll.mSET", "enabled", "false"},
+        {"fSky_Roll.mSPEED", "enabled", "false"},
+    };
+    std::vector<std::string> paths;
+    for (std::size_t i = 0; i < kRegions.size(); ++i) {
+        const std::string address = "http://" + server.host() + std::string(kRegions[i].path);
+        expected.push_back({"fSky_Roll.Label4", "caption", std::to_string(i + 1) + "/18 取得"});
+        expected.push_back({"fSky_Roll", "repaint", ""});
+        expected.push_back(
+            {"downloader", "W3getv",
+             "-d " + m_pages.string() + " -j sjis -o " + std::string(kRegions[i].file) + " " + address});
+        paths.emplace_back(kRegions[i].path);
+    }
+    const std::vector<Call> after = {
+        {"fSky_Roll.Label4", "caption", "データ最適化"}, {"fSky_Roll.mEnd", "enabled", "true"},
+        {"fSky_Roll.mSET", "enabled", "true"},           {"fSky_Roll.mSPEED", "enabled", "true"},
+        {"fSky_Roll.Timer1", "enabled", "true"},         {"fSky_Roll.Label3", "visible", "false"},
+        {"fSky_Roll.Label4", "visible", "false"},
+    };
+    expected.insert(expected.end(), after.begin(), after.end());
+    EXPECT_EQ(calls(), expected);
+
+    EXPECT_EQ(server.requests(), paths);
+    EXPECT_EQ(server.connections(), 1);
+    EXPECT_EQ(readBytes(m_pages / "MEXICO.html"), readBytes(kSite / "world/wd009.html"));
+    EXPECT_EQ(readBytes(weatherIni()), testing::fixtureWeatherIni());
+    EXPECT_EQ(m_toolkit.records().back().subject, "fSky_Roll.Label4") << "no event ran inside the refresh";
+}
+
+TEST_F(RefreshTest, TheTimerRunsAfterwardsWhateverItsStateBefore) {
+    headless::HeadlessDownloader downloader(kSite);
+    m_form->control("Timer1").setEnabled(false);
+    refresh(downloader, {"h", "h"});
+    EXPECT_TRUE(m_form->control("Timer1").enabled());
+    EXPECT_FALSE(m_form->control("Label3").visible());
+    EXPECT_EQ(m_form->control("Label3").caption(), "最新データ更新中...");
+    EXPECT_EQ(readBytes(weatherIni()), testing::fixtureWeatherIni());
+}
+
+// Each fault of the network still ends in a well-formed WEATHER.INI.
+TEST_F(RefreshTest, NetworkFaultsEndInAWellFormedWeatherFile) {
+    const auto fixture = LoopbackServer::folderHandler(kSite);
+    const std::string utf8Europe = cp932::toUtf8FromCp932(readBytes(kSite / "world/wd011.html"));
+    // Every world city "=不明"; Tokyo from the Japan site.
+    std::vector<std::string> worldLost(27, "=不明");
+    worldLost.push_back("東京=CLOUDY.gif");
+    std::vector<std::string> europeLost(testing::kFixtureWeatherLines.begin(),
+                                        testing::kFixtureWeatherLines.end());
+    europeLost[12] = europeLost[13] = europeLost[14] = "=不明";
+    const std::vector<std::string> all(testing::kFixtureWeatherLines.begin(),
+                                       testing::kFixtureWeatherLines.end());
+
+    struct Case {
+        const char* name;
+        std::function<HttpResponse(const std::string&)> world;
+        bool worldRefused;
+        std::vector<std::string> expectedLines;
+        std::size_t worldRequests;
+    };
+    const std::vector<Case> cases = {
+        {"refused connection", fixture, true, worldLost, 0},
+        {"accepts and never answers", [](const std::string&) { return testing::silence(); }, false, worldLost,
+         1},
+        {"server error", [](const std::string&) { return testing::statusPage(500); }, false, worldLost, 17},
+        {"5 MiB page",
+         [&](const std::string& path) {
+             return path == "/world/wd011.html" ? testing::okPage(std::string(5 << 20, 'x')) : fixture(path);
+         },
+         false, europeLost, 17},
+        {"redirect loop",
+         [&](const std::string& path) {
+             return path == "/world/wd011.html" ? testing::statusPage(302, "/world/wd011.html")
+                                                : fixture(path);
+         },
+         false, europeLost, 20},
+        {"page declared UTF-8",
+         [&](const std::string& path) {
+             return path == "/world/wd011.html" ? testing::okPage(utf8Europe, "text/html; charset=UTF-8")
+                                                : fixture(path);
+         },
+         false, all, 17},
+        {"bytes invalid in code page 932",
+         [&](const std::string& path) {
+             return path == "/world/wd011.html" ? testing::okPage("\xFF\x80\xA0\xFD\r\n\x85\x40\r\n")
+                                                : fixture(path);
+         },
+         false, europeLost, 17},
+    };
+    platform::DownloadLimits limits;
+    limits.connectTimeout = 500ms;
+    limits.pageTimeout = 500ms;
+    limits.refreshTimeout = 5000ms;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        LoopbackServer world(c.world);
+        LoopbackServer japan(fixture);
+        const std::string worldHost =
+            c.worldRefused ? "127.0.0.1:" + std::to_string(LoopbackServer::closedPort()) : world.host();
+        const auto downloader = platform::makeCurlDownloader(limits);
+        refresh(*downloader, {worldHost, japan.host()});
+        EXPECT_EQ(weatherLines(), c.expectedLines);
+        EXPECT_EQ(world.requests().size(), c.worldRequests);
+        EXPECT_EQ(japan.requests(), std::vector<std::string>{"/cities/63.html"});
+        for (const Region& region : kRegions) EXPECT_TRUE(fs::exists(m_pages / std::string(region.file)));
+        EXPECT_TRUE(m_form->menu("mEnd").enabled());
+        EXPECT_TRUE(m_form->control("Timer1").enabled());
+    }
+}
+
+}  // namespace
+}  // namespace skyroll::weather

@@ -1,0 +1,97 @@
+// The weather sites from EARTH.INI, the page addresses and the W3getv command.
+
+#include <gtest/gtest.h>
+
+#include "platform/Cp932.h"
+#include "tests/weather/TempFolder.h"
+#include "weather/Sites.h"
+#include "weather/WeatherRefresh.h"
+
+namespace skyroll::weather {
+namespace {
+
+using testing::TempFolder;
+using testing::writeBytes;
+
+TEST(IsPlainHost, AcceptsOnlyAHostAndAPort) {
+    struct Case {
+        const char* site;
+        bool plain;
+    };
+    const Case cases[] = {
+        {"weather.example.jp", true},
+        {"localhost:8018", true},
+        {"127.0.0.1:65535", true},
+        {"[::1]:8080", true},
+        {"[::1]", true},
+        {"", false},
+        {"http://host", false},
+        {"host/path", false},
+        {"host name", false},
+        {"host:", false},
+        {"host:0", false},
+        {"host:65536", false},
+        {"host:80x", false},
+        {"-host", false},
+        {"host:80:81", false},
+        {"user@host", false},
+        {"[::1", false},
+        {"ホスト", false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(IsPlainHost(c.site), c.plain) << c.site;
+}
+
+TEST(ReadSites, ReadsTheSitesSectionOrFallsBack) {
+    TempFolder folder;
+    const auto ini = folder.path() / "EARTH.INI";
+    struct Case {
+        const char* name;
+        std::string content;
+        Sites expected;
+    };
+    const Case cases[] = {
+        {"both given",
+         "[POSITION]\r\nDISPPOS=2\r\n[SITES]\r\nWORLD=world.example:8080\r\nJAPAN=jp.example\r\n",
+         {"world.example:8080", "jp.example"}},
+        {"keys in any case",
+         "[sites]\r\nworld = w.example \r\n",
+         {"w.example", std::string(kDefaultJapanSite)}},
+        {"not plain hosts",
+         "[SITES]\r\nWORLD=http://w.example\r\nJAPAN=j.example/x\r\n",
+         {std::string(kDefaultWorldSite), std::string(kDefaultJapanSite)}},
+        {"empty values",
+         "[SITES]\r\nWORLD=\r\nJAPAN=\r\n",
+         {std::string(kDefaultWorldSite), std::string(kDefaultJapanSite)}},
+        {"no section",
+         "[SPEED]\r\nROLLSPEED=1\r\n",
+         {std::string(kDefaultWorldSite), std::string(kDefaultJapanSite)}},
+    };
+    for (const Case& c : cases) {
+        writeBytes(ini, c.content);
+        const Sites sites = ReadSites(ini);
+        EXPECT_EQ(sites.world, c.expected.world) << c.name;
+        EXPECT_EQ(sites.japan, c.expected.japan) << c.name;
+    }
+    const Sites missing = ReadSites(folder.path() / "MISSING.INI");
+    EXPECT_EQ(missing.world, kDefaultWorldSite);
+    EXPECT_EQ(missing.japan, kDefaultJapanSite);
+}
+
+TEST(W3getvCommand, IsThePlainConcatenation) {
+    const Sites sites{"w.example", "j.example:81"};
+    EXPECT_EQ(W3getvCommand("/home/u/.cache/skyroll/WORLDTEMP", kRegions[0], sites),
+              "-d /home/u/.cache/skyroll/WORLDTEMP -j sjis -o HONKON.html http://w.example/world/wd001.html");
+    EXPECT_EQ(W3getvCommand("/tmp/my cache/WORLDTEMP", kRegions[6], sites),
+              "-d /tmp/my cache/WORLDTEMP -j sjis -o MEXICO.html http://w.example/world/wd009.html");
+    EXPECT_EQ(W3getvCommand("/c/キャッシュ/WORLDTEMP", kRegions[17], sites),
+              "-d /c/キャッシュ/WORLDTEMP -j sjis -o JAPAN.html http://j.example:81/cities/63.html");
+}
+
+TEST(ProgressCaption, HasNoLeadingZeroOrBlank) {
+    EXPECT_EQ(ProgressCaption(1), "1/18 取得");
+    EXPECT_EQ(ProgressCaption(10), "10/18 取得");
+    EXPECT_EQ(ProgressCaption(18), "18/18 取得");
+}
+
+}  // namespace
+}  // namespace skyroll::weather

@@ -1,0 +1,79 @@
+// The whole weather refresh against the loopback server (18 pages of about
+// 30 KB), and the 28 extractions alone over pages of about 100 KB.
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <string>
+
+#include "platform/Cp932.h"
+#include "platform/curl/CurlDownloader.h"
+#include "tests/weather/LoopbackServer.h"
+#include "tests/weather/TempFolder.h"
+#include "weather/WeatherFile.h"
+#include "weather/WeatherRefresh.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace skyroll;
+
+// A fixture page with filler lines in front of its table until it has about
+// `size` bytes. The filler holds no city name and no weather word.
+std::string paddedPage(const fs::path& fixture, std::size_t size) {
+    const std::string page = testing::readBytes(fixture);
+    const std::string filler =
+        cp932::toCp932FromUtf8("<P>世界各地の観測データを毎日お届けしています。</P>\r\n");
+    std::string padding;
+    while (padding.size() + page.size() + filler.size() <= size) padding += filler;
+    // The Japan page is read in its first line only: pad it at its end.
+    if (fixture.filename() == "63.html") return page + padding;
+    return padding + page;
+}
+
+std::map<std::string, std::string> paddedSite(std::size_t size) {
+    std::map<std::string, std::string> pages;
+    for (const weather::Region& region : weather::kRegions) {
+        const std::string path(region.path);
+        pages[path] = paddedPage(fs::path(SKYROLL_WEATHER_DATA "/site") / path.substr(1), size);
+    }
+    return pages;
+}
+
+void BM_RefreshAgainstLoopbackServer(benchmark::State& state) {
+    const auto pages = paddedSite(30 * 1024);
+    testing::LoopbackServer server([&](const std::string& path) {
+        const auto it = pages.find(path);
+        return it == pages.end() ? testing::statusPage(404) : testing::okPage(it->second);
+    });
+    testing::TempFolder folder;
+    const weather::Sites sites{server.host(), server.host()};
+    for (auto _ : state) {
+        // A new downloader per refresh, as in a new run of the program.
+        const auto downloader = platform::makeCurlDownloader();
+        weather::FetchWorldPages(*downloader, folder.path(), sites);
+        weather::ReduceWorldPages(folder.path(), folder.path() / "WEATHER.INI");
+    }
+    state.counters["connections_per_refresh"] =
+        static_cast<double>(server.connections()) / static_cast<double>(state.iterations());
+    state.counters["requests_per_refresh"] =
+        static_cast<double>(server.requests().size()) / static_cast<double>(state.iterations());
+}
+BENCHMARK(BM_RefreshAgainstLoopbackServer)->Unit(benchmark::kMillisecond);
+
+void BM_ExtractionsOver100KBPages(benchmark::State& state) {
+    testing::TempFolder folder;
+    for (const auto& [path, bytes] : paddedSite(100 * 1024)) {
+        for (const weather::Region& region : weather::kRegions) {
+            if (region.path == path) testing::writeBytes(folder.path() / std::string(region.file), bytes);
+        }
+    }
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(weather::ReduceWorldPages(folder.path(), folder.path() / "WEATHER.INI"));
+    }
+}
+BENCHMARK(BM_ExtractionsOver100KBPages)->Unit(benchmark::kMillisecond);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,88 @@
+// The weather-refresh tool, run as its own process.
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "platform/Cp932.h"
+#include "tests/weather/FixtureExpectations.h"
+#include "tests/weather/LoopbackServer.h"
+#include "tests/weather/TempFolder.h"
+
+namespace skyroll::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+ToolRun runTool(const std::string& arguments) {
+    const std::string command = std::string("'") + SKYROLL_WEATHER_REFRESH_TOOL + "' " + arguments + " 2>&1";
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) return {-1, {}};
+    ToolRun run{0, {}};
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) run.output.append(buffer, n);
+    run.status = ::pclose(pipe);
+    return run;
+}
+
+std::size_t countLines(const std::string& output, std::string_view prefix) {
+    std::size_t count = 0;
+    for (std::size_t start = 0; start < output.size();) {
+        const std::size_t end = output.find('\n', start);
+        if (std::string_view(output).substr(start).starts_with(prefix)) ++count;
+        if (end == std::string::npos) break;
+        start = end + 1;
+    }
+    return count;
+}
+
+class WeatherRefreshTool : public ::testing::Test {
+protected:
+    TempFolder m_folder;
+    fs::path m_app = m_folder.path() / "app folder";
+    fs::path m_system = m_folder.path() / "cache";
+    fs::path weatherIni() const { return m_app / "SKR20" / "PALAM" / "WEATHER.INI"; }
+    std::string common() const {
+        return "--system-folder '" + m_system.string() + "' '" + m_app.string() + "'";
+    }
+};
+
+TEST_F(WeatherRefreshTool, ReducesPagesCopiedFromAFolder) {
+    const ToolRun run = runTool("--pages '" SKYROLL_WEATHER_DATA "/site' " + common());
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(readBytes(weatherIni()), fixtureWeatherIni());
+    EXPECT_EQ(countLines(run.output, "page "), 18u) << run.output;
+    EXPECT_EQ(countLines(run.output, "city "), 28u) << run.output;
+    EXPECT_NE(run.output.find("/world/wd009.html -> MEXICO.html"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("city 東京=CLOUDY.gif\n"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("city アテネ=不明 (not found)\n"), std::string::npos) << run.output;
+    EXPECT_TRUE(fs::is_directory(m_system / "WORLDTEMP"));
+}
+
+TEST_F(WeatherRefreshTool, FetchesFromTheSitesOfEarthIni) {
+    LoopbackServer server(LoopbackServer::folderHandler(SKYROLL_WEATHER_DATA "/site"));
+    fs::create_directories(m_app / "SKR20" / "PALAM");
+    writeBytes(m_app / "SKR20" / "PALAM" / "EARTH.INI",
+               "[POSITION]\r\nDISPPOS=0\r\n[SITES]\r\nWORLD=" + server.host() + "\r\nJAPAN=" + server.host() +
+                   "\r\n");
+    const ToolRun run = runTool(common());
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_EQ(readBytes(weatherIni()), fixtureWeatherIni());
+    EXPECT_EQ(server.requests().size(), 18u);
+    EXPECT_EQ(countLines(run.output, "page "), 18u) << run.output;
+}
+
+TEST_F(WeatherRefreshTool, RefusesWrongArguments) {
+    EXPECT_NE(runTool("").status, 0);
+    EXPECT_NE(runTool("--no-such-option " + common()).status, 0);
+    EXPECT_FALSE(fs::exists(m_app));
+}
+
+}  // namespace
+}  // namespace skyroll::testing

@@ -1,0 +1,139 @@
+// The page folder WORLDTEMP and the local file system under it.
+
+#include <gtest/gtest.h>
+#include <stdlib.h>
+
+#include <algorithm>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
+#include "tests/weather/TempFolder.h"
+#include "weather/WorldTempDir.h"
+
+namespace skyroll::weather {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempFolder;
+using testing::writeBytes;
+
+std::vector<std::string> namesIn(const fs::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+TEST(PrepareWorldTempDir, CreatesTheFolderWithoutADummy) {
+    TempFolder system;
+    const auto files = platform::makeLocalFileSystem(system.path() / "cache folder");
+    const fs::path dir = PrepareWorldTempDir(*files);
+    EXPECT_EQ(dir, system.path() / "cache folder" / "WORLDTEMP");
+    ASSERT_TRUE(fs::is_directory(dir));
+    EXPECT_TRUE(namesIn(dir).empty());
+}
+
+TEST(PrepareWorldTempDir, EmptiesTheFolderOfPagesOnly) {
+    TempFolder system;
+    const fs::path dir = system.path() / "WORLDTEMP";
+    fs::create_directory(dir);
+    for (const char* name :
+         {"HONKON.html", "DUMMY.html", "other.html", "notes.txt", "page.html.bak", "PAGE.HTML"})
+        writeBytes(dir / name, "x");
+    fs::create_directory(dir / "sub.html");
+    const auto files = platform::makeLocalFileSystem(system.path());
+    EXPECT_EQ(PrepareWorldTempDir(*files), dir);
+    EXPECT_EQ(namesIn(dir),
+              (std::vector<std::string>{"PAGE.HTML", "notes.txt", "page.html.bak", "sub.html"}));
+}
+
+TEST(PrepareWorldTempDir, AnEmptyFolderStaysEmpty) {
+    TempFolder system;
+    fs::create_directory(system.path() / "WORLDTEMP");
+    const auto files = platform::makeLocalFileSystem(system.path());
+    PrepareWorldTempDir(*files);
+    EXPECT_TRUE(namesIn(system.path() / "WORLDTEMP").empty());
+}
+
+TEST(PrepareWorldTempDir, FailureNamesTheFolder) {
+    TempFolder system;
+    // A file where the folder should be: it can be neither created nor emptied.
+    writeBytes(system.path() / "WORLDTEMP", "not a folder");
+    const auto files = platform::makeLocalFileSystem(system.path());
+    try {
+        PrepareWorldTempDir(*files);
+        FAIL() << "no failure";
+    } catch (const FatalError& failure) {
+        EXPECT_NE(std::string(failure.what()).find((system.path() / "WORLDTEMP").string()), std::string::npos)
+            << failure.what();
+    }
+}
+
+// Sets or removes an environment variable for one test.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value) : m_name(name) {
+        if (const char* old = std::getenv(name)) m_old = old;
+        if (value != nullptr) {
+            ::setenv(name, value, 1);
+        } else {
+            ::unsetenv(name);
+        }
+    }
+    ~ScopedEnv() {
+        if (m_old) {
+            ::setenv(m_name, m_old->c_str(), 1);
+        } else {
+            ::unsetenv(m_name);
+        }
+    }
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
+
+TEST(LocalFileSystem, SystemFolderIsTheUserCacheFolder) {
+    TempFolder home;
+    const std::string xdg = (home.path() / "xdg").string();
+    struct Case {
+        const char* name;
+        const char* xdgCacheHome;
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"XDG_CACHE_HOME set", xdg.c_str(), home.path() / "xdg" / "skyroll"},
+        {"XDG_CACHE_HOME unset", nullptr, home.path() / ".cache" / "skyroll"},
+        {"XDG_CACHE_HOME empty", "", home.path() / ".cache" / "skyroll"},
+        {"XDG_CACHE_HOME relative", "relative/cache", home.path() / ".cache" / "skyroll"},
+    };
+    ScopedEnv homeEnv("HOME", home.path().c_str());
+    for (const Case& c : cases) {
+        ScopedEnv xdgEnv("XDG_CACHE_HOME", c.xdgCacheHome);
+        EXPECT_EQ(platform::makeLocalFileSystem()->systemFolder(), c.expected) << c.name;
+        EXPECT_TRUE(fs::is_directory(c.expected)) << c.name;
+    }
+}
+
+TEST(LocalFileSystem, FileOperationsReportFailure) {
+    TempFolder folder;
+    const auto files = platform::makeLocalFileSystem(folder.path());
+    EXPECT_TRUE(files->createFolder(folder.path() / "a"));
+    EXPECT_FALSE(files->createFolder(folder.path() / "a")) << "already there";
+    EXPECT_FALSE(files->createFolder(folder.path() / "b" / "c")) << "parent missing";
+    EXPECT_TRUE(files->folderExists(folder.path() / "a"));
+    EXPECT_TRUE(files->writeFile(folder.path() / "a" / "x.html", "DUMMY DATA\r\n"));
+    EXPECT_EQ(testing::readBytes(folder.path() / "a" / "x.html"), "DUMMY DATA\r\n");
+    EXPECT_FALSE(files->folderExists(folder.path() / "a" / "x.html"));
+    EXPECT_FALSE(files->writeFile(folder.path() / "b" / "x.html", "")) << "folder missing";
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "b", ".html"), -1) << "folder missing";
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 1);
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 0);
+}
+
+}  // namespace
+}  // namespace skyroll::weather

@@ -1,0 +1,98 @@
+// weather-refresh [--system-folder DIR] [--pages DIR] APPFOLDER
+//
+// Prepares the page folder, fetches the 18 weather pages from the sites named
+// in APPFOLDER/SKR20/PALAM/EARTH.INI (or copies them from the pages folder
+// given with --pages, laid out like the sites: world/wd001.html ...,
+// cities/63.html) and writes APPFOLDER/SKR20/PALAM/WEATHER.INI. Prints one
+// line per page and one per city. --system-folder replaces the per-user cache
+// folder as the place of WORLDTEMP.
+
+#include <cstdio>
+#include <exception>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+#include "platform/Cp932.h"
+#include "platform/Failure.h"
+#include "platform/FileSystem.h"
+#include "platform/curl/CurlDownloader.h"
+#include "platform/headless/HeadlessDownloader.h"
+#include "weather/Sites.h"
+#include "weather/WeatherRefresh.h"
+#include "weather/WorldTempDir.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace skyroll;
+
+int usage() {
+    std::fputs("usage: weather-refresh [--system-folder DIR] [--pages DIR] APPFOLDER\n", stderr);
+    return 2;
+}
+
+std::uintmax_t sizeOf(const fs::path& file) {
+    std::error_code error;
+    const std::uintmax_t size = fs::file_size(file, error);
+    return error ? 0 : size;
+}
+
+int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::path& pages) {
+    const fs::path palam = appFolder / "SKR20" / "PALAM";
+    std::error_code error;
+    fs::create_directories(palam, error);
+    if (error) throw FatalError("The folder " + palam.string() + " cannot be created.");
+
+    const auto files = platform::makeLocalFileSystem(systemFolder);
+    const fs::path worldTempDir = weather::PrepareWorldTempDir(*files);
+    const weather::Sites sites = weather::ReadSites(palam / "EARTH.INI");
+    const std::unique_ptr<platform::Downloader> downloader =
+        pages.empty() ? platform::makeCurlDownloader()
+                      : std::make_unique<headless::HeadlessDownloader>(pages);
+
+    std::printf("pages in %s\n", worldTempDir.string().c_str());
+    weather::FetchWorldPages(
+        *downloader, worldTempDir, sites,
+        {{}, [&](int step, const weather::Region& region, int result) {
+             std::printf("page %2d/%zu %s -> %.*s %ju bytes %s\n", step, weather::kRegions.size(),
+                         weather::PageAddress(region, sites).c_str(), static_cast<int>(region.file.size()),
+                         region.file.data(), sizeOf(worldTempDir / std::string(region.file)),
+                         result == 0 ? "stored" : "failed");
+         }});
+
+    const fs::path weatherIni = palam / "WEATHER.INI";
+    const auto lines = weather::ReduceWorldPages(worldTempDir, weatherIni);
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const std::string_view city = weather::kCities[i].name;
+        std::printf("city %.*s=%s%s\n", static_cast<int>(city.size()), city.data(),
+                    cp932::toUtf8(lines[i].value).c_str(), lines[i].name.empty() ? " (not found)" : "");
+    }
+    std::printf("written %s\n", weatherIni.string().c_str());
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    fs::path systemFolder, pages, appFolder;
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if ((arg == "--system-folder" || arg == "--pages") && i + 1 < argc) {
+            (arg == "--pages" ? pages : systemFolder) = argv[++i];
+        } else if (!arg.starts_with("--") && appFolder.empty()) {
+            appFolder = arg;
+        } else {
+            return usage();
+        }
+    }
+    if (appFolder.empty()) return usage();
+    try {
+        return refresh(appFolder, systemFolder, pages);
+    } catch (const std::exception& failure) {
+        std::fprintf(stderr, "weather-refresh: %s\n", failure.what());
+        return 1;
+    }
+}

@@ -1,0 +1,47 @@
+#include "weather/WeatherFile.h"
+
+#include <fstream>
+#include <system_error>
+
+#include "platform/Cp932.h"
+#include "platform/Failure.h"
+
+namespace skyroll::weather {
+namespace {
+
+void writeLine(const std::filesystem::path& weatherIni, std::u32string_view line, std::ios::openmode mode) {
+    std::ofstream out(weatherIni, std::ios::binary | mode);
+    const std::string bytes = cp932::encode(line) + "\r\n";
+    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    if (out) out.close();
+    if (!out) throw FatalError("The weather file " + weatherIni.string() + " cannot be written.");
+}
+
+}  // namespace
+
+std::string ReadPageFile(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    if (!in) return {};
+    std::string bytes;
+    char buffer[64 * 1024];
+    while (bytes.size() < kMaxPageRead && in.read(buffer, sizeof buffer).gcount() > 0) {
+        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
+    }
+    if (bytes.size() > kMaxPageRead) bytes.resize(kMaxPageRead);
+    return bytes;
+}
+
+void BeginWeatherFile(const std::filesystem::path& weatherIni) {
+    writeLine(weatherIni, U"[WEATHER]", std::ios::trunc);
+}
+
+CityWeather ExtractPageWeather(const std::filesystem::path& worldTempDir,
+                               const std::filesystem::path& weatherIni, std::string_view file,
+                               std::string_view city) {
+    const std::u32string page = cp932::decode(ReadPageFile(worldTempDir / std::string(file)));
+    CityWeather weather = ReducePage(page, file, cp932::fromUtf8(city));
+    writeLine(weatherIni, weather.name + U"=" + weather.value, std::ios::app);
+    return weather;
+}
+
+}  // namespace skyroll::weather

@@ -1,0 +1,105 @@
+#include "weather/WeatherPage.h"
+
+#include <cstddef>
+#include <optional>
+
+#include "weather/WeatherTables.h"
+
+namespace skyroll::weather {
+namespace {
+
+constexpr std::u32string_view kTokyoHeading =
+    U"</DIV><DIV class=right_box><H2>東京<small>(東京都東京地方)</small>の天気</H2>";
+constexpr std::u32string_view kIconCell = U"<TD colspan=4><IMG SRC='/icon";
+constexpr std::size_t kTokyoPieceLength = 1000;
+constexpr std::size_t kIconPieceLength = 100;
+// The original kept the heading's position in a 16-bit integer.
+constexpr std::size_t kLastHeadingPosition = 32767;  // 1-based
+
+constexpr std::u32string_view kUnknown = U"不明";
+
+bool contains(std::u32string_view text, std::u32string_view word) {
+    return text.find(word) != std::u32string_view::npos;
+}
+
+// Reads a page line by line the way the original's line input did: a line
+// ends at CR or CR LF, the terminator is not part of it, and the last line
+// needs none (so a page ending in CR LF has no empty line after it).
+class LineReader {
+public:
+    explicit LineReader(std::u32string_view text) : m_text(text) {}
+
+    bool next(std::u32string_view& line) {
+        if (m_pos >= m_text.size()) return false;
+        const std::size_t cr = m_text.find(U'\r', m_pos);
+        if (cr == std::u32string_view::npos) {
+            line = m_text.substr(m_pos);
+            m_pos = m_text.size();
+            return true;
+        }
+        line = m_text.substr(m_pos, cr - m_pos);
+        m_pos = cr + 1;
+        if (m_pos < m_text.size() && m_text[m_pos] == U'\n') ++m_pos;
+        return true;
+    }
+
+private:
+    std::u32string_view m_text;
+    std::size_t m_pos = 0;
+};
+
+// The line after the first line that contains `city`; std::nullopt when the
+// city is absent or on the last line.
+std::optional<std::u32string_view> lineAfterCity(std::u32string_view page, std::u32string_view city) {
+    LineReader reader(page);
+    std::u32string_view line;
+    while (reader.next(line)) {
+        if (contains(line, city)) {
+            if (reader.next(line)) return line;
+            return std::nullopt;
+        }
+    }
+    return std::nullopt;
+}
+
+// The icon piece of the Tokyo forecast; std::nullopt when the heading is not
+// in the first line, begins too far into it, or has no icon cell after it.
+std::optional<std::u32string_view> tokyoIconPiece(std::u32string_view page) {
+    std::u32string_view firstLine;
+    LineReader reader(page);
+    if (!reader.next(firstLine)) return std::nullopt;
+    const std::size_t heading = firstLine.find(kTokyoHeading);
+    if (heading == std::u32string_view::npos || heading + 1 > kLastHeadingPosition) return std::nullopt;
+    const std::u32string_view piece = firstLine.substr(heading, kTokyoPieceLength);
+    const std::size_t icon = piece.find(kIconCell);
+    if (icon == std::u32string_view::npos) return std::nullopt;
+    return piece.substr(icon, kIconPieceLength);
+}
+
+}  // namespace
+
+std::u32string TrimBlanks(std::u32string_view text) {
+    const std::size_t first = text.find_first_not_of(U' ');
+    if (first == std::u32string_view::npos) return {};
+    return std::u32string(text.substr(first, text.find_last_not_of(U' ') - first + 1));
+}
+
+std::u32string ClassifyWeather(std::u32string_view text, bool japanPage) {
+    if (contains(text, U"雪")) return U"SNOW.gif";
+    if (contains(text, U"雨") && contains(text, U"晴れ")) return U"SUN_RAIN.gif";
+    if (contains(text, U"晴れ")) return U"SUN.gif";
+    if (contains(text, U"雨")) return U"RAIN.gif";
+    if (contains(text, japanPage ? U"曇り" : U"くもり")) return U"CLOUDY.gif";
+    if (text.empty()) return std::u32string(kUnknown);
+    return std::u32string(text);
+}
+
+CityWeather ReducePage(std::u32string_view page, std::string_view file, std::u32string_view city) {
+    const bool japanPage = file == kJapanPage;
+    const std::optional<std::u32string_view> found =
+        japanPage ? tokyoIconPiece(page) : lineAfterCity(page, city);
+    if (!found) return {{}, std::u32string(kUnknown)};
+    return {std::u32string(city), ClassifyWeather(TrimBlanks(*found), japanPage)};
+}
+
+}  // namespace skyroll::weather

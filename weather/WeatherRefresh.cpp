@@ -1,0 +1,82 @@
+#include "weather/WeatherRefresh.h"
+
+#include <array>
+#include <cstdint>
+
+#include "weather/WeatherFile.h"
+
+namespace skyroll::weather {
+namespace {
+
+// The menu items that must not be used while the refresh runs, in the order
+// they are disabled and enabled again.
+constexpr std::array<std::string_view, 3> kBlockedMenus{"mEnd", "mSET", "mSPEED"};
+
+void enableMenus(platform::Form& globe, bool enabled) {
+    for (std::string_view name : kBlockedMenus) globe.menu(name).setEnabled(enabled);
+}
+
+}  // namespace
+
+std::string ProgressCaption(int step) {
+    return std::to_string(step) + "/" + std::to_string(kRegions.size()) + " 取得";
+}
+
+std::string PageAddress(const Region& region, const Sites& sites) {
+    const std::string& host = region.site == Site::Japan ? sites.japan : sites.world;
+    return "http://" + host + std::string(region.path);
+}
+
+std::string W3getvCommand(const std::filesystem::path& worldTempDir, const Region& region,
+                          const Sites& sites) {
+    // path::string() is the user's own encoding: UTF-8 here, the ANSI code page on Windows.
+    return "-d " + worldTempDir.string() + " -j sjis -o " + std::string(region.file) + " " +
+           PageAddress(region, sites);
+}
+
+void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::path& worldTempDir,
+                     const Sites& sites, const FetchObserver& observer) {
+    int step = 0;
+    for (const Region& region : kRegions) {
+        ++step;
+        if (observer.beforeFetch) observer.beforeFetch(step, region);
+        std::string command = W3getvCommand(worldTempDir, region, sites);
+        std::int32_t option = 0;
+        const std::int32_t result = downloader.W3getv(command, option);
+        if (observer.afterFetch) observer.afterFetch(step, region, result);
+    }
+}
+
+std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTempDir,
+                                          const std::filesystem::path& weatherIni) {
+    BeginWeatherFile(weatherIni);
+    std::vector<CityWeather> lines;
+    lines.reserve(kCities.size());
+    for (const City& city : kCities)
+        lines.push_back(ExtractPageWeather(worldTempDir, weatherIni, city.file, city.name));
+    return lines;
+}
+
+void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader,
+                         const std::filesystem::path& worldTempDir, const std::filesystem::path& weatherIni,
+                         const Sites& sites) {
+    platform::Control& label4 = globe.control("Label4");
+    globe.control("Timer1").setEnabled(false);
+    enableMenus(globe, false);
+    // The caption is painted before each blocking fetch; no event is
+    // processed, so nothing else can run inside the refresh.
+    FetchWorldPages(downloader, worldTempDir, sites,
+                    {[&](int step, const Region&) {
+                         label4.setCaption(ProgressCaption(step));
+                         globe.repaintNow();
+                     },
+                     {}});
+    label4.setCaption("データ最適化");
+    ReduceWorldPages(worldTempDir, weatherIni);
+    enableMenus(globe, true);
+    globe.control("Timer1").setEnabled(true);
+    globe.control("Label3").setVisible(false);
+    label4.setVisible(false);
+}
+
+}  // namespace skyroll::weather

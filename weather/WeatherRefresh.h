@@ -1,0 +1,53 @@
+#pragma once
+// The weather refresh of the first activation of the globe window: 18 pages
+// fetched through W3getv into the page folder, then reduced to WEATHER.INI.
+
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/Downloader.h"
+#include "platform/Toolkit.h"
+#include "weather/Sites.h"
+#include "weather/WeatherPage.h"
+#include "weather/WeatherTables.h"
+
+namespace skyroll::weather {
+
+// "n/18 取得": the progress caption of fetch step `step` (1-based).
+std::string ProgressCaption(int step);
+
+// The page's address: "http://" & the host of its site & its path.
+std::string PageAddress(const Region& region, const Sites& sites);
+
+// "-d <folder> -j sjis -o <file> <address>", with the folder unquoted in the
+// user's own encoding.
+std::string W3getvCommand(const std::filesystem::path& worldTempDir, const Region& region,
+                          const Sites& sites);
+
+// The fetches in region-table order. `beforeFetch(step, region)` runs before
+// each one; `afterFetch(step, region, result)` after it, with what W3getv
+// returned (which the refresh itself ignores). Either may be empty.
+struct FetchObserver {
+    std::function<void(int, const Region&)> beforeFetch;
+    std::function<void(int, const Region&, int)> afterFetch;
+};
+void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::path& worldTempDir,
+                     const Sites& sites, const FetchObserver& observer = {});
+
+// BeginWeatherFile, then ExtractPageWeather for every city-table row in order;
+// returns the 28 lines written.
+std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTempDir,
+                                          const std::filesystem::path& weatherIni);
+
+// The weather refresh of the first activation, steps "timer off" .. "labels hidden"
+// (the caller checks and clears FirstActivate): Timer1 disabled; mEnd, mSET, mSPEED disabled in
+// that order; per region: Label4 caption "n/18 取得", globe.repaintNow(), W3getv; Label4
+// "データ最適化"; BeginWeatherFile; 28 ExtractPageWeather; menus enabled in the same order;
+// Timer1 enabled; Label3 then Label4 hidden.
+void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader,
+                         const std::filesystem::path& worldTempDir, const std::filesystem::path& weatherIni,
+                         const Sites& sites);
+
+}  // namespace skyroll::weather
