@@ -153,6 +153,24 @@ TEST(Startup, LoadSetsUpLabelsTrayAndShape) {
     EXPECT_EQ(s.sim->records("", "created").back().value, "ellipse 0,0,180,183");
 }
 
+TEST(Startup, TheWeatherRefreshRunsOnceAtTheFirstActivation) {
+    Scenario s;
+    s.sim->start();
+    EXPECT_TRUE(s.sim->downloader().commands().empty());
+    s.sim->runFor(0);
+    EXPECT_EQ(s.sim->downloader().commands().size(), 18u);
+    EXPECT_FALSE(s.globe().FirstActivate);
+    EXPECT_FALSE(s.form().control("Label3").visible());
+    EXPECT_TRUE(s.form().control("Timer1").enabled());
+    // Coming back to the window later fetches nothing again.
+    s.toolkit().activate("fSky_Roll");
+    s.form().hide();
+    s.form().show();
+    s.sim->runFor(1);
+    EXPECT_EQ(s.sim->records("fSky_Roll", "activated").size(), 3u);
+    EXPECT_EQ(s.sim->downloader().commands().size(), 18u);
+}
+
 TEST(Startup, RegionFollowsTheTwipsPerPixel) {
     headless::ScreenOptions screen;
     screen.twipsPerPixelX = screen.twipsPerPixelY = 12;
