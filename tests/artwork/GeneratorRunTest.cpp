@@ -1,0 +1,73 @@
+// Running the generator itself: the same bytes on every run, and a plain
+// failure when the day map cannot be used.
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <string>
+
+#include "tests/artwork/ArtworkFiles.h"
+
+namespace skyroll::artwork::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct GeneratorResult {
+    int status;
+    std::string errors;
+};
+
+GeneratorResult runGenerator(const fs::path& output, const fs::path& dayMap) {
+    const fs::path log = output.string() + ".stderr";
+    const std::string command = std::string("\"") + SKYROLL_TEST_GENERATOR + "\" \"" + output.string() +
+                                "\" \"" + dayMap.string() + "\" > /dev/null 2> \"" + log.string() + "\"";
+    const int status = std::system(command.c_str());
+    std::ifstream in(log);
+    return {status, std::string(std::istreambuf_iterator<char>(in), {})};
+}
+
+fs::path freshFolder(const char* name) {
+    const fs::path dir = fs::temp_directory_path() / "skyroll_artwork_run" / name;
+    fs::remove_all(dir);
+    fs::create_directories(dir.parent_path());
+    return dir;
+}
+
+void expectSameFiles(const fs::path& built, const fs::path& again) {
+    int compared = 0;
+    for (const auto& entry : fs::recursive_directory_iterator(built)) {
+        if (!entry.is_regular_file()) continue;
+        const fs::path other = again / fs::relative(entry.path(), built);
+        ASSERT_TRUE(fs::exists(other)) << other;
+        EXPECT_TRUE(readAll(entry.path()) == readAll(other)) << entry.path() << " differs between runs";
+        ++compared;
+    }
+    EXPECT_GT(compared, 5);
+}
+
+TEST(GeneratorRun, SecondRunWritesTheSameBytes) {
+    const fs::path out = freshFolder("again");
+    const GeneratorResult run = runGenerator(out, SKYROLL_TEST_DAY_MAP);
+    ASSERT_EQ(run.status, 0) << run.errors;
+    expectSameFiles(dataDir(), out / "SKR20");
+    expectSameFiles(assetsDir(), out / "assets");
+}
+
+TEST(GeneratorRun, FailsPlainlyWithoutAUsableDayMap) {
+    const fs::path out = freshFolder("broken");
+    const GeneratorResult missing = runGenerator(out, out.string() + "-no-such-map.jpg");
+    EXPECT_NE(missing.status, 0);
+    EXPECT_NE(missing.errors.find("xplanet-images"), std::string::npos) << missing.errors;
+
+    const fs::path notJpeg = out.string() + "-not-a-map.jpg";
+    std::ofstream(notJpeg) << "GIF89a, not a day map";
+    const GeneratorResult broken = runGenerator(out, notJpeg);
+    EXPECT_NE(broken.status, 0);
+    EXPECT_NE(broken.errors.find("not a readable JPEG"), std::string::npos) << broken.errors;
+    EXPECT_FALSE(fs::exists(out / "SKR20" / "earth" / "EarthMap_1.bmp"));
+}
+
+}  // namespace
+}  // namespace skyroll::artwork::test

@@ -1,0 +1,144 @@
+// skyroll-artwork: writes every picture the program needs.
+//
+//   skyroll-artwork OUTPUT [DAY_MAP] [--assets DIR] [--evidence DIR]
+//   skyroll-artwork --fit [name value]...
+//
+// OUTPUT receives the data folder SKR20 (globe and moon frames, weather
+// pictures, space wallpaper); the window pictures go to DIR of --assets
+// (OUTPUT/assets by default). DAY_MAP is the equirectangular day map, by
+// default the one of Debian's xplanet-images. --evidence writes the contact
+// sheet of the frames and the warped map beside the original as PNG. --fit
+// redoes the fit of view and warp and prints it as source for FittedGlobe.cpp.
+// The table of how far each tour city stands from its weather picture is
+// printed every time.
+
+#include <exception>
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "tools/artwork/CityErrors.h"
+#include "tools/artwork/DayMap.h"
+#include "tools/artwork/EarthArt.h"
+#include "tools/artwork/FittedGlobe.h"
+#include "tools/artwork/GlobeFit.h"
+#include "tools/artwork/MoonArt.h"
+#include "tools/artwork/PictureWriters.h"
+#include "tools/artwork/SpaceArt.h"
+#include "tools/artwork/WeatherArt.h"
+
+namespace fs = std::filesystem;
+using namespace skyroll::artwork;
+
+namespace {
+
+constexpr const char* kDefaultDayMap = "/usr/share/xplanet/images/earth.jpg";
+
+int runFit(const std::vector<std::string>& args) {
+    FitSettings settings;
+    for (std::size_t i = 0; i + 1 < args.size(); i += 2) {
+        const std::string& name = args[i];
+        const double value = std::stod(args[i + 1]);
+        if (name == "robust")
+            settings.robustScalePx = value;
+        else if (name == "outlier")
+            settings.outlierScalePx = value;
+        else if (name == "cap")
+            settings.capPx = value;
+        else if (name == "narrow")
+            settings.narrowRidge = value;
+        else if (name == "wide")
+            settings.wideRidge = value;
+        else if (name == "limit")
+            settings.displacementLimit = value;
+        else if (name == "minarea")
+            settings.minAreaRatio = value;
+        else if (name == "maxarea")
+            settings.maxAreaRatio = value;
+        else if (name == "iter")
+            settings.iterations = static_cast<int>(value);
+        else
+            throw std::invalid_argument("unknown fit setting " + name);
+    }
+    const FitResult fit = fitGlobe(settings, std::cerr);
+    printErrorTable(std::cout, cityErrors(fit.view, fit.warp));
+    const WarpMeasure m = measureWarp(fit.warp);
+    std::cout << "largest move " << m.maxDisplacementDegrees << " degrees, area ratios " << m.minAreaRatio
+              << " .. " << m.maxAreaRatio << '\n';
+    printFittedSource(std::cout, fit);
+    return 0;
+}
+
+void generate(const fs::path& output, const fs::path& dayMapFile, const fs::path& assets,
+              const fs::path& evidence) {
+    const DayMap dayMap = DayMap::load(dayMapFile);
+    const GlobeView view = fittedView();
+    const GlobeWarp warp = fittedWarp();
+
+    const fs::path data = output / "SKR20";
+    for (const char* folder : {"earth", "moon", "PALAM", "BACK", "WEATHER"})
+        fs::create_directories(data / folder);
+    fs::create_directories(assets);
+
+    const DayMap warpedMap = dayMap.warped(warp);
+    const std::vector<Raster> frames = renderGlobeFrames(warpedMap, view);
+    for (std::size_t i = 0; i < frames.size(); ++i)
+        writeBmp24(data / "earth" / ("EarthMap_" + std::to_string(i + 1) + ".bmp"), frames[i]);
+
+    const std::vector<Raster> moons = renderMoonFrames();
+    for (std::size_t i = 0; i < moons.size(); ++i)
+        writeBmp24(data / "moon" / ("MoonMap_" + std::to_string(i + 1) + ".bmp"), moons[i]);
+
+    for (const WeatherPicture& picture : weatherPictures())
+        writeWeatherGif(data / "WEATHER" / picture.file, picture);
+    writeBmp24(data / "BACK" / fs::path(u8"宇宙.bmp"), renderSpaceWallpaper(dayMap));
+
+    // The pictures that belong to the windows.
+    writeJpeg(assets / "starfield.jpg", renderStarField(), 90);
+    writeIco(assets / "globe.ico", renderGlobeIcon(dayMap.halved()));
+    // Asia and Australia face the viewer on frame 28.
+    writeBmp24(assets / "globe_creation.bmp", frames[27]);
+    writeWeatherGif(assets / "sun.gif", weatherPictures().front());
+    writePaletteStarField(assets / "palette_starfield.bmp");
+    writeBmp24(assets / "moon_full.bmp", renderFullMoon());
+
+    printErrorTable(std::cout, cityErrors(view, warp));
+    if (!evidence.empty()) {
+        fs::create_directories(evidence);
+        writePng(evidence / "contact_sheet.png", contactSheet(frames, view, warp));
+        writePng(evidence / "warped_map.png", warpEvidence(dayMap, warpedMap, warp));
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    try {
+        if (!args.empty() && args[0] == "--fit") return runFit({args.begin() + 1, args.end()});
+        std::vector<std::string> positional;
+        fs::path assets, evidence;
+        for (std::size_t i = 0; i < args.size(); ++i) {
+            if ((args[i] == "--assets" || args[i] == "--evidence") && i + 1 < args.size()) {
+                fs::path& target = args[i] == "--assets" ? assets : evidence;
+                target = args[++i];
+            } else if (args[i].starts_with("--"))
+                throw std::invalid_argument("unknown option " + args[i]);
+            else
+                positional.push_back(args[i]);
+        }
+        if (positional.empty() || positional.size() > 2) {
+            std::cerr << "usage: skyroll-artwork OUTPUT [DAY_MAP] [--assets DIR] [--evidence DIR]\n"
+                         "       skyroll-artwork --fit [name value]...\n";
+            return 2;
+        }
+        const fs::path output = positional[0];
+        generate(output, positional.size() > 1 ? fs::path(positional[1]) : fs::path(kDefaultDayMap),
+                 assets.empty() ? output / "assets" : assets, evidence);
+        return 0;
+    } catch (const std::exception& e) {
+        std::cerr << "skyroll-artwork: " << e.what() << '\n';
+        return 1;
+    }
+}
