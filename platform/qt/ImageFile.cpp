@@ -1,0 +1,47 @@
+#include "platform/qt/ImageFile.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QImageReader>
+
+#include "platform/PictureFile.h"
+
+namespace skyroll::qt {
+
+namespace {
+std::optional<QImage> fail(QString* error, const QString& why) {
+    if (error) *error = why;
+    return std::nullopt;
+}
+}  // namespace
+
+std::optional<QImage> readImage(const QString& name, QString* error) {
+    const QFileInfo info(name);
+    if (!info.isFile()) return fail(error, QStringLiteral("no such file"));
+    if (static_cast<std::uintmax_t>(info.size()) > platform::kMaxPictureFileBytes)
+        return fail(error, QStringLiteral("file too large"));
+
+    QImageReader reader(name);
+    reader.setDecideFormatFromContent(true);
+    const QByteArray format = reader.format();
+    if (format != "bmp" && format != "gif" && format != "jpeg")
+        return fail(error, QStringLiteral("not a BMP, GIF or JPEG picture"));
+    const QSize size = reader.size();
+    if (!size.isValid() || size.width() > platform::kMaxPictureSide ||
+        size.height() > platform::kMaxPictureSide)
+        return fail(error, QStringLiteral("picture size not acceptable"));
+    QImage image = reader.read();
+    if (image.isNull()) return fail(error, reader.errorString());
+    return image;
+}
+
+std::optional<QImage> readImageFile(const std::filesystem::path& file, QString* error) {
+    // Paths are in the user's own encoding, as the file system holds them.
+    return readImage(QFile::decodeName(QByteArray::fromStdString(file.native())), error);
+}
+
+QString embeddedName(std::string_view name) {
+    return QStringLiteral(":/skyroll/") + QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
+
+}  // namespace skyroll::qt

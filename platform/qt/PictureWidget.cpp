@@ -1,0 +1,35 @@
+#include "platform/qt/PictureWidget.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+
+#include "platform/qt/Logging.h"
+
+namespace skyroll::qt {
+
+PictureWidget::PictureWidget(QString traceName, std::optional<QColor> fill, QWidget* parent)
+    : QWidget(parent), m_traceName(std::move(traceName)), m_fill(fill) {}
+
+void PictureWidget::setImage(QImage image, QString source) {
+    m_image = std::move(image);
+    m_source = std::move(source);
+    ++m_serial;
+    update();
+}
+
+void PictureWidget::setFill(std::optional<QColor> fill) {
+    m_fill = fill;
+    update();
+}
+
+void PictureWidget::paintEvent(QPaintEvent* event) {
+    QPainter painter(this);
+    if (m_fill) painter.fillRect(event->rect(), *m_fill);
+    if (!m_image.isNull()) painter.drawImage(QPoint(0, 0), m_image);
+    if (m_serial != m_shownSerial) {
+        m_shownSerial = m_serial;
+        if (!m_traceName.isEmpty()) qCDebug(lcFrames).noquote() << "shown" << m_traceName << m_source;
+    }
+}
+
+}  // namespace skyroll::qt

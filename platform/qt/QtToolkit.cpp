@@ -1,0 +1,329 @@
+#include "platform/qt/QtToolkit.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSystemTrayIcon>
+#include <QTime>
+#include <QTimer>
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "platform/Units.h"
+#include "platform/qt/ImageFile.h"
+#include "platform/qt/Logging.h"
+#include "platform/qt/QtForm.h"
+
+namespace skyroll::qt {
+
+namespace {
+
+QScreen* screen() { return QGuiApplication::primaryScreen(); }
+
+// The shell's mouse message code for a tray icon activation.
+int trayCode(QSystemTrayIcon::ActivationReason reason) {
+    switch (reason) {
+        case QSystemTrayIcon::Context:
+            return platform::WM_RBUTTONDOWN;
+        case QSystemTrayIcon::Trigger:
+            return platform::WM_LBUTTONDOWN;
+        case QSystemTrayIcon::DoubleClick:
+            return platform::WM_LBUTTONDBLCLK;
+        case QSystemTrayIcon::MiddleClick:
+            return platform::WM_MBUTTONDOWN;
+        case QSystemTrayIcon::Unknown:
+            break;
+    }
+    return int(platform::WM_MOUSEMOVE);
+}
+
+QString tipText(const platform::TrayIconData& data) {
+    const char* end = std::find(data.szTip, data.szTip + sizeof data.szTip, '\0');
+    // The tip is in the user's own encoding (UTF-8 here).
+    return QString::fromLocal8Bit(data.szTip, qsizetype(end - data.szTip));
+}
+
+}  // namespace
+
+QtToolkit::QtToolkit() {
+    m_clock.start();
+    // The program ends itself; closing its last window does not end Qt's loop.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+QtToolkit::~QtToolkit() = default;
+
+std::unique_ptr<platform::Form> QtToolkit::createForm(const platform::FormLayout& layout,
+                                                      platform::FormEvents& events) {
+    return std::make_unique<QtForm>(*this, layout, events);
+}
+
+void QtToolkit::formGone(QtForm* form) { std::erase(m_forms, form); }
+
+QtForm* QtToolkit::findForm(platform::WindowHandle window) const {
+    for (QtForm* form : m_forms)
+        if (window != 0 && form->handle() == window) return form;
+    return nullptr;
+}
+
+// --- Screen and clocks -------------------------------------------------------
+
+double QtToolkit::twipsPerPixelX() const {
+    return screen() ? platform::twipsPerPixelForDpi(screen()->logicalDotsPerInchX()) : 15.0;
+}
+double QtToolkit::twipsPerPixelY() const {
+    return screen() ? platform::twipsPerPixelForDpi(screen()->logicalDotsPerInchY()) : 15.0;
+}
+double QtToolkit::screenWidth() const {
+    return screen() ? screen()->geometry().width() * twipsPerPixelX() : 0;
+}
+double QtToolkit::screenHeight() const {
+    return screen() ? screen()->geometry().height() * twipsPerPixelY() : 0;
+}
+
+double QtToolkit::monotonicSeconds() const { return double(m_clock.nsecsElapsed()) / 1e9; }
+
+float QtToolkit::secondsSinceMidnight() const {
+    return float(QTime::currentTime().msecsSinceStartOfDay()) / 1000.0f;
+}
+
+// --- Dispatch and loops ------------------------------------------------------
+
+void QtToolkit::dispatch(const std::function<void()>& handler) {
+    if (m_ended) return;  // nothing of the program runs after its end
+    try {
+        handler();
+    } catch (const platform::ProgramEnded&) {
+        // The program ended inside; nothing more of this handler runs.
+    } catch (const std::exception& e) {
+        qCDebug(lcProgram).noquote() << "failure:" << e.what();
+        if (m_failureHandler && !m_ended) {
+            try {
+                m_failureHandler(e.what());
+            } catch (const platform::ProgramEnded&) {
+            } catch (const std::exception& again) {
+                std::fprintf(stderr, "skyroll: %s\n", again.what());
+                quit(1);
+            }
+        } else if (!m_ended) {
+            std::fprintf(stderr, "skyroll: %s\n", e.what());
+            quit(1);
+        }
+    }
+}
+
+void QtToolkit::throwIfEnded() const {
+    if (m_ended) throw platform::ProgramEnded{};
+}
+
+void QtToolkit::runNested(QEventLoop& loop) {
+    throwIfEnded();
+    m_loops.push_back(&loop);
+    loop.exec();
+    std::erase(m_loops, &loop);
+    throwIfEnded();
+}
+
+void QtToolkit::doEvents() {
+    throwIfEnded();
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+    throwIfEnded();
+}
+
+void QtToolkit::runUntil(double deadline) {
+    throwIfEnded();
+    // A nested loop that sleeps until the next event or the deadline: no
+    // processor is burnt while waiting.
+    for (double now = monotonicSeconds(); now < deadline; now = monotonicSeconds()) {
+        QEventLoop loop;
+        QTimer timer;
+        timer.setTimerType(Qt::PreciseTimer);
+        timer.setSingleShot(true);
+        QObject::connect(&timer, &QTimer::timeout, &loop, [&loop] { loop.exit(); });
+        timer.start(int(std::ceil((deadline - now) * 1000.0)));
+        runNested(loop);
+    }
+    // A deadline already past still lets pending events through once.
+    doEvents();
+}
+
+int QtToolkit::run() {
+    if (!m_ended) {
+        QEventLoop loop;
+        m_loops.push_back(&loop);
+        loop.exec();
+        std::erase(m_loops, &loop);
+    }
+    // Windows deleted during the run go now.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    return m_exitCode;
+}
+
+void QtToolkit::quit(int code) {
+    if (m_ended) return;
+    m_ended = true;
+    m_exitCode = code;
+    qCDebug(lcProgram) << "ended with" << code;
+    if (m_openMenu) m_openMenu->close();
+    for (QEventLoop* loop : m_loops) loop->exit();
+}
+
+// --- Icons, tray, foreground -------------------------------------------------
+
+platform::IconHandle QtToolkit::embeddedIcon(std::string_view name) {
+    if (auto it = m_iconNames.find(name); it != m_iconNames.end()) return it->second;
+    const QIcon icon(embeddedName(name));
+    if (icon.isNull() || icon.availableSizes().isEmpty()) {
+        qCWarning(lcWindow).noquote() << "embedded icon" << embeddedName(name) << "missing";
+        return 0;
+    }
+    const platform::IconHandle handle = m_nextIcon++;
+    m_icons.emplace(handle, icon);
+    m_iconNames.emplace(std::string(name), handle);
+    return handle;
+}
+
+QIcon QtToolkit::icon(platform::IconHandle handle) const {
+    auto it = m_icons.find(handle);
+    return it == m_icons.end() ? QIcon() : it->second;
+}
+
+bool QtToolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIconData& data) {
+    auto same = [&](const Tray& t) { return t.window == data.hWnd && t.id == data.uID; };
+    if (message == platform::NIM_ADD) {
+        if (std::any_of(m_trays.begin(), m_trays.end(), same) || !findForm(data.hWnd)) return false;
+        Tray tray{data.hWnd, data.uID, std::make_unique<QSystemTrayIcon>()};
+        if (data.uFlags & platform::NIF_ICON) tray.icon->setIcon(icon(data.hIcon));
+        if (data.uFlags & platform::NIF_TIP) tray.icon->setToolTip(tipText(data));
+        if (data.uFlags & platform::NIF_MESSAGE) {
+            QObject::connect(tray.icon.get(), &QSystemTrayIcon::activated,
+                             [this, window = data.hWnd](QSystemTrayIcon::ActivationReason reason) {
+                                 trayEvent(window, trayCode(reason));
+                             });
+        }
+        // Shown even without a tray: Qt puts it in a tray that appears later.
+        tray.icon->show();
+        m_trays.push_back(std::move(tray));
+        const bool available = QSystemTrayIcon::isSystemTrayAvailable();
+        qCDebug(lcTray).noquote() << "added" << tipText(data) << (available ? "" : "(no system tray yet)");
+        return available;
+    }
+    if (message == platform::NIM_DELETE) {
+        auto it = std::find_if(m_trays.begin(), m_trays.end(), same);
+        if (it == m_trays.end()) return false;
+        // The icon's window may be inside its own mouse handler right now
+        // (the menu was opened from it): it goes once that has returned.
+        it->icon.release()->deleteLater();
+        m_trays.erase(it);
+        qCDebug(lcTray) << "removed";
+        return true;
+    }
+    return false;
+}
+
+void QtToolkit::trayEvent(platform::WindowHandle window, int code) {
+    if (m_inputBlocked || m_ended) {
+        qCDebug(lcTray) << "ignored" << code;
+        return;
+    }
+    QtForm* form = findForm(window);
+    if (!form) return;
+    qCDebug(lcTray) << "callback" << code;
+    // The code travels as the X coordinate in pixels of the form.
+    const auto x = float(code * form->unitsPerPixelX());
+    dispatch([form, x] { form->events().mouseMove("", 0, 0, x, 0); });
+}
+
+bool QtToolkit::pressStandsForTray(platform::WindowHandle window) {
+    if (QSystemTrayIcon::isSystemTrayAvailable()) return false;
+    if (std::none_of(m_trays.begin(), m_trays.end(), [&](const Tray& t) { return t.window == window; }))
+        return false;
+    qCDebug(lcTray) << "right press on the window stands for the tray icon";
+    trayEvent(window, platform::WM_RBUTTONDOWN);
+    return true;
+}
+
+bool QtToolkit::setForegroundWindow(platform::WindowHandle window) {
+    QtForm* form = findForm(window);
+    if (!form || !form->widget()) return false;
+    form->widget()->raise();
+    form->widget()->activateWindow();
+    return form->widget()->isVisible();
+}
+
+// --- Regions -----------------------------------------------------------------
+
+platform::RegionHandle QtToolkit::createEllipticRgn(int left, int top, int right, int bottom) {
+    if (right < left) std::swap(left, right);
+    if (bottom < top) std::swap(top, bottom);
+    const platform::RegionHandle handle = m_nextRegion++;
+    m_regions.emplace(handle, QRegion(left, top, right - left, bottom - top, QRegion::Ellipse));
+    qCDebug(lcRegion) << "created" << handle << "ellipse" << left << top << right << bottom;
+    return handle;
+}
+
+int QtToolkit::setWindowRgn(platform::WindowHandle window, platform::RegionHandle region, bool redraw) {
+    QtForm* form = findForm(window);
+    auto it = m_regions.find(region);
+    if (!form || (region != 0 && it == m_regions.end())) {
+        qCDebug(lcRegion) << "set failed" << region << "window" << window;
+        return 0;
+    }
+    // The window owns the region now and frees the one it had.
+    const platform::RegionHandle former = form->windowRegion();
+    if (former && former != region) m_regions.erase(former);
+    form->setWindowRegion(region, region ? it->second : QRegion());
+    if (redraw && form->widget()) form->widget()->update();
+    qCDebug(lcRegion) << "set" << region << "on" << form->name().c_str();
+    return 1;
+}
+
+bool QtToolkit::deleteObject(platform::RegionHandle region) {
+    // A region a window owns is the window's; only free regions go.
+    const bool ownedByWindow =
+        std::any_of(m_forms.begin(), m_forms.end(), [&](QtForm* f) { return f->windowRegion() == region; });
+    const bool live = region != 0 && !ownedByWindow && m_regions.erase(region) > 0;
+    qCDebug(lcRegion) << "deleted" << region << (live ? "" : "(not a free region)");
+    return live;
+}
+
+void QtToolkit::releaseWindowRegion(platform::RegionHandle region) {
+    if (region && m_regions.erase(region) > 0) qCDebug(lcRegion) << "freed with window" << region;
+}
+
+// --- Failures ----------------------------------------------------------------
+
+void QtToolkit::setFailureHandler(std::function<void(const std::string&)> handler) {
+    m_failureHandler = std::move(handler);
+}
+
+void QtToolkit::stopEverything() {
+    m_inputBlocked = true;
+    for (QtForm* form : m_forms) form->stopTimers();
+    if (m_openMenu) m_openMenu->close();
+}
+
+void QtToolkit::showFatalMessage(const std::string& message) {
+    stopEverything();
+    if (m_fatalShown || m_ended) return;
+    m_fatalShown = true;
+    std::fprintf(stderr, "skyroll: %s\n", message.c_str());
+    std::fflush(stderr);
+    QMessageBox box(QMessageBox::Critical, QStringLiteral("Skyroll"), QString::fromStdString(message),
+                    QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    QObject::connect(&box, &QMessageBox::finished, &loop, [&loop] { loop.exit(); });
+    box.open();
+    try {
+        runNested(loop);
+    } catch (const platform::ProgramEnded&) {
+        // Ended while the message was up (a signal): nothing more to wait for.
+    }
+}
+
+}  // namespace skyroll::qt

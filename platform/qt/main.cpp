@@ -1,0 +1,34 @@
+// skyroll: the desktop program on Qt. It sets up the platform services and
+// hands over to the program, which runs until "EXIT", a fatal failure or a
+// terminating signal.
+
+#include <QApplication>
+#include <QFile>
+
+#include "app/Program.h"
+#include "platform/FileSystem.h"
+#include "platform/curl/CurlDownloader.h"
+#include "platform/qt/FontSubstitution.h"
+#include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtToolkit.h"
+#include "platform/qt/SignalPipe.h"
+
+int main(int argc, char** argv) {
+    QApplication application(argc, argv);
+    skyroll::qt::installFontSubstitutions();
+
+    skyroll::qt::QtToolkit toolkit;
+    skyroll::qt::QtDesktop desktop;
+    const auto files = skyroll::platform::makeLocalFileSystem();
+    const auto downloader = skyroll::platform::makeCurlDownloader();
+    skyroll::platform::Services services{toolkit, *files, desktop, *downloader};
+
+    // The data folder SKR20 lies beside the executable.
+    const std::filesystem::path appFolder =
+        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
+    skyroll::app::Program program(services, appFolder);
+    // A terminating signal ends the program as "EXIT" would, from the event
+    // loop; a nested loop it interrupts ends by ProgramEnded.
+    skyroll::qt::SignalPipe signalPipe([&](int) { toolkit.dispatch([&] { program.endNow(); }); });
+    return program.run();
+}

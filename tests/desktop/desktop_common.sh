@@ -1,0 +1,74 @@
+# Shared set-up of the desktop tests: a private X server with a plain blue
+# root window, optionally the tray host, and the program started from a fresh
+# application folder (its own copy of the executable beside links to the
+# build's data folders), whose EARTH.INI only points the weather sites at a
+# refused loopback port. Sourced by the desktop_*.sh scripts with the path of
+# the skyroll executable as $1.
+
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/desktop-test-env.sh"
+
+SKYROLL_BIN=${1:?usage: $0 path/to/skyroll}
+ROOT_COLOR='#3366cc'
+
+# desktop_setup [tray]: everything up to the globe window being on screen;
+# sets GLOBE (its window id).
+desktop_setup() {
+    skyroll_require Xvfb xdotool xwininfo xdpyinfo convert import display
+    [[ "${1:-}" == tray ]] && skyroll_require trayer
+    skyroll_env_init
+    skyroll_start_xvfb 1024x768 || exit 1
+    convert -size 1024x768 "xc:$ROOT_COLOR" "$SKYROLL_ENV_TMP/root.png"
+    timeout 10 display -window root "$SKYROLL_ENV_TMP/root.png" || true
+    if [[ "${1:-}" == tray ]]; then
+        skyroll_start_tray || { echo "FAIL: trayer did not start"; exit 1; }
+    fi
+
+    local app="$SKYROLL_ENV_TMP/app" data
+    data="$(dirname "$SKYROLL_BIN")/SKR20"
+    mkdir -p "$app/SKR20/PALAM"
+    cp "$SKYROLL_BIN" "$app/skyroll"
+    for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
+    printf '[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' >"$app/SKR20/PALAM/EARTH.INI"
+    export XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache" XDG_RUNTIME_DIR="$SKYROLL_ENV_TMP/runtime"
+    mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+
+    skyroll_start_program "$app/skyroll"
+    GLOBE=$(skyroll_globe_window) || fail "the globe window did not appear"
+}
+
+fail() {
+    echo "FAIL: $*"
+    echo "--- program log (last lines)"
+    grep -v 'shown fSky_Roll' "$SKYROLL_ENV_TMP/skyroll.log" | tail -n 30
+    exit 1
+}
+
+# The colour of one pixel of a screenshot, as "srgb(r,g,b)".
+pixel() { convert "$1" -format "%[pixel:p{$2,$3}]" info:; }
+
+# Window geometry as shell variables X, Y, WIDTH, HEIGHT.
+geometry() { eval "$(xdotool getwindowgeometry --shell "$1")"; }
+
+# Centre of the program's tray icon, embedded in trayer: "x y".
+tray_icon_center() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
+        [[ "$w" == "$GLOBE" ]] && continue
+        geometry "$w"
+        if ((WIDTH <= 64 && HEIGHT <= 64 && WIDTH > 1)); then
+            echo "$((X + WIDTH / 2)) $((Y + HEIGHT / 2))"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# A pop-up menu of the program is on screen.
+menu_open() { [[ -n "$(popup_windows)" ]]; }
+popup_windows() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
+        geometry "$w"
+        ((WIDTH > 64 && w != GLOBE)) && echo "$w"
+    done
+}

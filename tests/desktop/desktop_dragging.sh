@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Dragging with the left button puts the window's centre under the pointer;
+# with the left and right buttons held it stays where it is.
+set -u
+source "$(dirname "$0")/desktop_common.sh"
+desktop_setup tray
+
+skyroll_wait_log 'activated fSky_Roll' 10 || fail "the globe window was not activated"
+xdotool mousemove 914 111 mousedown 1
+for step in 1 2 3 4 5; do xdotool mousemove $((914 - 60 * step)) $((111 + 50 * step)); done
+xdotool mouseup 1
+geometry "$GLOBE"
+# Centre (614, 361): Left 614 - 90, Top 361 - 91.67 (half of 2750 twips).
+((X >= 523 && X <= 525 && Y >= 268 && Y <= 270)) || fail "after the drag the window is at $X,$Y, expected 524,269"
+
+xdotool mousemove 614 361 mousedown 1 mousedown 3
+xdotool mousemove 500 300 mousemove 450 250
+xdotool mouseup 3 mouseup 1
+geometry "$GLOBE"
+((X >= 523 && X <= 525 && Y >= 268 && Y <= 270)) || fail "with both buttons the window moved to $X,$Y"
+
+kill -TERM "$SKYROLL_PID"
+skyroll_wait_exit 10 || fail "exit status $?"
+echo "PASS"
