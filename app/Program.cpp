@@ -28,8 +28,9 @@ int Program::run() {
 }
 
 void Program::endNow() {
+    // A signal while a failure is being reported still ends with its status.
+    m_services.toolkit.quit(m_failing ? 1 : 0);
     m_globe->Form_Unload();
-    m_services.toolkit.quit(0);
 }
 
 void Program::fail(const std::string& message) {

@@ -191,8 +191,9 @@ public:
     virtual bool setForegroundWindow(WindowHandle window) = 0;
 
     // Regions in window pixels. createEllipticRgn returns 0 on failure;
-    // setWindowRgn returns 0 on failure and otherwise owns the region;
-    // deleteObject returns false for a handle that is not a live region.
+    // setWindowRgn returns 0 on failure; otherwise the window owns the
+    // region and frees it with itself. deleteObject returns false, freeing
+    // nothing, for a handle that is not a live region or that a window owns.
     virtual RegionHandle createEllipticRgn(int left, int top, int right, int bottom) = 0;
     virtual int setWindowRgn(WindowHandle window, RegionHandle region, bool redraw) = 0;
     virtual bool deleteObject(RegionHandle region) = 0;

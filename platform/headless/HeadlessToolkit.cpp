@@ -278,6 +278,13 @@ int HeadlessToolkit::setWindowRgn(platform::WindowHandle window, platform::Regio
 }
 
 bool HeadlessToolkit::deleteObject(platform::RegionHandle region) {
+    // A region a window owns is the window's: it goes with the window.
+    for (HeadlessForm* form : m_forms) {
+        if (form->loaded() && form->region() == region && region != 0) {
+            record("region:" + std::to_string(region), "deleted", "owned by a window");
+            return false;
+        }
+    }
     const bool live = m_regions.erase(region) > 0;
     record("region:" + std::to_string(region), "deleted", live ? "" : "not a live region");
     return live;
