@@ -117,6 +117,30 @@ TEST(HeadlessLoops, AQuitInsideANestedLoopEndsTheInterruptedHandler) {
     EXPECT_EQ(tk.exitCode(), 3);
 }
 
+TEST(HeadlessLoops, AModalFormRunsTheSameQueueUntilItIsClosed) {
+    HeadlessToolkit tk;
+    Recorder events;
+    events.toolkit = &tk;
+    const auto layout = twoTimers();
+    auto form = tk.createForm(layout, events);
+    form->control("B").setEnabled(false);
+    platform::FormLayout dialogLayout;
+    dialogLayout.name = "fDialog";
+    platform::FormEvents dialogEvents;
+    auto dialog = tk.createForm(dialogLayout, dialogEvents);
+    tk.post(0.35, [&] { tk.closeWindow("fDialog"); });
+    bool returned = false;
+    tk.post(0, [&] {
+        dialog->showModal();
+        returned = true;
+    });
+    tk.runFor(0);
+    EXPECT_TRUE(returned);
+    EXPECT_FALSE(dialog->loaded());
+    EXPECT_DOUBLE_EQ(tk.now(), 0.35);
+    EXPECT_EQ(events.ticks.size(), 3u);  // the other form's timer went on meanwhile
+}
+
 TEST(HeadlessWindows, SitAtWholePixels) {
     HeadlessToolkit tk;
     Recorder events;
