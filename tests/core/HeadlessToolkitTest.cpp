@@ -34,12 +34,19 @@ platform::FormLayout twoTimers() {
     return f;
 }
 
-TEST(HeadlessTimers, FireInOrderOnTheVirtualTimeline) {
+// A form with timer A every 100 ms and timer B every 250 ms.
+struct HeadlessFixture : testing::Test {
+    HeadlessFixture() { events.toolkit = &tk; }
     HeadlessToolkit tk;
     Recorder events;
-    events.toolkit = &tk;
-    const auto layout = twoTimers();
-    auto form = tk.createForm(layout, events);
+    const platform::FormLayout layout = twoTimers();
+    std::unique_ptr<platform::Form> form = tk.createForm(layout, events);
+};
+using HeadlessTimers = HeadlessFixture;
+using HeadlessLoops = HeadlessFixture;
+using HeadlessWindows = HeadlessFixture;
+
+TEST_F(HeadlessTimers, FireInOrderOnTheVirtualTimeline) {
     tk.runFor(0.5);
     std::vector<std::pair<std::string, double>> expected{{"A", 0.1}, {"A", 0.2}, {"B", 0.25}, {"A", 0.3},
                                                          {"A", 0.4}, {"A", 0.5}, {"B", 0.5}};
@@ -50,12 +57,7 @@ TEST(HeadlessTimers, FireInOrderOnTheVirtualTimeline) {
     }
 }
 
-TEST(HeadlessTimers, IntervalZeroNeverFiresAndChangesRestartTheCountdown) {
-    HeadlessToolkit tk;
-    Recorder events;
-    events.toolkit = &tk;
-    const auto layout = twoTimers();
-    auto form = tk.createForm(layout, events);
+TEST_F(HeadlessTimers, IntervalZeroNeverFiresAndChangesRestartTheCountdown) {
     form->control("B").setEnabled(false);
     tk.runFor(0.05);
     form->control("A").setInterval(100);  // restarts: next at 0.15
@@ -74,12 +76,7 @@ TEST(HeadlessTimers, IntervalZeroNeverFiresAndChangesRestartTheCountdown) {
     EXPECT_NEAR(events.ticks[1].second, 5.2 + 0.1, 1e-9);  // enabled at 5.2
 }
 
-TEST(HeadlessLoops, ANestedWaitRunsTheSameQueue) {
-    HeadlessToolkit tk;
-    Recorder events;
-    events.toolkit = &tk;
-    const auto layout = twoTimers();
-    auto form = tk.createForm(layout, events);
+TEST_F(HeadlessLoops, ANestedWaitRunsTheSameQueue) {
     form->control("B").setEnabled(false);
     bool waited = false;
     events.onTimer = [&](std::string_view) {
@@ -97,12 +94,7 @@ TEST(HeadlessLoops, ANestedWaitRunsTheSameQueue) {
     EXPECT_EQ(names, (std::vector<std::string>{"A", "B", "B", "B", "B", "A"}));
 }
 
-TEST(HeadlessLoops, AQuitInsideANestedLoopEndsTheInterruptedHandler) {
-    HeadlessToolkit tk;
-    Recorder events;
-    events.toolkit = &tk;
-    const auto layout = twoTimers();
-    auto form = tk.createForm(layout, events);
+TEST_F(HeadlessLoops, AQuitInsideANestedLoopEndsTheInterruptedHandler) {
     bool resumed = false;
     events.onTimer = [&](std::string_view name) {
         if (name == "B") tk.quit(3);
@@ -117,12 +109,7 @@ TEST(HeadlessLoops, AQuitInsideANestedLoopEndsTheInterruptedHandler) {
     EXPECT_EQ(tk.exitCode(), 3);
 }
 
-TEST(HeadlessLoops, AModalFormRunsTheSameQueueUntilItIsClosed) {
-    HeadlessToolkit tk;
-    Recorder events;
-    events.toolkit = &tk;
-    const auto layout = twoTimers();
-    auto form = tk.createForm(layout, events);
+TEST_F(HeadlessLoops, AModalFormRunsTheSameQueueUntilItIsClosed) {
     form->control("B").setEnabled(false);
     platform::FormLayout dialogLayout;
     dialogLayout.name = "fDialog";
@@ -141,12 +128,7 @@ TEST(HeadlessLoops, AModalFormRunsTheSameQueueUntilItIsClosed) {
     EXPECT_EQ(events.ticks.size(), 3u);  // the other form's timer went on meanwhile
 }
 
-TEST(HeadlessWindows, SitAtWholePixels) {
-    HeadlessToolkit tk;
-    Recorder events;
-    events.toolkit = &tk;
-    const auto layout = twoTimers();
-    auto form = tk.createForm(layout, events);
+TEST_F(HeadlessWindows, SitAtWholePixels) {
     form->setTop(4385);
     EXPECT_EQ(form->top(), 4380);
     form->setLeft(-1300);

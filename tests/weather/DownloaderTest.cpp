@@ -10,7 +10,7 @@
 #include "platform/curl/W3getvCommand.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "tests/weather/LoopbackServer.h"
-#include "tests/weather/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace skyroll::platform {
 namespace {
@@ -18,8 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 using skyroll::testing::HttpResponse;
 using skyroll::testing::LoopbackServer;
-using skyroll::testing::readBytes;
-using skyroll::testing::TempFolder;
+using skyroll::test::readFile;
+using skyroll::test::writeFile;
+using skyroll::test::TempDir;
 using namespace std::chrono_literals;
 
 TEST(ParseW3getvCommand, ReadsTheOptionsFromTheRight) {
@@ -73,9 +74,9 @@ protected:
         std::int32_t option = 0;
         return downloader.W3getv(command, option);
     }
-    std::string stored(const std::string& file = "PAGE.html") const { return readBytes(m_pages / file); }
+    std::string stored(const std::string& file = "PAGE.html") const { return readFile(m_pages / file); }
 
-    TempFolder m_folder;
+    TempDir m_folder;
     fs::path m_pages = m_folder.path() / "WORLD TEMP";  // a blank in the folder's name
 
     void SetUp() override { fs::create_directory(m_pages); }
@@ -142,7 +143,7 @@ TEST_F(CurlDownloaderTest, FailuresLeaveAnEmptyPage) {
     for (const Case& c : cases) {
         LoopbackServer server([&](const std::string&) { return c.response; });
         const auto downloader = makeCurlDownloader(testLimits());
-        testing::writeBytes(m_pages / "PAGE.html", "an old page");
+        writeFile(m_pages / "PAGE.html", "an old page");
         EXPECT_NE(fetch(*downloader, server.host(), "/loop"), 0) << c.name;
         EXPECT_TRUE(fs::exists(m_pages / "PAGE.html")) << c.name;
         EXPECT_EQ(stored(), "") << c.name;
@@ -171,7 +172,7 @@ TEST_F(CurlDownloaderTest, ReusesOneConnection) {
          {"/world/wd001.html", "/world/wd002.html", "/world/wd003.html", "/cities/63.html"})
         EXPECT_EQ(fetch(*downloader, server.host(), path), 0) << path;
     EXPECT_EQ(server.connections(), 1);
-    EXPECT_EQ(stored(), readBytes(SKYROLL_WEATHER_DATA "/site/cities/63.html"));
+    EXPECT_EQ(stored(), readFile(SKYROLL_WEATHER_DATA "/site/cities/63.html"));
 }
 
 TEST_F(CurlDownloaderTest, AHostThatFailedIsNotAskedAgain) {
@@ -226,7 +227,7 @@ TEST_F(CurlDownloaderTest, NeverWritesOutsideItsFolder) {
 TEST_F(CurlDownloaderTest, OnlyHttpAndHttps) {
     const auto downloader = makeCurlDownloader(testLimits());
     const fs::path secret = m_folder.path() / "secret.txt";
-    testing::writeBytes(secret, "secret");
+    writeFile(secret, "secret");
     for (const std::string& address : {"file://" + secret.string(), std::string("ftp://127.0.0.1/x"),
                                        std::string("gopher://127.0.0.1/x")}) {
         std::string command = "-d " + m_pages.string() + " -j sjis -o PAGE.html " + address;
@@ -237,7 +238,7 @@ TEST_F(CurlDownloaderTest, OnlyHttpAndHttps) {
 }
 
 TEST(HeadlessDownloader, CopiesPagesByPathAndRecordsCommands) {
-    TempFolder folder;
+    TempDir folder;
     headless::HeadlessDownloader downloader(SKYROLL_WEATHER_DATA "/site");
     const std::string dir = folder.path().string();
     std::vector<std::string> commands = {
@@ -253,21 +254,21 @@ TEST(HeadlessDownloader, CopiesPagesByPathAndRecordsCommands) {
     }
     EXPECT_EQ(results, (std::vector<int>{0, 1, 1, 1}));
     EXPECT_EQ(downloader.commands(), commands);
-    EXPECT_EQ(readBytes(folder.path() / "EU.html"), readBytes(SKYROLL_WEATHER_DATA "/site/world/wd011.html"));
+    EXPECT_EQ(readFile(folder.path() / "EU.html"), readFile(SKYROLL_WEATHER_DATA "/site/world/wd011.html"));
     EXPECT_TRUE(fs::exists(folder.path() / "NONE.html"));
-    EXPECT_EQ(readBytes(folder.path() / "NONE.html"), "");
-    EXPECT_EQ(readBytes(folder.path() / "UP.html"), "");
+    EXPECT_EQ(readFile(folder.path() / "NONE.html"), "");
+    EXPECT_EQ(readFile(folder.path() / "UP.html"), "");
     EXPECT_FALSE(fs::exists(folder.path().parent_path() / "x.html"));
 }
 
 TEST(HeadlessDownloader, WithoutAPagesFolderStoresEmptyPages) {
-    TempFolder folder;
+    TempDir folder;
     headless::HeadlessDownloader downloader;
     std::string command = "-d " + folder.path().string() + " -j sjis -o EU.html http://h/world/wd011.html";
     std::int32_t option = 0;
     EXPECT_NE(downloader.W3getv(command, option), 0);
     EXPECT_TRUE(fs::exists(folder.path() / "EU.html"));
-    EXPECT_EQ(readBytes(folder.path() / "EU.html"), "");
+    EXPECT_EQ(readFile(folder.path() / "EU.html"), "");
 }
 
 }  // namespace

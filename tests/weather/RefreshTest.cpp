@@ -15,7 +15,7 @@
 #include "platform/headless/HeadlessToolkit.h"
 #include "tests/weather/FixtureExpectations.h"
 #include "tests/weather/LoopbackServer.h"
-#include "tests/weather/TempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "weather/WeatherRefresh.h"
 
 namespace skyroll::weather {
@@ -24,8 +24,8 @@ namespace {
 namespace fs = std::filesystem;
 using skyroll::testing::HttpResponse;
 using skyroll::testing::LoopbackServer;
-using skyroll::testing::readBytes;
-using skyroll::testing::TempFolder;
+using skyroll::test::readFile;
+using skyroll::test::TempDir;
 using namespace std::chrono_literals;
 
 const fs::path kSite = SKYROLL_WEATHER_DATA "/site";
@@ -66,7 +66,7 @@ protected:
 
     // The 28 lines after the header, in UTF-8; fails unless the file is well formed.
     std::vector<std::string> weatherLines() const {
-        const std::string bytes = readBytes(weatherIni());
+        const std::string bytes = readFile(weatherIni());
         std::vector<std::string> lines;
         std::size_t start = 0;
         for (std::size_t end; (end = bytes.find("\r\n", start)) != std::string::npos; start = end + 2)
@@ -83,7 +83,7 @@ protected:
         return lines;
     }
 
-    TempFolder m_folder;
+    TempDir m_folder;
     fs::path m_pages = m_folder.path() / "cache dir" / "WORLDTEMP";
     headless::HeadlessToolkit m_toolkit;
     struct : platform::FormEvents {
@@ -126,8 +126,8 @@ TEST_F(RefreshTest, FetchesEveryPageInOrderWhileTheGlobeStandsStill) {
 
     EXPECT_EQ(server.requests(), paths);
     EXPECT_EQ(server.connections(), 1);
-    EXPECT_EQ(readBytes(m_pages / "MEXICO.html"), readBytes(kSite / "world/wd009.html"));
-    EXPECT_EQ(readBytes(weatherIni()), testing::fixtureWeatherIni());
+    EXPECT_EQ(readFile(m_pages / "MEXICO.html"), readFile(kSite / "world/wd009.html"));
+    EXPECT_EQ(readFile(weatherIni()), testing::fixtureWeatherIni());
     EXPECT_EQ(m_toolkit.records().back().subject, "fSky_Roll.Label4") << "no event ran inside the refresh";
 }
 
@@ -138,13 +138,13 @@ TEST_F(RefreshTest, TheTimerRunsAfterwardsWhateverItsStateBefore) {
     EXPECT_TRUE(m_form->control("Timer1").enabled());
     EXPECT_FALSE(m_form->control("Label3").visible());
     EXPECT_EQ(m_form->control("Label3").caption(), "最新データ更新中...");
-    EXPECT_EQ(readBytes(weatherIni()), testing::fixtureWeatherIni());
+    EXPECT_EQ(readFile(weatherIni()), testing::fixtureWeatherIni());
 }
 
 // Each fault of the network still ends in a well-formed WEATHER.INI.
 TEST_F(RefreshTest, NetworkFaultsEndInAWellFormedWeatherFile) {
     const auto fixture = LoopbackServer::folderHandler(kSite);
-    const std::string utf8Europe = cp932::toUtf8FromCp932(readBytes(kSite / "world/wd011.html"));
+    const std::string utf8Europe = cp932::toUtf8FromCp932(readFile(kSite / "world/wd011.html"));
     // Every world city "=不明"; Tokyo from the Japan site.
     std::vector<std::string> worldLost(27, "=不明");
     worldLost.push_back("東京=CLOUDY.gif");

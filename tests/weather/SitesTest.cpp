@@ -3,15 +3,15 @@
 #include <gtest/gtest.h>
 
 #include "platform/Cp932.h"
-#include "tests/weather/TempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "weather/Sites.h"
 #include "weather/WeatherRefresh.h"
 
 namespace skyroll::weather {
 namespace {
 
-using testing::TempFolder;
-using testing::writeBytes;
+using skyroll::test::TempDir;
+using skyroll::test::writeFile;
 
 TEST(IsPlainHost, AcceptsOnlyAHostAndAPort) {
     struct Case {
@@ -42,7 +42,7 @@ TEST(IsPlainHost, AcceptsOnlyAHostAndAPort) {
 }
 
 TEST(ReadSites, ReadsTheSitesSectionOrFallsBack) {
-    TempFolder folder;
+    TempDir folder;
     const auto ini = folder.path() / "EARTH.INI";
     struct Case {
         const char* name;
@@ -67,7 +67,7 @@ TEST(ReadSites, ReadsTheSitesSectionOrFallsBack) {
          {std::string(kDefaultWorldSite), std::string(kDefaultJapanSite)}},
     };
     for (const Case& c : cases) {
-        writeBytes(ini, c.content);
+        writeFile(ini, c.content);
         const Sites sites = ReadSites(ini);
         EXPECT_EQ(sites.world, c.expected.world) << c.name;
         EXPECT_EQ(sites.japan, c.expected.japan) << c.name;

@@ -9,7 +9,7 @@
 #include "platform/Cp932.h"
 #include "platform/curl/CurlDownloader.h"
 #include "tests/weather/LoopbackServer.h"
-#include "tests/weather/TempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "weather/WeatherFile.h"
 #include "weather/WeatherRefresh.h"
 
@@ -21,7 +21,7 @@ using namespace skyroll;
 // A fixture page with filler lines in front of its table until it has about
 // `size` bytes. The filler holds no city name and no weather word.
 std::string paddedPage(const fs::path& fixture, std::size_t size) {
-    const std::string page = testing::readBytes(fixture);
+    const std::string page = test::readFile(fixture);
     const std::string filler =
         cp932::toCp932FromUtf8("<P>世界各地の観測データを毎日お届けしています。</P>\r\n");
     std::string padding;
@@ -46,7 +46,7 @@ void BM_RefreshAgainstLoopbackServer(benchmark::State& state) {
         const auto it = pages.find(path);
         return it == pages.end() ? testing::statusPage(404) : testing::okPage(it->second);
     });
-    testing::TempFolder folder;
+    test::TempDir folder;
     const weather::Sites sites{server.host(), server.host()};
     for (auto _ : state) {
         // A new downloader per refresh, as in a new run of the program.
@@ -62,10 +62,10 @@ void BM_RefreshAgainstLoopbackServer(benchmark::State& state) {
 BENCHMARK(BM_RefreshAgainstLoopbackServer)->Unit(benchmark::kMillisecond);
 
 void BM_ExtractionsOver100KBPages(benchmark::State& state) {
-    testing::TempFolder folder;
+    test::TempDir folder;
     for (const auto& [path, bytes] : paddedSite(100 * 1024)) {
         for (const weather::Region& region : weather::kRegions) {
-            if (region.path == path) testing::writeBytes(folder.path() / std::string(region.file), bytes);
+            if (region.path == path) test::writeFile(folder.path() / std::string(region.file), bytes);
         }
     }
     for (auto _ : state) {

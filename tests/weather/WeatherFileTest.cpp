@@ -7,35 +7,35 @@
 #include "platform/Cp932.h"
 #include "platform/Failure.h"
 #include "settings/IniPalam.h"
-#include "tests/weather/TempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "weather/WeatherFile.h"
 
 namespace skyroll::weather {
 namespace {
 
-using testing::readBytes;
-using testing::TempFolder;
-using testing::writeBytes;
+using skyroll::test::readFile;
+using skyroll::test::TempDir;
+using skyroll::test::writeFile;
 
 class WeatherFileTest : public ::testing::Test {
 protected:
     std::filesystem::path page(std::string_view name) const { return m_folder.path() / std::string(name); }
     std::filesystem::path weatherIni() const { return m_folder.path() / "WEATHER.INI"; }
     void writePage(std::string_view name, std::string_view utf8) {
-        writeBytes(page(name), cp932::toCp932FromUtf8(utf8));
+        writeFile(page(name), cp932::toCp932FromUtf8(utf8));
     }
     std::string extract(std::string_view file, std::string_view city) {
         ExtractPageWeather(m_folder.path(), weatherIni(), file, city);
-        return cp932::toUtf8FromCp932(readBytes(weatherIni()));
+        return cp932::toUtf8FromCp932(readFile(weatherIni()));
     }
 
-    TempFolder m_folder;
+    TempDir m_folder;
 };
 
 TEST_F(WeatherFileTest, BeginCutsTheFileToItsHeader) {
-    writeBytes(weatherIni(), "old content\r\nmore\r\n");
+    writeFile(weatherIni(), "old content\r\nmore\r\n");
     BeginWeatherFile(weatherIni());
-    EXPECT_EQ(readBytes(weatherIni()), "[WEATHER]\r\n");
+    EXPECT_EQ(readFile(weatherIni()), "[WEATHER]\r\n");
 }
 
 TEST_F(WeatherFileTest, EachExtractionAppendsOneLineInCodePage932) {
@@ -43,7 +43,7 @@ TEST_F(WeatherFileTest, EachExtractionAppendsOneLineInCodePage932) {
     BeginWeatherFile(weatherIni());
     ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ");
     ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "ベルリン");
-    EXPECT_EQ(readBytes(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=RAIN.gif\r\n=不明\r\n"));
+    EXPECT_EQ(readFile(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=RAIN.gif\r\n=不明\r\n"));
 }
 
 TEST_F(WeatherFileTest, MissingOrUnreadablePageIsAnEmptyPage) {
@@ -57,23 +57,23 @@ TEST_F(WeatherFileTest, MissingOrUnreadablePageIsAnEmptyPage) {
 // Each invalid byte decodes to a replacement character, which code page 932
 // cannot hold: it is written as "?".
 TEST_F(WeatherFileTest, InvalidBytesDoNotStopTheReduction) {
-    writeBytes(page("TAIHEIYOU.html"), "\xFF\x85\x40\r\n" + cp932::toCp932FromUtf8("グアム\r\n<B>") + "\xFF" +
+    writeFile(page("TAIHEIYOU.html"), "\xFF\x85\x40\r\n" + cp932::toCp932FromUtf8("グアム\r\n<B>") + "\xFF" +
                                            cp932::toCp932FromUtf8("</B>\r\n"));
     BeginWeatherFile(weatherIni());
     EXPECT_EQ(extract("TAIHEIYOU.html", "グアム"), "[WEATHER]\r\nグアム=<B>?</B>\r\n");
 }
 
 TEST_F(WeatherFileTest, FullWidthBlanksStayInTheValue) {
-    writeBytes(page("EU.html"), cp932::toCp932FromUtf8("パリ\r\n") + "\x81\x40" + "x\r\n");
+    writeFile(page("EU.html"), cp932::toCp932FromUtf8("パリ\r\n") + "\x81\x40" + "x\r\n");
     BeginWeatherFile(weatherIni());
     ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ");
-    EXPECT_EQ(readBytes(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=\u3000x\r\n"));
+    EXPECT_EQ(readFile(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=\u3000x\r\n"));
 }
 
 TEST_F(WeatherFileTest, PagesAreReadUpToTheirBound) {
     std::string big(kMaxPageRead - 2, 'x');
     big += "\r\n" + cp932::toCp932FromUtf8("パリ\r\n晴れ\r\n");
-    writeBytes(page("BIG.html"), big);
+    writeFile(page("BIG.html"), big);
     EXPECT_EQ(ReadPageFile(page("BIG.html")).size(), kMaxPageRead);
     BeginWeatherFile(weatherIni());
     EXPECT_EQ(extract("BIG.html", "パリ"), "[WEATHER]\r\n=不明\r\n");
@@ -86,7 +86,7 @@ TEST_F(WeatherFileTest, UnwritableWeatherFileIsFatal) {
 }
 
 TEST_F(WeatherFileTest, ReadWeatherIniLooksUpOneCity) {
-    writeBytes(weatherIni(), cp932::toCp932FromUtf8("[WEATHER]\r\n"
+    writeFile(weatherIni(), cp932::toCp932FromUtf8("[WEATHER]\r\n"
                                                     "ワシントンD.C.=RAIN.gif\r\n"
                                                     "ソウル=不明\r\n"
                                                     "パリ=\r\n"

@@ -8,12 +8,15 @@
 #include "platform/Cp932.h"
 #include "tests/weather/FixtureExpectations.h"
 #include "tests/weather/LoopbackServer.h"
-#include "tests/weather/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace skyroll::testing {
 namespace {
 
 namespace fs = std::filesystem;
+using skyroll::test::readFile;
+using skyroll::test::TempDir;
+using skyroll::test::writeFile;
 
 struct ToolRun {
     int status;
@@ -44,7 +47,7 @@ std::size_t countLines(const std::string& output, std::string_view prefix) {
 
 class WeatherRefreshTool : public ::testing::Test {
 protected:
-    TempFolder m_folder;
+    TempDir m_folder;
     fs::path m_app = m_folder.path() / "app folder";
     fs::path m_system = m_folder.path() / "cache";
     fs::path weatherIni() const { return m_app / "SKR20" / "PALAM" / "WEATHER.INI"; }
@@ -56,7 +59,7 @@ protected:
 TEST_F(WeatherRefreshTool, ReducesPagesCopiedFromAFolder) {
     const ToolRun run = runTool("--pages '" SKYROLL_WEATHER_DATA "/site' " + common());
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(readBytes(weatherIni()), fixtureWeatherIni());
+    EXPECT_EQ(readFile(weatherIni()), fixtureWeatherIni());
     EXPECT_EQ(countLines(run.output, "page "), 18u) << run.output;
     EXPECT_EQ(countLines(run.output, "city "), 28u) << run.output;
     EXPECT_NE(run.output.find("/world/wd009.html -> MEXICO.html"), std::string::npos) << run.output;
@@ -68,12 +71,12 @@ TEST_F(WeatherRefreshTool, ReducesPagesCopiedFromAFolder) {
 TEST_F(WeatherRefreshTool, FetchesFromTheSitesOfEarthIni) {
     LoopbackServer server(LoopbackServer::folderHandler(SKYROLL_WEATHER_DATA "/site"));
     fs::create_directories(m_app / "SKR20" / "PALAM");
-    writeBytes(m_app / "SKR20" / "PALAM" / "EARTH.INI",
+    writeFile(m_app / "SKR20" / "PALAM" / "EARTH.INI",
                "[POSITION]\r\nDISPPOS=0\r\n[SITES]\r\nWORLD=" + server.host() + "\r\nJAPAN=" + server.host() +
                    "\r\n");
     const ToolRun run = runTool(common());
     EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(readBytes(weatherIni()), fixtureWeatherIni());
+    EXPECT_EQ(readFile(weatherIni()), fixtureWeatherIni());
     EXPECT_EQ(server.requests().size(), 18u);
     EXPECT_EQ(countLines(run.output, "page "), 18u) << run.output;
 }

@@ -10,15 +10,16 @@
 
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
-#include "tests/weather/TempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "weather/WorldTempDir.h"
 
 namespace skyroll::weather {
 namespace {
 
 namespace fs = std::filesystem;
-using testing::TempFolder;
-using testing::writeBytes;
+using skyroll::test::readFile;
+using skyroll::test::TempDir;
+using skyroll::test::writeFile;
 
 std::vector<std::string> namesIn(const fs::path& folder) {
     std::vector<std::string> names;
@@ -29,7 +30,7 @@ std::vector<std::string> namesIn(const fs::path& folder) {
 }
 
 TEST(PrepareWorldTempDir, CreatesTheFolderWithoutADummy) {
-    TempFolder system;
+    TempDir system;
     const auto files = platform::makeLocalFileSystem(system.path() / "cache folder");
     const fs::path dir = PrepareWorldTempDir(*files);
     EXPECT_EQ(dir, system.path() / "cache folder" / "WORLDTEMP");
@@ -38,12 +39,12 @@ TEST(PrepareWorldTempDir, CreatesTheFolderWithoutADummy) {
 }
 
 TEST(PrepareWorldTempDir, EmptiesTheFolderOfPagesOnly) {
-    TempFolder system;
+    TempDir system;
     const fs::path dir = system.path() / "WORLDTEMP";
     fs::create_directory(dir);
     for (const char* name :
          {"HONKON.html", "DUMMY.html", "other.html", "notes.txt", "page.html.bak", "PAGE.HTML"})
-        writeBytes(dir / name, "x");
+        writeFile(dir / name, "x");
     fs::create_directory(dir / "sub.html");
     const auto files = platform::makeLocalFileSystem(system.path());
     EXPECT_EQ(PrepareWorldTempDir(*files), dir);
@@ -52,7 +53,7 @@ TEST(PrepareWorldTempDir, EmptiesTheFolderOfPagesOnly) {
 }
 
 TEST(PrepareWorldTempDir, AnEmptyFolderStaysEmpty) {
-    TempFolder system;
+    TempDir system;
     fs::create_directory(system.path() / "WORLDTEMP");
     const auto files = platform::makeLocalFileSystem(system.path());
     PrepareWorldTempDir(*files);
@@ -60,9 +61,9 @@ TEST(PrepareWorldTempDir, AnEmptyFolderStaysEmpty) {
 }
 
 TEST(PrepareWorldTempDir, FailureNamesTheFolder) {
-    TempFolder system;
+    TempDir system;
     // A file where the folder should be: it can be neither created nor emptied.
-    writeBytes(system.path() / "WORLDTEMP", "not a folder");
+    writeFile(system.path() / "WORLDTEMP", "not a folder");
     const auto files = platform::makeLocalFileSystem(system.path());
     try {
         PrepareWorldTempDir(*files);
@@ -98,7 +99,7 @@ private:
 };
 
 TEST(LocalFileSystem, SystemFolderIsTheUserCacheFolder) {
-    TempFolder home;
+    TempDir home;
     const std::string xdg = (home.path() / "xdg").string();
     struct Case {
         const char* name;
@@ -120,14 +121,14 @@ TEST(LocalFileSystem, SystemFolderIsTheUserCacheFolder) {
 }
 
 TEST(LocalFileSystem, FileOperationsReportFailure) {
-    TempFolder folder;
+    TempDir folder;
     const auto files = platform::makeLocalFileSystem(folder.path());
     EXPECT_TRUE(files->createFolder(folder.path() / "a"));
     EXPECT_FALSE(files->createFolder(folder.path() / "a")) << "already there";
     EXPECT_FALSE(files->createFolder(folder.path() / "b" / "c")) << "parent missing";
     EXPECT_TRUE(files->folderExists(folder.path() / "a"));
     EXPECT_TRUE(files->writeFile(folder.path() / "a" / "x.html", "DUMMY DATA\r\n"));
-    EXPECT_EQ(testing::readBytes(folder.path() / "a" / "x.html"), "DUMMY DATA\r\n");
+    EXPECT_EQ(readFile(folder.path() / "a" / "x.html"), "DUMMY DATA\r\n");
     EXPECT_FALSE(files->folderExists(folder.path() / "a" / "x.html"));
     EXPECT_FALSE(files->writeFile(folder.path() / "b" / "x.html", "")) << "folder missing";
     EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "b", ".html"), -1) << "folder missing";
