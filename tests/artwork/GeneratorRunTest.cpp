@@ -5,6 +5,7 @@
 
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <string>
 
 #include "tests/artwork/ArtworkFiles.h"
@@ -29,17 +30,22 @@ GeneratorResult runGenerator(const fs::path& output, const fs::path& dayMap) {
 }
 
 fs::path freshFolder(const char* name) {
-    const fs::path dir = fs::temp_directory_path() / "skyroll_artwork_run" / name;
+    // A folder of this run's own, so parallel runs never share it.
+    const fs::path dir =
+        fs::temp_directory_path() / ("skyroll_artwork_run-" + std::to_string(std::random_device{}())) / name;
     fs::remove_all(dir);
     fs::create_directories(dir.parent_path());
     return dir;
 }
 
-void expectSameFiles(const fs::path& built, const fs::path& again) {
+// Every file the second run wrote stands in the build with the same bytes.
+// Files the program itself keeps in the data folder (EARTH.INI, WEATHER.INI)
+// are not the generator's and are not compared.
+void expectSameFiles(const fs::path& again, const fs::path& built) {
     int compared = 0;
-    for (const auto& entry : fs::recursive_directory_iterator(built)) {
+    for (const auto& entry : fs::recursive_directory_iterator(again)) {
         if (!entry.is_regular_file()) continue;
-        const fs::path other = again / fs::relative(entry.path(), built);
+        const fs::path other = built / fs::relative(entry.path(), again);
         ASSERT_TRUE(fs::exists(other)) << other;
         EXPECT_TRUE(readAll(entry.path()) == readAll(other)) << entry.path() << " differs between runs";
         ++compared;
@@ -51,8 +57,9 @@ TEST(GeneratorRun, SecondRunWritesTheSameBytes) {
     const fs::path out = freshFolder("again");
     const GeneratorResult run = runGenerator(out, SKYROLL_TEST_DAY_MAP);
     ASSERT_EQ(run.status, 0) << run.errors;
-    expectSameFiles(dataDir(), out / "SKR20");
-    expectSameFiles(assetsDir(), out / "assets");
+    expectSameFiles(out / "SKR20", dataDir());
+    expectSameFiles(out / "assets", assetsDir());
+    fs::remove_all(out.parent_path());
 }
 
 TEST(GeneratorRun, FailsPlainlyWithoutAUsableDayMap) {
@@ -67,6 +74,7 @@ TEST(GeneratorRun, FailsPlainlyWithoutAUsableDayMap) {
     EXPECT_NE(broken.status, 0);
     EXPECT_NE(broken.errors.find("not a readable JPEG"), std::string::npos) << broken.errors;
     EXPECT_FALSE(fs::exists(out / "SKR20" / "earth" / "EarthMap_1.bmp"));
+    fs::remove_all(out.parent_path());
 }
 
 }  // namespace
