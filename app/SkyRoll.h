@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "platform/Services.h"
+#include "weather/WeatherTables.h"
 
 namespace skyroll::app {
 
@@ -57,21 +58,13 @@ public:
     // overlay and the moon window.
     void mSETTING_Click() {}
     void mSPACE_Click() {}
-    void mTENKI_Click() {}
+    void mTENKI_Click();
     void mMOON_Click() {}
-    void StepWeatherTour(const std::int16_t& frame) {
-        if (WeatherTour.step) WeatherTour.step(frame);
-    }
-    void ResetWeatherTour() {
-        if (WeatherTour.reset) WeatherTour.reset();
-    }
 
-    // Where the weather overlay attaches to the tick; empty until it does.
-    struct TourHooks {
-        std::function<void(const std::int16_t& frame)> step;
-        std::function<void()> reset;
-    };
-    TourHooks WeatherTour;
+    // The weather tour over the turning globe.
+    void StepWeatherTour(const std::int16_t& frame);
+    void ShowCityWeather(const std::string& key);
+    void ResetWeatherTour();
 
     // Form-level state.
     std::filesystem::path EarthDir;
@@ -88,7 +81,7 @@ public:
     std::filesystem::path WeatherIni;
     std::filesystem::path WeatherDir;
     bool FirstActivate = false;
-    std::array<bool, 28> CityShown{};
+    std::array<bool, weather::WeatherTour.size()> CityShown{};
 
     // platform::FormEvents
     void activate() override { Form_Activate(); }

@@ -85,7 +85,7 @@ inline constexpr std::array<City, 28> kCities{{
 }};
 
 // In tour order: ascending frame, entries of one frame in the order given.
-inline constexpr std::array<TourEntry, 28> kWeatherTour{{
+inline constexpr std::array<TourEntry, 28> WeatherTour{{
     {8, "サンパウロ", "サンパウロ", 1110, 1200, 720, 1620},
     {10, "ワシントン", "ワシントンD.C.", 1170, 300, 780, 720},
     {10, "ﾌﾞｴﾉｽｱｲﾚｽ", "ブエノスアイレス", 1110, 2130, 690, 1980},

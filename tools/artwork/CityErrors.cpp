@@ -21,7 +21,7 @@ double CityError::distance() const { return std::hypot(x - targetX, y - targetY)
 
 std::vector<CityError> cityErrors(const GlobeView& view, const GlobeWarp& warp) {
     std::vector<CityError> rows;
-    for (const weather::TourEntry& entry : weather::kWeatherTour) {
+    for (const weather::TourEntry& entry : weather::WeatherTour) {
         const auto place = findCityPlace(entry.key);
         if (!place) throw std::logic_error("tour city without a place");
         CityError row;

@@ -101,7 +101,7 @@ Raster contactSheet(const std::vector<Raster>& frames, const GlobeView& view, co
         Raster cell = frames[i];
         for (std::size_t e = 0; e < errors.size(); ++e) {
             if (errors[e].frame != static_cast<int>(i) + 1) continue;
-            const weather::TourEntry& entry = weather::kWeatherTour[e];
+            const weather::TourEntry& entry = weather::WeatherTour[e];
             drawBox(cell, entry.pictureLeft / 15, entry.pictureTop / 15, 30, Rgba{255, 230, 0, 255});
             drawCross(cell, errors[e].x, errors[e].y, 3, Rgba{255, 40, 40, 255});
         }
