@@ -148,13 +148,16 @@ TEST_F(FormTest, MouseMovesReportButtonsAndTheControlsUnit) {
                                                     "move  0 0 179 5"}));
 }
 
-TEST_F(FormTest, PressOnALabelDoesNotReachThePictureBelow) {
+TEST_F(FormTest, PressOnALabelOrImageDoesNotReachThePictureBelow) {
     form->show();
-    QWidget* label = widgetOf("Label3");
-    mouse(label, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
-    mouse(label, QEvent::MouseMove, {8, 5}, Qt::NoButton, Qt::LeftButton);
-    ASSERT_EQ(events.log.size(), 1u);
-    EXPECT_EQ(events.log[0].rfind("move Label3 1 0", 0), 0u) << events.log[0];
+    for (const char* name : {"Label3", "Image1"}) {
+        events.log.clear();
+        QWidget* control = widgetOf(name);
+        mouse(control, QEvent::MouseButtonPress, {5, 5}, Qt::LeftButton, Qt::LeftButton);
+        mouse(control, QEvent::MouseMove, {8, 5}, Qt::NoButton, Qt::LeftButton);
+        ASSERT_EQ(events.log.size(), 1u) << name;
+        EXPECT_EQ(events.log[0].rfind(std::string("move ") + name + " 1 0", 0), 0u) << events.log[0];
+    }
 }
 
 TEST_F(FormTest, WithoutATrayARightPressOnTheWindowIsTheTrayCallback) {

@@ -61,6 +61,16 @@ FormLayout globeLikeLayout() {
     label.transparent = true;
     f.controls.push_back(label);
 
+    ControlLayout image;
+    image.name = "Image1";
+    image.kind = ControlKind::Image;
+    image.container = "Picture1";
+    image.left = 1320;
+    image.top = 180;
+    image.width = 450;
+    image.height = 450;
+    f.controls.push_back(image);
+
     ControlLayout timer;
     timer.name = "Timer1";
     timer.kind = ControlKind::Timer;

@@ -28,7 +28,9 @@ desktop_setup() {
     mkdir -p "$app/SKR20/PALAM"
     cp "$SKYROLL_BIN" "$app/skyroll"
     for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
-    printf '[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' >"$app/SKR20/PALAM/EARTH.INI"
+    # DESKTOP_EARTH_INI: further sections for EARTH.INI (CR LF lines).
+    printf '%s[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "${DESKTOP_EARTH_INI:-}" \
+        >"$app/SKR20/PALAM/EARTH.INI"
     export XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache" XDG_RUNTIME_DIR="$SKYROLL_ENV_TMP/runtime"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
