@@ -39,7 +39,7 @@ struct Display {
     int turn = 0;   // turn of the globe, the first turn after start-up is 1
     int frame = 0;  // globe frame on show
     std::string caption;
-    std::string picture;  // file name of the picture made visible; empty: none
+    std::string picture;             // file name of the picture made visible; empty: none
     std::string imageAt, captionAt;  // "left,top" in twips within the globe picture
     double start = 0, end = -1;      // caption shown, hidden
     double timerOff = -1, timerOn = -1, exitOff = -1, exitOn = -1;
@@ -99,9 +99,9 @@ TEST(WeatherTour, FirstCitiesFromStartUpReadTheirOwnKeys) {
     writeWeatherPictures(s);
     s.start();  // the refresh has rewritten WEATHER.INI; the tour reads it at each city
     // The captions as keys hold decoys: each city must read its own key.
-    writeWeatherIni(s, {"サンパウロ=RAIN.gif", "ワシントン=SNOW.gif", "ワシントンD.C.=RAIN.gif",
-                        "ﾌﾞｴﾉｽｱｲﾚｽ=SNOW.gif", "ブエノスアイレス=CLOUDY.gif", "メキシコシティ=SNOW.gif",
-                        "メキシコシティー=SUN_RAIN.gif"});
+    writeWeatherIni(
+        s, {"サンパウロ=RAIN.gif", "ワシントン=SNOW.gif", "ワシントンD.C.=RAIN.gif", "ﾌﾞｴﾉｽｱｲﾚｽ=SNOW.gif",
+            "ブエノスアイレス=CLOUDY.gif", "メキシコシティ=SNOW.gif", "メキシコシティー=SUN_RAIN.gif"});
     s.sim->runFor(9);
     const Timeline t = timeline(s);
     ASSERT_GE(t.displays.size(), 5u);
@@ -121,11 +121,12 @@ TEST(WeatherTour, FirstCitiesFromStartUpReadTheirOwnKeys) {
         steps.push_back(step);
         if (step == "Timer1 enabled true") break;
     }
-    EXPECT_EQ(steps, (std::vector<std::string>{
-                         "Timer1 enabled false", "Image1 left 1110", "Image1 top 1200", "Label2 caption サンパウロ",
-                         "Label2 left 720", "Label2 top 1620", "Image1 picture RAIN.gif", "Label2 visible true",
-                         "Image1 visible true", "mEnd enabled false", "mEnd enabled true", "Image1 visible false",
-                         "Label2 visible false", "Timer1 enabled true"}));
+    EXPECT_EQ(steps,
+              (std::vector<std::string>{
+                  "Timer1 enabled false", "Image1 left 1110", "Image1 top 1200", "Label2 caption サンパウロ",
+                  "Label2 left 720", "Label2 top 1620", "Image1 picture RAIN.gif", "Label2 visible true",
+                  "Image1 visible true", "mEnd enabled false", "mEnd enabled true", "Image1 visible false",
+                  "Label2 visible false", "Timer1 enabled true"}));
     EXPECT_DOUBLE_EQ(saoPaulo.end - saoPaulo.start, 1.5);
 
     // Then one city every second turn; captions and keys may differ.
@@ -175,8 +176,9 @@ TEST_P(WholeTour, RunsTwiceInTableOrderAndStartsAgain) {
     EXPECT_EQ(s.globe().TourCount, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Speeds, WholeTour, testing::Values("0", "2"),
-                         [](const auto& info) { return std::string(info.param) == "0" ? "Maximum" : "Normal"; });
+INSTANTIATE_TEST_SUITE_P(Speeds, WholeTour, testing::Values("0", "2"), [](const auto& info) {
+    return std::string(info.param) == "0" ? "Maximum" : "Normal";
+});
 
 TEST(WeatherTour, ADisplayHoldsTheGlobeAndOutlastsTheMenu) {
     Scenario s;
@@ -262,10 +264,10 @@ TEST(WeatherTour, ValuesThatNameNoPictureShowTheUnknownPicture) {
     const std::string longName = std::string(296, 'a') + ".gif";
     // In tour order: São Paulo, Washington, Buenos Aires, Vancouver, Mexico
     // City, New York, Honolulu, Auckland, Guam, Sydney, Tokyo.
-    writeWeatherIni(s, {"サンパウロ=..\\..\\x.gif", "ワシントンD.C.=../../x.gif", "ブエノスアイレス=/etc/passwd",
-                        "バンクーバー=C:\\x.gif", "メキシコシティー=不明", "ニューヨーク=晴れ時々曇り",
-                        "ホノルル=" + longName, "オークランド=SUN.gif\x1b", "グアム=CLOUDY.gif",
-                        "シドニー=RAIN.gif", "東京=NOWHERE.gif"});
+    writeWeatherIni(s, {"サンパウロ=..\\..\\x.gif", "ワシントンD.C.=../../x.gif",
+                        "ブエノスアイレス=/etc/passwd", "バンクーバー=C:\\x.gif", "メキシコシティー=不明",
+                        "ニューヨーク=晴れ時々曇り", "ホノルル=" + longName, "オークランド=SUN.gif\x1b",
+                        "グアム=CLOUDY.gif", "シドニー=RAIN.gif", "東京=NOWHERE.gif"});
     s.sim->runFor(10 * (1.5 + 2 * 0.044));
     Timeline t = timeline(s);
     ASSERT_EQ(t.displays.size(), 10u);

@@ -38,11 +38,13 @@ TEST(WeatherPicture, OnlyPlainFileNamesPass) {
         {"C1 control", "SUN\xc2\x85.gif", false},
         {"256 bytes", std::string(252, 'a') + ".gif", false},
         {"300 bytes", std::string(296, 'a') + ".gif", false},
-        {"300 bytes of kana", [] {
+        {"300 bytes of kana",
+         [] {
              std::string s;
              for (int i = 0; i < 100; ++i) s += "あ";  // three bytes each
              return s;
-         }(), false},
+         }(),
+         false},
     };
     for (const Case& c : cases) EXPECT_EQ(IsPlainFileName(c.name), c.plain) << c.why;
 }
