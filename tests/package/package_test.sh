@@ -71,6 +71,11 @@ GLOBE=$(skyroll_globe_window) || fail "the globe window did not appear"
 skyroll_wait_log 'shown fSky_Roll.Picture1' 60 || fail "the globe does not turn"
 [[ -s "$home/.cache/skyroll/WEATHER.INI" ]] || fail "no ~/.cache/skyroll/WEATHER.INI"
 [[ -d "$home/.config/skyroll" ]] || fail "no ~/.config/skyroll"
+# With SKYROLL_KEEP_TMP set, the folder it names at the end keeps a screenshot.
+if [[ -n "${SKYROLL_KEEP_TMP:-}" ]] && command -v import >/dev/null; then
+    import -window root "$SKYROLL_ENV_TMP/screenshot.png"
+    echo "screenshot: $SKYROLL_ENV_TMP/screenshot.png"
+fi
 
 # "EXIT" from the menu that a right press on the globe opens (no tray here).
 popup_open() {
