@@ -78,6 +78,9 @@ if [[ -n "${SKYROLL_KEEP_TMP:-}" ]] && command -v import >/dev/null; then
 fi
 
 # "EXIT" from the menu that a right press on the globe opens (no tray here).
+popup_closed_and_globe_back() {
+    xdotool search --onlyvisible --pid "$SKYROLL_PID" --name '^Skyroll$' >/dev/null && ! popup_open
+}
 popup_open() {
     local w
     for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
@@ -86,9 +89,36 @@ popup_open() {
     done
     return 1
 }
-xdotool mousemove 914 111 mousedown 3
-skyroll_wait_until 5 popup_open || fail "no menu on a right press on the globe"
-xdotool mouseup 3
+# The globe stands at the upper right: no EARTH.INI yet.
+open_menu() {
+    xdotool mousemove 914 111 mousedown 3
+    skyroll_wait_until 5 popup_open || fail "no menu on a right press on the globe"
+    xdotool mouseup 3
+}
+
+# OPTION > 初期設定, then OK: the dialog writes the user's own EARTH.INI.
+# (Builds from before the settings dialog have none to check: said, not failed.)
+open_menu
+xdotool key Down Right Return
+settings_dialog_shown() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
+        [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == 'Skyroll 初期設定' ]] && return 0
+    done
+    return 1
+}
+if skyroll_wait_until 5 settings_dialog_shown; then
+    # The dialog is centred (304, 279 on 1024 x 768); OK at (2550, 2460) twips in it.
+    xdotool mousemove $((304 + 170 + 33)) $((279 + 164 + 9)) click 1
+    skyroll_wait_log 'unload fSetting' 5 || fail "OK did not close the settings dialog"
+    grep -q $'^DISPPOS=0\r$' "$home/.config/skyroll/EARTH.INI" ||
+        fail "the dialog's OK did not write ~/.config/skyroll/EARTH.INI"
+    skyroll_wait_until 10 popup_closed_and_globe_back || fail "the globe did not come back"
+else
+    echo "NOTE: this build has no settings dialog; its OK was not checked"
+fi
+
+open_menu
 xdotool key Up Return
 skyroll_wait_exit 10
 status=$?
