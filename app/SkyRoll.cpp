@@ -27,10 +27,13 @@ fSky_Roll::fSky_Roll(platform::Services& services, ProgramState& program, std::f
 fSky_Roll::~fSky_Roll() = default;
 
 void fSky_Roll::Form_Load() {
-    const std::filesystem::path data = m_appFolder / "SKR20";
+    // The data folder is SKR20 beside the executable, or the shared one of
+    // an installed program, whose two files then live in the user's folders.
+    const platform::ProgramFiles files = m_services.files.programFiles(m_appFolder);
+    const std::filesystem::path& data = files.dataFolder;
     EarthDir = data / "earth";
-    EarthIni = data / "PALAM" / "EARTH.INI";
-    WeatherIni = data / "PALAM" / "WEATHER.INI";
+    EarthIni = files.earthIni;
+    WeatherIni = files.weatherIni;
     SpaceBmp = data / "BACK" / "宇宙.bmp";
     UserWallpaper = companions::GetUserWallpaper(m_services.desktop);
     WeatherDir = data / "WEATHER";

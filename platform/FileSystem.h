@@ -2,14 +2,37 @@
 // Special folders and the few file operations the program makes itself.
 
 #include <filesystem>
+#include <functional>
 #include <memory>
+#include <string>
 #include <string_view>
 
 namespace skyroll::platform {
 
+// Where the program finds its pictures and keeps its two files.
+struct ProgramFiles {
+    std::filesystem::path dataFolder;  // SKR20: earth, moon, BACK, WEATHER; read only when installed
+    std::filesystem::path earthIni;    // the settings file
+    std::filesystem::path weatherIni;  // the weather result file
+};
+
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
+
+    // The program's files for an executable in `appFolder`, in one of two
+    // layouts:
+    // - portable, when `appFolder`/SKR20 is a folder: everything in it, both
+    //   files in SKR20/PALAM. When PALAM cannot be written (a read-only
+    //   share), the weather file goes to systemFolder() instead, and the log
+    //   says so; the settings are still read from PALAM.
+    // - installed, otherwise: the data in `appFolder`/../share/skyroll/SKR20,
+    //   the settings file in the per-user configuration folder
+    //   ($XDG_CONFIG_HOME/skyroll, else ~/.config/skyroll), the weather file
+    //   in systemFolder().
+    // Folders the files go into are created when missing. A file's path is
+    // empty when its folder cannot be determined or created.
+    virtual ProgramFiles programFiles(const std::filesystem::path& appFolder) = 0;
 
     // The folder that stands in for the Windows system folder: the place of
     // the page folder. On Linux the per-user cache folder
@@ -34,7 +57,9 @@ public:
 };
 
 // The portable implementation on std::filesystem. `systemFolderOverride`,
-// when not empty, is used as the system folder (tests, tools).
-std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride = {});
+// when not empty, is used as the system folder (tests, tools). `log`, when
+// set, receives the notes worth a line in the program's log.
+std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride = {},
+                                                std::function<void(const std::string&)> log = {});
 
 }  // namespace skyroll::platform

@@ -1,8 +1,11 @@
 // The file system on std::filesystem: the per-user cache folder stands in for
-// the Windows system folder.
+// the Windows system folder, and the per-user configuration folder holds the
+// settings of an installed program.
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <random>
 #include <system_error>
 #include <vector>
 
@@ -13,32 +16,76 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// $XDG_CACHE_HOME/skyroll when XDG_CACHE_HOME is an absolute path (the base
-// directory rules ignore a relative one), else $HOME/.cache/skyroll.
-fs::path cacheFolder() {
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg != '\0') {
+// $<variable>/skyroll when the variable holds an absolute path (the base
+// directory rules ignore a relative one), else $HOME/<fallback>/skyroll.
+fs::path userFolder(const char* variable, const char* fallback) {
+    if (const char* xdg = std::getenv(variable); xdg != nullptr && *xdg != '\0') {
         const fs::path base(xdg);
         if (base.is_absolute()) return base / "skyroll";
     }
     if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
         const fs::path base(home);
-        if (base.is_absolute()) return base / ".cache" / "skyroll";
+        if (base.is_absolute()) return base / fallback / "skyroll";
     }
     return {};
 }
 
+// `folder`, made with its parents when missing; empty when it cannot be.
+fs::path madeFolder(const fs::path& folder) {
+    if (folder.empty()) return {};
+    std::error_code error;
+    if (fs::is_directory(folder, error)) return folder;
+    fs::create_directories(folder, error);
+    if (error || !fs::is_directory(folder, error)) return {};
+    return folder;
+}
+
+// Whether a new file can be made in `folder`. Asked of the folder itself by
+// making and removing a file of our own: permission bits do not tell about
+// read-only mounts, and root passes them all.
+bool canWriteIn(const fs::path& folder) {
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) return false;
+    std::random_device random;
+    const fs::path probe = folder / (".skyroll-" + std::to_string(random()) + ".tmp");
+    // "x": never opens, and so never removes, a file that is already there.
+    std::FILE* file = std::fopen(probe.string().c_str(), "wbx");
+    if (file == nullptr) return false;
+    std::fclose(file);
+    fs::remove(probe, error);
+    return true;
+}
+
 class LocalFileSystem final : public FileSystem {
 public:
-    explicit LocalFileSystem(fs::path systemFolderOverride) : m_override(std::move(systemFolderOverride)) {}
+    LocalFileSystem(fs::path systemFolderOverride, std::function<void(const std::string&)> log)
+        : m_override(std::move(systemFolderOverride)), m_log(std::move(log)) {}
 
     fs::path systemFolder() override {
-        const fs::path folder = m_override.empty() ? cacheFolder() : m_override;
-        if (folder.empty()) return {};
+        return madeFolder(m_override.empty() ? userFolder("XDG_CACHE_HOME", ".cache") : m_override);
+    }
+
+    ProgramFiles programFiles(const fs::path& appFolder) override {
         std::error_code error;
-        if (fs::is_directory(folder, error)) return folder;
-        fs::create_directories(folder, error);
-        if (error || !fs::is_directory(folder, error)) return {};
-        return folder;
+        const fs::path portable = appFolder / "SKR20";
+        if (!fs::is_directory(portable, error)) {
+            const fs::path config = madeFolder(userFolder("XDG_CONFIG_HOME", ".config"));
+            const fs::path cache = systemFolder();
+            return {appFolder.parent_path() / "share" / "skyroll" / "SKR20",
+                    config.empty() ? fs::path() : config / "EARTH.INI",
+                    cache.empty() ? fs::path() : cache / "WEATHER.INI"};
+        }
+        const fs::path palam = portable / "PALAM";
+        if (!fs::exists(palam, error)) fs::create_directory(palam, error);
+        ProgramFiles files{portable, palam / "EARTH.INI", palam / "WEATHER.INI"};
+        if (!canWriteIn(palam)) {
+            const fs::path cache = systemFolder();
+            files.weatherIni = cache.empty() ? fs::path() : cache / "WEATHER.INI";
+            if (m_log)
+                m_log("The folder " + palam.string() + " cannot be written: the weather file is kept in " +
+                      (cache.empty() ? std::string("no folder") : files.weatherIni.string()) + " instead.");
+        }
+        return files;
     }
 
     bool folderExists(const fs::path& folder) override {
@@ -84,12 +131,14 @@ public:
 
 private:
     fs::path m_override;
+    std::function<void(const std::string&)> m_log;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride) {
-    return std::make_unique<LocalFileSystem>(std::move(systemFolderOverride));
+std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride,
+                                                std::function<void(const std::string&)> log) {
+    return std::make_unique<LocalFileSystem>(std::move(systemFolderOverride), std::move(log));
 }
 
 }  // namespace skyroll::platform

@@ -16,6 +16,8 @@ packages=(
   xvfb xauth xdotool x11-utils trayer fonts-ipafont-gothic imagemagick
   # the loopback web server of the weather tests
   python3
+  # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks
+  dpkg-dev file desktop-file-utils appstream
 )
 
 as_root=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Skyroll and runs every test: first the core, the headless platform
 # and the tools without Qt (so a GUI include in the core breaks the build),
-# then everything with the desktop build and its tests under Xvfb.
+# then everything with the desktop build and its tests under Xvfb, and last
+# the Debian package.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +15,11 @@ ctest --preset core -j "$jobs" --timeout 600
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --timeout 600
+
+# The Debian package from the release build, installed with apt-get and run
+# by an ordinary user; the package test skips unless run as root.
+cmake --preset release
+cmake --build --preset release -j "$jobs" --target skyroll skyroll_data
+rm -f build/release/skyroll_*.deb
+(cd build/release && cpack -G DEB)
+bash tests/package/package_test.sh build/release/skyroll_*.deb

@@ -8,22 +8,28 @@
 #include "app/Program.h"
 #include "platform/FileSystem.h"
 #include "platform/curl/CurlDownloader.h"
+#include "platform/qt/CommandLine.h"
 #include "platform/qt/FontSubstitution.h"
+#include "platform/qt/Logging.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/SignalPipe.h"
 
 int main(int argc, char** argv) {
+    if (const auto status = skyroll::qt::answerInformationOptions(argc, argv)) return *status;
     QApplication application(argc, argv);
+    if (const auto status = skyroll::qt::rejectOtherArguments(argc, argv)) return *status;
     skyroll::qt::installFontSubstitutions();
 
     skyroll::qt::QtToolkit toolkit;
     skyroll::qt::QtDesktop desktop;
-    const auto files = skyroll::platform::makeLocalFileSystem();
+    const auto files = skyroll::platform::makeLocalFileSystem(
+        {}, [](const std::string& note) { qCWarning(skyroll::qt::lcProgram, "%s", note.c_str()); });
     const auto downloader = skyroll::platform::makeCurlDownloader();
     skyroll::platform::Services services{toolkit, *files, desktop, *downloader};
 
-    // The data folder SKR20 lies beside the executable.
+    // The data folder SKR20 lies beside the executable, or the program is
+    // installed; the file system tells which.
     const std::filesystem::path appFolder =
         QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     skyroll::app::Program program(services, appFolder);

@@ -1,5 +1,8 @@
 #include "tests/support/TestFiles.h"
 
+#include <stdlib.h>
+
+#include <algorithm>
 #include <atomic>
 #include <fstream>
 #include <random>
@@ -84,6 +87,29 @@ std::string readFile(const std::filesystem::path& file) {
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
+}
+
+std::vector<std::string> treeOf(const std::filesystem::path& folder) {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        names.push_back(entry.path().lexically_relative(folder).generic_string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = std::getenv(name)) m_old = old;
+    if (value != nullptr)
+        ::setenv(name, value, 1);
+    else
+        ::unsetenv(name);
+}
+
+ScopedEnv::~ScopedEnv() {
+    if (m_old)
+        ::setenv(m_name, m_old->c_str(), 1);
+    else
+        ::unsetenv(m_name);
 }
 
 }  // namespace skyroll::test

@@ -4,8 +4,10 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skyroll::test {
 
@@ -30,6 +32,21 @@ std::string makeBmp(int width, int height, std::uint32_t seed);
 void writeGlobeFrames(const std::filesystem::path& appFolder);
 
 void writeFile(const std::filesystem::path& file, std::string_view bytes);
+// The names of every file and folder under `folder`, relative to it, sorted.
+std::vector<std::string> treeOf(const std::filesystem::path& folder);
+
+// Sets (or, given nullptr, removes) an environment variable for one scope.
+class ScopedEnv {
+public:
+    ScopedEnv(const char* name, const char* value);
+    ~ScopedEnv();
+    ScopedEnv(const ScopedEnv&) = delete;
+    ScopedEnv& operator=(const ScopedEnv&) = delete;
+
+private:
+    const char* m_name;
+    std::optional<std::string> m_old;
+};
 std::string readFile(const std::filesystem::path& file);
 
 }  // namespace skyroll::test

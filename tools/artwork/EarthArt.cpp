@@ -81,14 +81,14 @@ std::vector<Raster> renderGlobeFrames(const DayMap& warpedMap, const GlobeView& 
     return frames;
 }
 
-Raster renderGlobeIcon(const DayMap& map) {
+Raster renderGlobeIcon(const DayMap& map, int size) {
     GlobeView view;
-    view.centreX = 16.0;
-    view.centreY = 16.0;
-    view.radius = 15.6;
+    view.centreX = size / 2.0;
+    view.centreY = size / 2.0;
+    view.radius = size * (15.6 / 32.0);
     view.frontLongitude = 125.0;
     view.tiltDegrees = 12.0;
-    return GlobeRenderer(view, 32, 32, 8).render(map, 1, true);
+    return GlobeRenderer(view, size, size, size > 64 ? 4 : 8).render(map, 1, true);
 }
 
 Raster contactSheet(const std::vector<Raster>& frames, const GlobeView& view, const GlobeWarp& warp) {

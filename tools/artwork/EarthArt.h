@@ -36,7 +36,7 @@ private:
 // The 44 frames, index 0 holding frame 1.
 std::vector<Raster> renderGlobeFrames(const DayMap& warpedMap, const GlobeView& view);
 // The 32 x 32 icon: the true (unwarped) Earth, Asia and the Pacific facing.
-Raster renderGlobeIcon(const DayMap& map);
+Raster renderGlobeIcon(const DayMap& map, int size = 32);
 // All frames in order, eleven to a row, with each tour entry's weather picture
 // drawn as a yellow box and its city as a red cross where the frame shows it.
 Raster contactSheet(const std::vector<Raster>& frames, const GlobeView& view, const GlobeWarp& warp);

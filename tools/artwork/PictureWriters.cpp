@@ -211,14 +211,16 @@ void writeIco(const std::filesystem::path& file, const Raster& picture) {
     writeFile(file, out);
 }
 
-void writePng(const std::filesystem::path& file, const Raster& picture) {
+void writePng(const std::filesystem::path& file, const Raster& picture, bool alpha) {
+    const int channels = alpha ? 4 : 3;
     Bytes raw;
-    raw.reserve(static_cast<std::size_t>(picture.width() * 3 + 1) * picture.height());
+    raw.reserve(static_cast<std::size_t>(picture.width() * channels + 1) * picture.height());
     for (int y = 0; y < picture.height(); ++y) {
         raw.push_back(0);  // filter: none
         for (int x = 0; x < picture.width(); ++x) {
             const Rgba& c = picture.at(x, y);
             raw.insert(raw.end(), {c.r, c.g, c.b});
+            if (alpha) raw.push_back(c.a);
         }
     }
     uLongf packedSize = compressBound(static_cast<uLong>(raw.size()));
@@ -238,7 +240,8 @@ void writePng(const std::filesystem::path& file, const Raster& picture) {
     Bytes header;
     put32be(header, static_cast<std::uint32_t>(picture.width()));
     put32be(header, static_cast<std::uint32_t>(picture.height()));
-    header.insert(header.end(), {8, 2, 0, 0, 0});  // 8-bit RGB, deflate, no filter choice, no interlace
+    // 8-bit RGB (2) or RGBA (6), deflate, no filter choice, no interlace.
+    header.insert(header.end(), {8, static_cast<std::uint8_t>(alpha ? 6 : 2), 0, 0, 0});
     chunk("IHDR", header);
     chunk("IDAT", packed);
     chunk("IEND", {});

@@ -26,8 +26,9 @@ void writeGif(const std::filesystem::path& file, int width, int height,
               const std::vector<std::uint8_t>& indices, const Palette& palette, int transparentIndex);
 // Windows icon with one 32-bit image (alpha) and its AND mask (alpha < 128 is see-through).
 void writeIco(const std::filesystem::path& file, const Raster& picture);
-// PNG, 8-bit RGB, for pictures meant for people (contact sheet, evidence).
-void writePng(const std::filesystem::path& file, const Raster& picture);
+// PNG, 8-bit RGB, or RGBA with `alpha`: pictures meant for people (contact
+// sheet, evidence) and the desktop's icons.
+void writePng(const std::filesystem::path& file, const Raster& picture, bool alpha = false);
 
 // Bytes of a 24-bit BMP, for writers and tests alike.
 std::vector<std::uint8_t> encodeBmp24(const Raster& picture);

@@ -34,6 +34,7 @@ using namespace skyroll::artwork;
 namespace {
 
 constexpr const char* kDefaultDayMap = "/usr/share/xplanet/images/earth.jpg";
+constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 int runFit(const std::vector<std::string>& args) {
     FitSettings settings;
@@ -97,6 +98,12 @@ void generate(const fs::path& output, const fs::path& dayMapFile, const fs::path
     // The pictures that belong to the windows.
     writeJpeg(assets / "starfield.jpg", renderStarField(), 90);
     writeIco(assets / "globe.ico", renderGlobeIcon(dayMap.halved()));
+    // The program's icon for the desktop's menus, at the sizes icon themes keep.
+    for (const int size : kDesktopIconSizes) {
+        const fs::path folder = assets / "icons" / (std::to_string(size) + "x" + std::to_string(size));
+        fs::create_directories(folder);
+        writePng(folder / "skyroll.png", renderGlobeIcon(size > 64 ? dayMap : dayMap.halved(), size), true);
+    }
     // Asia and Australia face the viewer on frame 28.
     writeBmp24(assets / "globe_creation.bmp", frames[27]);
     writeWeatherGif(assets / "sun.gif", weatherPictures().front());
