@@ -50,6 +50,13 @@ geometry "$MOON"
 grep -q $'^DISPPOS=4\r$' "$ini" && grep -q $'^ROLLSPEED=3\r$' "$ini" || fail "EARTH.INI holds $(cat -A "$ini")"
 grep -q $'^WORLD=127.0.0.1:1\r$' "$ini" || fail "EARTH.INI lost its other lines"
 
+# With the moon off, the region stored last is the dialog's: the exit's
+# DeleteObject on it, once the dialog is gone, does no harm.
+open_menu
+xdotool key Down Right Down Down Down Return
+skyroll_wait_until 5 bash -c "(( \$(grep -c 'unload fMoon' '$SKYROLL_ENV_TMP/skyroll.log') == 2 ))" ||
+    fail "the moon did not go"
+
 # Read-only: one message naming the file, the file untouched.
 chmod 444 "$ini"
 cp -p "$ini" "$SKYROLL_ENV_TMP/before.ini"
@@ -71,4 +78,7 @@ xdotool key Up Return
 skyroll_wait_exit 10
 status=$?
 [[ $status -eq 0 ]] || fail "EXIT gave status $status"
+dialog_region=$(grep 'created fSetting' -A1 "$SKYROLL_ENV_TMP/skyroll.log" | tail -n1 | awk '{print $4}')
+grep -q "region: deleted $dialog_region (not a free region)" "$SKYROLL_ENV_TMP/skyroll.log" ||
+    fail "the exit did not pass the closed dialog's region $dialog_region to DeleteObject"
 echo "PASS"
