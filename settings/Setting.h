@@ -23,7 +23,8 @@ class fSetting final : public platform::FormEvents {
 public:
     // `earthIni`: the settings file. `windowRegion`: the program-wide region
     // handle the dialog stores its region in.
-    fSetting(platform::Toolkit& toolkit, std::filesystem::path earthIni, platform::RegionHandle& windowRegion);
+    fSetting(platform::Toolkit& toolkit, std::filesystem::path earthIni,
+             platform::RegionHandle& windowRegion);
     ~fSetting() override;
 
     platform::Form& form() { return *m_form; }

@@ -67,8 +67,8 @@ TEST(MoonWindow, OpensBesideTheGlobeAndStepsOnFromWhereItWasClosed) {
     EXPECT_FALSE(s.checked("mMOON"));
     EXPECT_EQ(s.moon(), nullptr);
     EXPECT_EQ(s.pictures().size(), 30u) << "no pictures while it is off";
-    EXPECT_EQ(s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "freed").size(),
-              1u)
+    EXPECT_EQ(
+        s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "freed").size(), 1u)
         << "the closed window freed its region";
 
     const auto reopened = static_cast<std::int64_t>(tk.now() * 1000);
@@ -115,7 +115,8 @@ TEST(MoonWindow, ExitClosesTheMoonFirstAndFreesNothingTwice) {
 
     std::vector<std::string> ends;
     for (const auto& r : tk.records())
-        if (r.what == "unloaded" || r.what == "deleted") ends.push_back(r.subject + " " + r.what + " " + r.value);
+        if (r.what == "unloaded" || r.what == "deleted")
+            ends.push_back(r.subject + " " + r.what + " " + r.value);
     const std::string region = "region:" + std::to_string(moonRegion);
     EXPECT_EQ(ends, (std::vector<std::string>{"fMoon unloaded ", region + " deleted not a live region",
                                               "fSky_Roll unloaded "}));

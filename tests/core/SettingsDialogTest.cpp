@@ -165,11 +165,12 @@ TEST(SettingsDialog, StoredTextsSelectTheButtonOfTheirRoundedNumber) {
         const char* text;
         int index;  // -1: none
     };
-    for (const Row& row : {Row{"0", 0}, Row{"4", 4}, Row{" 2 ", 2}, Row{"2.5", 2}, Row{"3.5", 4}, Row{"0.5", 0},
-                           Row{"1.5", 2}, Row{"-0.4", 0}, Row{"+3", 3}, Row{"02", 2}, Row{"1e0", 1}, Row{".5", 0},
-                           Row{"4.5", 4}, Row{"4.51", -1}, Row{"x", -1}, Row{"7", -1}, Row{"-1", -1},
-                           Row{"99999", -1}, Row{"", -1}, Row{"2x", -1}, Row{"0x1", -1}, Row{"inf", -1},
-                           Row{"nan", -1}, Row{"1e999", -1}, Row{".", -1}, Row{"1e", -1}}) {
+    for (const Row& row :
+         {Row{"0", 0},   Row{"4", 4},     Row{" 2 ", 2},  Row{"2.5", 2},  Row{"3.5", 4},  Row{"0.5", 0},
+          Row{"1.5", 2}, Row{"-0.4", 0},  Row{"+3", 3},   Row{"02", 2},   Row{"1e0", 1},  Row{".5", 0},
+          Row{"4.5", 4}, Row{"4.51", -1}, Row{"x", -1},   Row{"7", -1},   Row{"-1", -1},  Row{"99999", -1},
+          Row{"", -1},   Row{"2x", -1},   Row{"0x1", -1}, Row{"inf", -1}, Row{"nan", -1}, Row{"1e999", -1},
+          Row{".", -1},  Row{"1e", -1}}) {
         SCOPED_TRACE(row.text);
         const auto index = settings::OptionIndex(row.text);
         EXPECT_EQ(index.value_or(-1), row.index);
@@ -180,7 +181,8 @@ TEST(SettingsDialog, AFileThatCannotBeWrittenGivesOneMessageAndStaysAsItWas) {
     DialogScenario s;
     const std::string ini = "[POSITION]\r\nDISPPOS=3\r\n[SPEED]\r\nROLLSPEED=2\r\n";
     s.writeEarthIni(ini);
-    std::filesystem::permissions(s.earthIni(), std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    std::filesystem::permissions(s.earthIni(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     s.start();
     auto& tk = s.toolkit();
     s.openDialog([&](headless::HeadlessForm&) {
