@@ -100,8 +100,7 @@ void fSky_Roll::Form_Unload() {
 }
 
 void fSky_Roll::mEnd_Click() {
-    // The moon window, when it is open, is unloaded first; it comes with its
-    // own part of the program.
+    if (m_moon) m_moon->Unload();
     m_form->unload();
 }
 

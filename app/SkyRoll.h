@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "companions/Moon.h"
 #include "platform/Services.h"
 #include "weather/WeatherTables.h"
 
@@ -53,13 +54,16 @@ public:
     void Picture1_MouseMove(int button, int shift, float x, float y);
     float WaitSeconds(float& seconds);
 
-    // Commands whose windows and services come with their own parts of the
-    // program: the settings dialog, the space wallpaper, the weather
-    // overlay and the moon window.
-    void mSETTING_Click() {}
+    // The settings dialog and the moon window.
+    void mSETTING_Click();
+    void mMOON_Click();
+    // The moon window, once it has been used; null before.
+    companions::fMoon* Moon() { return m_moon.get(); }
+
+    // Commands whose services come with their own parts of the program: the
+    // space wallpaper and the weather overlay.
     void mSPACE_Click() {}
     void mTENKI_Click();
-    void mMOON_Click() {}
 
     // The weather tour over the turning globe.
     void StepWeatherTour(const std::int16_t& frame);
@@ -93,12 +97,15 @@ public:
 private:
     void SelectSpeed(std::size_t row);
     void FillTrayIconData();
+    void ShowMoon();
 
     platform::Services& m_services;
     ProgramState& m_program;
     std::filesystem::path m_appFolder;
     std::function<void()> m_unloaded;
     std::unique_ptr<platform::Form> m_form;
+    std::unique_ptr<companions::fMoon> m_moon;
+    bool m_settingOpen = false;
     bool m_cleanedUp = false;
 };
 

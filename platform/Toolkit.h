@@ -198,6 +198,11 @@ public:
     virtual int setWindowRgn(WindowHandle window, RegionHandle region, bool redraw) = 0;
     virtual bool deleteObject(RegionHandle region) = 0;
 
+    // Shows `message` to the user and returns once the user has dismissed
+    // it; events go on meanwhile. The program goes on afterwards. Throws
+    // ProgramEnded if the program ends inside.
+    virtual void showMessage(const std::string& message) = 0;
+
     // Called with the message of a failure that escaped an event handler;
     // the program ends itself from there.
     virtual void setFailureHandler(std::function<void(const std::string&)> handler) = 0;

@@ -29,12 +29,13 @@ void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::files
     rollSpeed = speed.empty() ? "0" : speed;
 }
 
-void WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
+bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath) {
-    profile::writePrivateProfileString("POSITION", "DISPPOS", cp932::toCp932FromUtf8(trimBlanks(dispPos)),
-                                       iniPath);
-    profile::writePrivateProfileString("SPEED", "ROLLSPEED", cp932::toCp932FromUtf8(trimBlanks(rollSpeed)),
-                                       iniPath);
+    // A file the first write cannot change is left alone altogether.
+    return profile::writePrivateProfileString("POSITION", "DISPPOS",
+                                              cp932::toCp932FromUtf8(trimBlanks(dispPos)), iniPath) &&
+           profile::writePrivateProfileString("SPEED", "ROLLSPEED",
+                                              cp932::toCp932FromUtf8(trimBlanks(rollSpeed)), iniPath);
 }
 
 void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath) {

@@ -14,8 +14,9 @@ namespace skyroll::settings {
 void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::filesystem::path& iniPath);
 
 // Stores both values, each with leading and trailing blanks removed.
-// A file that cannot be written keeps its former content.
-void WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
+// Returns false when the file cannot be written (read-only file, missing
+// folder); the file then keeps its former content.
+bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath);
 
 // Sets weather to the value of `key` in section "WEATHER" of `iniPath`, or

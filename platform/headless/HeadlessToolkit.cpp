@@ -298,6 +298,12 @@ void HeadlessToolkit::setFailureHandler(std::function<void(const std::string&)> 
     m_failureHandler = std::move(handler);
 }
 
+void HeadlessToolkit::showMessage(const std::string& message) {
+    throwIfEnded();
+    m_messages.push_back(message);
+    record("program", "notice", message);
+}
+
 void HeadlessToolkit::showFatalMessage(const std::string& message) {
     m_inputBlocked = true;  // no timer, menu or tray event reaches the program any more
     if (m_fatalMessage) return;

@@ -54,6 +54,7 @@ public:
     int setWindowRgn(platform::WindowHandle window, platform::RegionHandle region, bool redraw) override;
     bool deleteObject(platform::RegionHandle region) override;
     void setFailureHandler(std::function<void(const std::string&)> handler) override;
+    void showMessage(const std::string& message) override;
     void showFatalMessage(const std::string& message) override;
 
     // --- What a test or tool drives -------------------------------------
@@ -89,6 +90,8 @@ public:
     HeadlessForm* findForm(std::string_view name) const;  // the loaded form of that name, or null
     std::optional<platform::TrayIconData> trayIcon() const { return m_trayIcon; }
     std::optional<std::string> fatalMessage() const { return m_fatalMessage; }
+    // Messages that did not end the program, in order; each is dismissed at once.
+    const std::vector<std::string>& messages() const { return m_messages; }
     int exitCode() const { return m_exitCode; }
     std::size_t liveRegions() const { return m_regions.size(); }
     platform::PictureCache& pictures() { return m_pictures; }
@@ -122,6 +125,7 @@ private:
     std::function<void(const std::string&)> m_failureHandler;
     std::optional<platform::TrayIconData> m_trayIcon;
     std::optional<std::string> m_fatalMessage;
+    std::vector<std::string> m_messages;
     std::map<platform::RegionHandle, std::string> m_regions;
     platform::RegionHandle m_nextRegion = 0x1000;
     platform::WindowHandle m_nextWindow = 0x100;

@@ -307,6 +307,22 @@ void QtToolkit::stopEverything() {
     if (m_openMenu) m_openMenu->close();
 }
 
+void QtToolkit::showMessage(const std::string& message) {
+    throwIfEnded();
+    qCDebug(lcProgram).noquote() << "message:" << QString::fromStdString(message);
+    // Modal to the program's windows; timers and the rest of the event loop
+    // go on until the user dismisses it.
+    QMessageBox box(QMessageBox::Warning, QStringLiteral("Skyroll"), QString::fromStdString(message),
+                    QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    QEventLoop loop;
+    QObject::connect(&box, &QMessageBox::finished, &loop, [&loop] { loop.exit(); });
+    box.open();
+    box.activateWindow();
+    runNested(loop);
+    qCDebug(lcProgram) << "message dismissed";
+}
+
 void QtToolkit::showFatalMessage(const std::string& message) {
     stopEverything();
     if (m_fatalShown || m_ended) return;

@@ -52,6 +52,7 @@ public:
     int setWindowRgn(platform::WindowHandle window, platform::RegionHandle region, bool redraw) override;
     bool deleteObject(platform::RegionHandle region) override;
     void setFailureHandler(std::function<void(const std::string&)> handler) override;
+    void showMessage(const std::string& message) override;
     void showFatalMessage(const std::string& message) override;
 
     // --- Used by the forms and by main ---------------------------------

@@ -46,7 +46,7 @@ TEST(SettingsFile, ValuesArriveAsStoredNotChecked) {
 TEST(SettingsFile, WriteTrimsBlanksAndReadsBackTheSameDigits) {
     TempDir dir;
     const auto ini = dir.path() / "EARTH.INI";
-    WriteEarthIni(" 2 ", "4  ", ini);
+    EXPECT_TRUE(WriteEarthIni(" 2 ", "4  ", ini));
     EXPECT_EQ(readFile(ini), "[POSITION]\r\nDISPPOS=2\r\n[SPEED]\r\nROLLSPEED=4\r\n");
     EXPECT_EQ(read(ini).dispPos, "2");
     EXPECT_EQ(read(ini).rollSpeed, "4");
@@ -67,11 +67,11 @@ TEST(SettingsFile, AFileThatCannotBeWrittenKeepsItsContent) {
     const auto ini = dir.path() / "EARTH.INI";
     writeFile(ini, "[SPEED]\r\nROLLSPEED=1\r\n");
     std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    WriteEarthIni("2", "2", ini);
+    EXPECT_FALSE(WriteEarthIni("2", "2", ini));
     EXPECT_EQ(readFile(ini), "[SPEED]\r\nROLLSPEED=1\r\n");
 
     const auto noFolder = dir.path() / "PALAM" / "EARTH.INI";
-    WriteEarthIni("2", "2", noFolder);
+    EXPECT_FALSE(WriteEarthIni("2", "2", noFolder));
     EXPECT_FALSE(std::filesystem::exists(noFolder.parent_path()));
 }
 

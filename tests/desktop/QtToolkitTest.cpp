@@ -156,6 +156,25 @@ TEST_F(ToolkitTest, FailuresOfHandlersReachTheFailureHandler) {
     EXPECT_EQ(failures, std::vector<std::string>{"picture missing"});
 }
 
+TEST_F(ToolkitTest, AMessageWaitsForTheUserWhileTimersGoOn) {
+    timer.setInterval(5);
+    QString shown;
+    int ticksWhileShown = 0;
+    QTimer::singleShot(200, [&] {
+        ticksWhileShown = events.count("timer Timer1");
+        for (QWidget* w : QApplication::topLevelWidgets())
+            if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
+                shown = box->text();
+                box->accept();
+            }
+    });
+    toolkit.showMessage("cannot save /tmp/EARTH.INI");
+    EXPECT_EQ(shown, QStringLiteral("cannot save /tmp/EARTH.INI"));
+    EXPECT_GE(ticksWhileShown, 5);
+    EXPECT_FALSE(toolkit.inputBlocked());
+    EXPECT_TRUE(qtimer().isActive()) << "the program goes on";
+}
+
 TEST_F(ToolkitTest, FatalMessageStopsTimersAndIsShownOnce) {
     timer.setInterval(1);
     int boxes = 0;

@@ -74,3 +74,30 @@ popup_windows() {
         ((WIDTH > 64 && w != GLOBE)) && echo "$w"
     done
 }
+
+# The window id of the visible window of the program with this exact title.
+window_titled() {
+    local w
+    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
+        [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == "$1" ]] && echo "$w" && return 0
+    done
+    return 1
+}
+
+# The same, once it is mapped (10 s at most).
+skyroll_window() {
+    skyroll_wait_until 10 window_titled "$1" || return 1
+    window_titled "$1"
+}
+
+# Opens the pop-up menu with a right press on the middle of the globe,
+# wherever it stands (no tray host).
+open_menu() {
+    local before
+    before=$(skyroll_log_count 'menu: popup')
+    geometry "$GLOBE"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) mousedown 3
+    skyroll_wait_until 5 bash -c "(( \$(grep -c 'menu: popup' '$SKYROLL_ENV_TMP/skyroll.log') > $before ))" ||
+        fail "no menu on a right press on the globe"
+    xdotool mouseup 3
+}

@@ -76,6 +76,12 @@ void writeGlobeFrames(const std::filesystem::path& appFolder) {
                   makeBmp(180, 183, static_cast<std::uint32_t>(n)));
 }
 
+void writeMoonFrames(const std::filesystem::path& appFolder) {
+    for (int n = 1; n <= 23; ++n)
+        writeFile(appFolder / "SKR20" / "moon" / ("MoonMap_" + std::to_string(n) + ".bmp"),
+                  makeBmp(111, 109, static_cast<std::uint32_t>(100 + n)));
+}
+
 void writeFile(const std::filesystem::path& file, std::string_view bytes) {
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
     out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));

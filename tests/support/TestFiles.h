@@ -31,6 +31,10 @@ std::string makeBmp(int width, int height, std::uint32_t seed);
 // <appFolder>/SKR20/earth, and the other data folders, empty.
 void writeGlobeFrames(const std::filesystem::path& appFolder);
 
+// The 23 moon frames MoonMap_1.bmp .. MoonMap_23.bmp, 111 x 109, in
+// <appFolder>/SKR20/moon.
+void writeMoonFrames(const std::filesystem::path& appFolder);
+
 void writeFile(const std::filesystem::path& file, std::string_view bytes);
 // The names of every file and folder under `folder`, relative to it, sorted.
 std::vector<std::string> treeOf(const std::filesystem::path& folder);

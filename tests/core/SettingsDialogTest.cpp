@@ -1,0 +1,234 @@
+// The settings dialog: what it opens with, what OK and the window system's
+// close store, and how the globe and the moon come back afterwards.
+
+#include <gtest/gtest.h>
+
+#include "platform/headless/HeadlessForm.h"
+#include "settings/Setting.h"
+#include "tests/support/Scenario.h"
+
+namespace skyroll::test {
+namespace {
+
+// What the dialog shows in one row: the index of the selected button, or -1.
+int selected(headless::HeadlessForm& dialog, const std::string& array) {
+    int found = -1;
+    for (int i = 0; i < 5; ++i) {
+        if (dialog.control(array + "(" + std::to_string(i) + ")").value()) {
+            EXPECT_EQ(found, -1) << "two buttons of " << array;
+            found = i;
+        }
+    }
+    return found;
+}
+
+struct DialogScenario : Scenario {
+    DialogScenario() { writeMoonFrames(app()); }
+    // Opens the dialog `after` seconds from now; `whileOpen` runs 0.3 s later
+    // inside the dialog's modal loop with the dialog's window and queues
+    // what the user does there.
+    void openDialog(std::function<void(headless::HeadlessForm&)> whileOpen, double after = 0) {
+        auto& tk = toolkit();
+        const double at = tk.now() + after;
+        tk.post(at, [this] { toolkit().chooseMenu("fSky_Roll", "mSETTING"); });
+        bool ran = false;
+        tk.post(at + 0.3, [this, whileOpen, &ran] {
+            ran = true;
+            headless::HeadlessForm* dialog = toolkit().findForm("fSetting");
+            ASSERT_NE(dialog, nullptr);
+            whileOpen(*dialog);
+        });
+        sim->runFor(after + 0.5);
+        EXPECT_TRUE(ran);
+        EXPECT_FALSE(toolkit().ended());
+        EXPECT_EQ(toolkit().findForm("fSetting"), nullptr) << "the dialog is still open";
+    }
+    void ok() { toolkit().pressButton("fSetting", "Command1"); }
+    headless::HeadlessForm* moon() { return toolkit().findForm("fMoon"); }
+};
+
+TEST(SettingsDialog, OpensWithTheStoredChoiceAndOkKeepsTheFileAndBringsBothWindowsBack) {
+    DialogScenario s;
+    const std::string ini =
+        "; mine\r\n[SITES]\r\nWORLD=127.0.0.1:1\r\n[POSITION]\r\nDISPPOS=4\r\n[SPEED]\r\nROLLSPEED=0\r\n";
+    s.writeEarthIni(ini);
+    s.start();
+    auto& tk = s.toolkit();
+    tk.chooseMenu("fSky_Roll", "mMOON");
+    tk.chooseMenu("fSky_Roll", "mNOR");
+    tk.mouseMove("fSky_Roll", "Picture1", 1, 0, 3000, 3000);
+    s.sim->runFor(0.5);
+    ASSERT_NE(s.moon(), nullptr);
+
+    std::size_t framesWhileOpen = 0;
+    s.openDialog([&](headless::HeadlessForm& dialog) {
+        // The globe turns on while the dialog is open, here for 0.3 s at 100 ms.
+        for (const auto& r : s.sim->records("fSky_Roll.Picture1", "picture"))
+            if (r.timeUs > tk.nowUs() - 300'000) ++framesWhileOpen;
+        EXPECT_EQ(selected(dialog, "Option1"), 4);  // 左下
+        EXPECT_EQ(selected(dialog, "Option2"), 0);  // 超高速
+        EXPECT_FALSE(s.form().visible());
+        EXPECT_EQ(s.moon(), nullptr);
+        // Centred: ((15360 - 6255) / 2, (11520 - 3165) / 2) twips at whole pixels.
+        EXPECT_EQ(dialog.left(), 4560);
+        EXPECT_EQ(dialog.top(), 4185);
+        EXPECT_EQ(s.sim->last("region:" + std::to_string(s.sim->program().state().WindowRegion), "created"),
+                  "ellipse 0,0,417,211");
+        s.ok();
+    });
+    EXPECT_GE(framesWhileOpen, 2u);
+    EXPECT_EQ(readFile(s.earthIni()), ini);
+    EXPECT_TRUE(s.form().visible());
+    EXPECT_EQ(s.form().left(), 300);  // lower left, dragged place forgotten
+    EXPECT_EQ(s.form().top(), 8265);
+    EXPECT_TRUE(s.checked("mMAX")) << "the stored speed replaces the menu's";
+    EXPECT_EQ(s.form().control("Timer1").interval(), 1);
+    ASSERT_NE(s.moon(), nullptr);
+    EXPECT_EQ(s.moon()->left(), -1305);
+    EXPECT_EQ(s.moon()->top(), 9915);
+    EXPECT_TRUE(tk.messages().empty());
+}
+
+TEST(SettingsDialog, WithoutAFileItOpensAtTheFirstButtonsAndOkCreatesTheFile) {
+    DialogScenario s;
+    s.start();
+    s.openDialog([&](headless::HeadlessForm& dialog) {
+        EXPECT_EQ(selected(dialog, "Option1"), 0);
+        EXPECT_EQ(selected(dialog, "Option2"), 0);
+        s.ok();
+    });
+    EXPECT_EQ(readFile(s.earthIni()), "[POSITION]\r\nDISPPOS=0\r\n[SPEED]\r\nROLLSPEED=0\r\n");
+
+    auto& tk = s.toolkit();
+    s.openDialog([&](headless::HeadlessForm&) {
+        tk.selectOption("fSetting", "Option1(4)");
+        tk.selectOption("fSetting", "Option2(4)");
+        s.ok();
+    });
+    EXPECT_EQ(readFile(s.earthIni()), "[POSITION]\r\nDISPPOS=4\r\n[SPEED]\r\nROLLSPEED=4\r\n");
+    EXPECT_EQ(s.form().left(), 300);
+    EXPECT_EQ(s.form().top(), 8265);
+    EXPECT_TRUE(s.checked("mMIN"));
+    EXPECT_EQ(s.sim->program().state().RollInterval, 1000);
+    EXPECT_EQ(s.moon(), nullptr) << "a moon that was off stays off";
+
+    // The region stored last belongs to the closed dialog; the exit's
+    // DeleteObject on it frees nothing and does no harm.
+    const platform::RegionHandle dialogRegion = s.sim->program().state().WindowRegion;
+    tk.chooseMenu("fSky_Roll", "mEnd");
+    s.sim->runFor(1);
+    EXPECT_EQ(tk.exitCode(), 0);
+    EXPECT_EQ(s.sim->last("region:" + std::to_string(dialogRegion), "deleted"), "not a live region");
+}
+
+TEST(SettingsDialog, TheWindowSystemsCloseWritesNothingButAppliesTheFile) {
+    DialogScenario s;
+    const std::string ini = "[POSITION]\r\nDISPPOS=3\r\n[SPEED]\r\nROLLSPEED=2\r\n";
+    s.writeEarthIni(ini);
+    s.start();
+    auto& tk = s.toolkit();
+    tk.mouseMove("fSky_Roll", "Picture1", 1, 0, 3000, 3000);
+    tk.chooseMenu("fSky_Roll", "mLOW");
+    s.openDialog([&](headless::HeadlessForm&) {
+        tk.selectOption("fSetting", "Option1(1)");
+        tk.closeWindow("fSetting");
+    });
+    EXPECT_EQ(readFile(s.earthIni()), ini);
+    EXPECT_EQ(s.form().left(), 300);
+    EXPECT_EQ(s.form().top(), 300);
+    EXPECT_TRUE(s.checked("mNOR"));
+    EXPECT_TRUE(s.form().visible());
+}
+
+TEST(SettingsDialog, AStoredValueThatSelectsNoButtonIsKeptUnlessTheUserChooses) {
+    DialogScenario s;
+    s.writeEarthIni("[POSITION]\r\nDISPPOS= x \r\n[SPEED]\r\nROLLSPEED=3.5\r\n");
+    s.start();
+    auto& tk = s.toolkit();
+    s.openDialog([&](headless::HeadlessForm& dialog) {
+        EXPECT_EQ(selected(dialog, "Option1"), -1);
+        EXPECT_EQ(selected(dialog, "Option2"), 4);  // 3.5 rounds to the even 4
+        s.ok();
+    });
+    EXPECT_FALSE(tk.ended());
+    EXPECT_EQ(readFile(s.earthIni()), "[POSITION]\r\nDISPPOS=x\r\n[SPEED]\r\nROLLSPEED=4\r\n");
+
+    s.openDialog([&](headless::HeadlessForm&) {
+        tk.selectOption("fSetting", "Option1(2)");
+        s.ok();
+    });
+    EXPECT_EQ(readFile(s.earthIni()), "[POSITION]\r\nDISPPOS=2\r\n[SPEED]\r\nROLLSPEED=4\r\n");
+}
+
+TEST(SettingsDialog, StoredTextsSelectTheButtonOfTheirRoundedNumber) {
+    struct Row {
+        const char* text;
+        int index;  // -1: none
+    };
+    for (const Row& row :
+         {Row{"0", 0},   Row{"4", 4},     Row{" 2 ", 2},  Row{"2.5", 2},  Row{"3.5", 4},  Row{"0.5", 0},
+          Row{"1.5", 2}, Row{"-0.4", 0},  Row{"+3", 3},   Row{"02", 2},   Row{"1e0", 1},  Row{".5", 0},
+          Row{"4.5", 4}, Row{"4.51", -1}, Row{"x", -1},   Row{"7", -1},   Row{"-1", -1},  Row{"99999", -1},
+          Row{"", -1},   Row{"2x", -1},   Row{"0x1", -1}, Row{"inf", -1}, Row{"nan", -1}, Row{"1e999", -1},
+          Row{".", -1},  Row{"1e", -1}}) {
+        SCOPED_TRACE(row.text);
+        const auto index = settings::OptionIndex(row.text);
+        EXPECT_EQ(index.value_or(-1), row.index);
+    }
+}
+
+TEST(SettingsDialog, AFileThatCannotBeWrittenGivesOneMessageAndStaysAsItWas) {
+    DialogScenario s;
+    const std::string ini = "[POSITION]\r\nDISPPOS=3\r\n[SPEED]\r\nROLLSPEED=2\r\n";
+    s.writeEarthIni(ini);
+    std::filesystem::permissions(s.earthIni(),
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    s.start();
+    auto& tk = s.toolkit();
+    s.openDialog([&](headless::HeadlessForm&) {
+        tk.selectOption("fSetting", "Option1(0)");
+        s.ok();
+    });
+    EXPECT_EQ(readFile(s.earthIni()), ini);
+    ASSERT_EQ(tk.messages().size(), 1u);
+    EXPECT_NE(tk.messages()[0].find(s.earthIni().string()), std::string::npos) << tk.messages()[0];
+    EXPECT_FALSE(tk.ended());
+    EXPECT_EQ(s.form().left(), 300) << "what the file holds is applied";
+    EXPECT_TRUE(s.form().visible());
+
+    // A missing folder: the same message, and no folder appears.
+    std::filesystem::permissions(s.earthIni(), std::filesystem::perms::owner_all);
+    std::filesystem::remove_all(s.earthIni().parent_path());
+    s.openDialog([&](headless::HeadlessForm&) { s.ok(); });
+    EXPECT_EQ(tk.messages().size(), 2u);
+    EXPECT_FALSE(std::filesystem::exists(s.earthIni().parent_path()));
+}
+
+TEST(SettingsDialog, RunsInsideAWaitAndOpensOnlyOnce) {
+    // A city on show waits 1.5 s; the dialog opened meanwhile holds the wait
+    // until it closes.
+    DialogScenario s;
+    s.writeEarthIni("[POSITION]\r\nDISPPOS=1\r\n[SPEED]\r\nROLLSPEED=2\r\n");
+    s.start();
+    auto& tk = s.toolkit();
+    const double start = tk.now();
+    double waitEnded = 0;
+    tk.post(start, [&] {
+        float seconds = 1.5f;
+        s.globe().WaitSeconds(seconds);
+        waitEnded = tk.now();
+    });
+    s.openDialog(
+        [&](headless::HeadlessForm&) {
+            tk.chooseMenu("fSky_Roll", "mSETTING");
+            tk.post(tk.now() + 1.5, [&] { s.ok(); });
+        },
+        0.5);
+    s.sim->runFor(2);
+    EXPECT_NEAR(waitEnded, start + 2.3, 1e-6);
+    EXPECT_EQ(s.sim->records("fSetting", "created").size(), 1u);
+    EXPECT_EQ(s.form().top(), 8265);  // lower right: 11520 - (2750 + 500), at a whole pixel
+}
+
+}  // namespace
+}  // namespace skyroll::test
