@@ -377,8 +377,10 @@ bool QtForm::routeMouse(QWidget* widget, const QtControl* control, QEvent* event
     // so a press on a label never becomes a drag of the picture below it.
     const bool consume = !control || (control->kind() != ControlKind::OptionButton &&
                                       control->kind() != ControlKind::CommandButton);
-    if (event->type() == QEvent::MouseButtonPress && me->button() == Qt::RightButton &&
-        m_toolkit.pressStandsForTray(m_handle))
+    // A second press soon after the first arrives as a double click; it is a
+    // press all the same.
+    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (press && me->button() == Qt::RightButton && m_toolkit.pressStandsForTray(m_handle))
         return true;
     if (event->type() == QEvent::MouseMove && !m_toolkit.inputBlocked()) {
         // From the pointer's place on the screen and the window's place now:
