@@ -27,12 +27,37 @@ fs::path cacheFolder() {
     return {};
 }
 
+// $XDG_STATE_HOME/skyroll when XDG_STATE_HOME is an absolute path, else
+// $HOME/.local/state/skyroll: the per-user state folder.
+fs::path userStateFolder() {
+    if (const char* xdg = std::getenv("XDG_STATE_HOME"); xdg != nullptr && *xdg != '\0') {
+        const fs::path base(xdg);
+        if (base.is_absolute()) return base / "skyroll";
+    }
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        const fs::path base(home);
+        if (base.is_absolute()) return base / ".local" / "state" / "skyroll";
+    }
+    return {};
+}
+
 class LocalFileSystem final : public FileSystem {
 public:
-    explicit LocalFileSystem(fs::path systemFolderOverride) : m_override(std::move(systemFolderOverride)) {}
+    LocalFileSystem(fs::path systemFolderOverride, fs::path stateFolderOverride)
+        : m_override(std::move(systemFolderOverride)), m_stateOverride(std::move(stateFolderOverride)) {}
 
     fs::path systemFolder() override {
         const fs::path folder = m_override.empty() ? cacheFolder() : m_override;
+        if (folder.empty()) return {};
+        std::error_code error;
+        if (fs::is_directory(folder, error)) return folder;
+        fs::create_directories(folder, error);
+        if (error || !fs::is_directory(folder, error)) return {};
+        return folder;
+    }
+
+    fs::path stateFolder() override {
+        const fs::path folder = m_stateOverride.empty() ? userStateFolder() : m_stateOverride;
         if (folder.empty()) return {};
         std::error_code error;
         if (fs::is_directory(folder, error)) return folder;
@@ -84,12 +109,14 @@ public:
 
 private:
     fs::path m_override;
+    fs::path m_stateOverride;
 };
 
 }  // namespace
 
-std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride) {
-    return std::make_unique<LocalFileSystem>(std::move(systemFolderOverride));
+std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride,
+                                                std::filesystem::path stateFolderOverride) {
+    return std::make_unique<LocalFileSystem>(std::move(systemFolderOverride), std::move(stateFolderOverride));
 }
 
 }  // namespace skyroll::platform

@@ -13,6 +13,7 @@ public:
     std::optional<std::string> wallpaperSetting() override;
     // Logs the request and returns false: nothing is changed.
     bool setDeskWallpaper(const std::string& path) override;
+    bool restoreWallpaper() override { return false; }
 };
 
 }  // namespace skyroll::qt
