@@ -9,11 +9,12 @@
 #include "platform/wallpaper/WallpaperServices.h"
 
 namespace skyroll::wallpaper {
-namespace {
 
-const GSettingsFamily kGnome{"GNOME", "org.gnome.desktop.background", {"picture-uri", "picture-uri-dark"}, true};
-const GSettingsFamily kCinnamon{"Cinnamon", "org.cinnamon.desktop.background", {"picture-uri", nullptr}, true};
-const GSettingsFamily kMate{"MATE", "org.mate.background", {"picture-filename", nullptr}, false};
+const GSettingsFamily kGnomeFamily{"GNOME", "org.gnome.desktop.background", {"picture-uri", "picture-uri-dark"}, true};
+const GSettingsFamily kCinnamonFamily{"Cinnamon", "org.cinnamon.desktop.background", {"picture-uri", nullptr}, true};
+const GSettingsFamily kMateFamily{"MATE", "org.mate.background", {"picture-filename", nullptr}, false};
+
+namespace {
 
 enum class Family { Gnome, Cinnamon, Mate, Plasma, Xfce };
 
@@ -33,9 +34,9 @@ const std::pair<const char*, Family> kBusNames[] = {
 
 std::unique_ptr<platform::WallpaperService> make(Family family) {
     switch (family) {
-        case Family::Gnome: return makeGSettingsWallpaper(kGnome);
-        case Family::Cinnamon: return makeGSettingsWallpaper(kCinnamon);
-        case Family::Mate: return makeGSettingsWallpaper(kMate);
+        case Family::Gnome: return makeGSettingsWallpaper(kGnomeFamily);
+        case Family::Cinnamon: return makeGSettingsWallpaper(kCinnamonFamily);
+        case Family::Mate: return makeGSettingsWallpaper(kMateFamily);
         case Family::Plasma: return makePlasmaWallpaper();
         case Family::Xfce: return makeXfceWallpaper();
     }

@@ -21,6 +21,12 @@ struct GSettingsFamily {
     bool uris;
 };
 
+// The family's schemas: org.gnome.desktop.background (GNOME, Unity, Budgie),
+// org.cinnamon.desktop.background, org.mate.background.
+extern const GSettingsFamily kGnomeFamily;
+extern const GSettingsFamily kCinnamonFamily;
+extern const GSettingsFamily kMateFamily;
+
 // GSettings through GIO. nullptr when the schema is not installed.
 std::unique_ptr<platform::WallpaperService> makeGSettingsWallpaper(const GSettingsFamily& family);
 // KDE Plasma: the shell's scripting interface on the session bus, every
