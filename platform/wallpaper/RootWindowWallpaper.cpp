@@ -12,6 +12,8 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <utility>
+#include <vector>
 
 #include "platform/wallpaper/WallpaperServices.h"
 
@@ -96,21 +98,40 @@ bool pixmapExists(Display* display, Pixmap pixmap) {
     return !trap.failed() && ok;
 }
 
-// The root's own colour where nothing covers it: the commonest of a few
-// samples, since a panel or an icon may sit on one of them.
-unsigned long rootColour(Display* display, Window root) {
+// A few points of the screen: corners and centre. A panel or an icon may sit
+// on one of them, so decisions go by most of them.
+std::vector<std::pair<int, int>> samplePoints(Display* display) {
     const int width = DisplayWidth(display, DefaultScreen(display));
     const int height = DisplayHeight(display, DefaultScreen(display));
-    const int points[][2] = {{0, 0}, {width - 1, 0}, {0, height - 1}, {width - 1, height - 1}, {width / 2, height / 2}};
+    return {{0, 0}, {width - 1, 0}, {0, height - 1}, {width - 1, height - 1}, {width / 2, height / 2}};
+}
+
+std::optional<unsigned long> pixelAt(Display* display, Drawable drawable, int x, int y) {
+    TrapErrors trap(display);
+    XImage* image = XGetImage(display, drawable, x, y, 1, 1, AllPlanes, ZPixmap);
+    std::optional<unsigned long> pixel;
+    if (image && !trap.failed()) pixel = XGetPixel(image, 0, 0);
+    if (image) XDestroyImage(image);
+    return pixel;
+}
+
+// The root's own colour where nothing covers it: the commonest sample.
+unsigned long rootColour(Display* display, Window root) {
     std::map<unsigned long, int> votes;
-    for (const auto& p : points) {
-        TrapErrors trap(display);
-        XImage* image = XGetImage(display, root, p[0], p[1], 1, 1, AllPlanes, ZPixmap);
-        if (image && !trap.failed()) ++votes[XGetPixel(image, 0, 0)];
-        if (image) XDestroyImage(image);
-    }
+    for (const auto& [x, y] : samplePoints(display))
+        if (const auto pixel = pixelAt(display, root, x, y)) ++votes[*pixel];
     if (votes.empty()) return BlackPixel(display, DefaultScreen(display));
     return std::max_element(votes.begin(), votes.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+}
+
+// True when the screen shows `pixmap` as the root background: a program
+// that set a plain colour since may have left the property behind.
+bool pixmapOnScreen(Display* display, Window root, Pixmap pixmap) {
+    for (const auto& [x, y] : samplePoints(display)) {
+        const auto shown = pixelAt(display, root, x, y);
+        if (shown && shown == pixelAt(display, pixmap, x, y)) return true;
+    }
+    return false;
 }
 
 // A saved background: the two properties as they were and the colour seen.
@@ -148,7 +169,8 @@ public:
         Background b;
         b.rootPixmap = pixmapProperty(x.display, root, "_XROOTPMAP_ID");
         b.esetrootPixmap = pixmapProperty(x.display, root, "ESETROOT_PMAP_ID");
-        if (!pixmapExists(x.display, b.rootPixmap)) b.rootPixmap = None;
+        if (!pixmapExists(x.display, b.rootPixmap) || !pixmapOnScreen(x.display, root, b.rootPixmap))
+            b.rootPixmap = None;
         b.colour = rootColour(x.display, root);
         const std::string shown = b.rootPixmap != None ? shownPixmap(b.rootPixmap) : "colour " + std::to_string(b.colour);
         // There is no path here: the background itself is the user's wallpaper.
