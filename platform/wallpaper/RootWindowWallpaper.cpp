@@ -214,14 +214,20 @@ public:
         if (!XInitImage(&image)) return false;
 
         TrapErrors trap(d);
+        // Kept from the start: a crash once the root shows the pixmap must
+        // not free it, or the next start could not recognise it.
+        XSetCloseDownMode(d, RetainPermanent);
         const Pixmap pixmap = XCreatePixmap(d, root, unsigned(width), unsigned(height), unsigned(depth));
         GC gc = XCreateGC(d, pixmap, 0, nullptr);
         XPutImage(d, pixmap, gc, &image, 0, 0, 0, 0, unsigned(width), unsigned(height));
         XFreeGC(d, gc);
-        if (trap.failed()) return false;  // the connection's close frees the pixmap
         // Recorded before the root changes: a crash from here on leaves a
         // pixmap the next start can recognise.
-        if (!committing(shownPixmap(pixmap))) return false;
+        if (trap.failed() || !committing(shownPixmap(pixmap))) {
+            XFreePixmap(d, pixmap);
+            XSetCloseDownMode(d, DestroyAll);
+            return false;
+        }
 
         const Pixmap old = pixmapProperty(d, root, "_XROOTPMAP_ID");
         XSetWindowBackgroundPixmap(d, root, pixmap);
@@ -232,7 +238,6 @@ public:
         // for the way back.
         if (old != None && old != pixmap && m_ours.erase(old)) XKillClient(d, old);
         m_ours.insert(pixmap);
-        XSetCloseDownMode(d, RetainPermanent);
         XSync(d, False);
         return !trap.failed();
     }
