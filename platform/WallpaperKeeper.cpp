@@ -81,7 +81,9 @@ std::optional<std::string> WallpaperKeeper::wallpaperSetting() {
 bool WallpaperKeeper::setDeskWallpaper(const std::string& path) {
     if (m_user && path == m_user->path.value_or(std::string())) return restoreWallpaper();
     if (!m_user) {
-        m_log("the space picture is not set: the user's wallpaper could not be read, so it could not be given back");
+        m_log(
+            "the space picture is not set: the user's wallpaper could not be read, so it could not be given "
+            "back");
         return false;
     }
     if (recordFile().empty()) {
@@ -125,9 +127,10 @@ std::optional<WallpaperKeeper::Record> WallpaperKeeper::readRecord() const {
     Record record;
     std::optional<std::string> service, shown, saved;
     const bool ok = rest.substr(0, sizeof kRecordHeader - 1) == kRecordHeader &&
-                    (rest.remove_prefix(sizeof kRecordHeader - 1), true) && takeField(rest, "service", service) &&
-                    takeField(rest, "shown", shown) && takeField(rest, "path", record.user.path) &&
-                    takeField(rest, "saved", saved) && rest.empty() && service && shown && saved;
+                    (rest.remove_prefix(sizeof kRecordHeader - 1), true) &&
+                    takeField(rest, "service", service) && takeField(rest, "shown", shown) &&
+                    takeField(rest, "path", record.user.path) && takeField(rest, "saved", saved) &&
+                    rest.empty() && service && shown && saved;
     if (!ok) {
         m_log("an unreadable crash record is ignored");
         return std::nullopt;

@@ -40,7 +40,8 @@ public:
     // `committing` with what the desktop will show (`shown` of a later
     // read); when that returns false nothing is changed. Returns false when
     // the picture was not set (refused, not loadable, no answer).
-    virtual bool apply(const std::string& path, const std::function<bool(const std::string& shown)>& committing) = 0;
+    virtual bool apply(const std::string& path,
+                       const std::function<bool(const std::string& shown)>& committing) = 0;
 
     // Puts back a state produced by `read` (its `saved` text). False when it
     // could not be put back.

@@ -9,7 +9,8 @@ std::optional<platform::WallpaperState> HeadlessDesktop::read() {
     return platform::WallpaperState{*m_setting, *m_setting, *m_setting};
 }
 
-bool HeadlessDesktop::apply(const std::string& path, const std::function<bool(const std::string& shown)>& committing) {
+bool HeadlessDesktop::apply(const std::string& path,
+                            const std::function<bool(const std::string& shown)>& committing) {
     if (!committing(path)) return false;
     set(path);
     return true;

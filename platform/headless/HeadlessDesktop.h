@@ -22,7 +22,8 @@ public:
     // The setting as path, shown picture and saved state; std::nullopt when
     // the test made it unreadable.
     std::optional<platform::WallpaperState> read() override;
-    bool apply(const std::string& path, const std::function<bool(const std::string& shown)>& committing) override;
+    bool apply(const std::string& path,
+               const std::function<bool(const std::string& shown)>& committing) override;
     bool restore(const std::string& saved) override;
 
     void setWallpaperSetting(std::optional<std::string> setting) { m_setting = std::move(setting); }

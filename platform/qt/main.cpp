@@ -7,9 +7,9 @@
 
 #include "app/Program.h"
 #include "platform/FileSystem.h"
+#include "platform/WallpaperKeeper.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/qt/FontSubstitution.h"
-#include "platform/WallpaperKeeper.h"
 #include "platform/qt/Logging.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/SignalPipe.h"

@@ -58,7 +58,8 @@ public:
         return state;
     }
 
-    bool apply(const std::string& path, const std::function<bool(const std::string& shown)>& committing) override {
+    bool apply(const std::string& path,
+               const std::function<bool(const std::string& shown)>& committing) override {
         std::string value = path;
         if (m_family.uris) {
             GError* error = nullptr;
@@ -71,7 +72,8 @@ public:
         }
         if (!committing(value)) return false;
         bool ok = true;
-        for (const std::string& key : m_keys) ok = g_settings_set_string(m_settings, key.c_str(), value.c_str()) && ok;
+        for (const std::string& key : m_keys)
+            ok = g_settings_set_string(m_settings, key.c_str(), value.c_str()) && ok;
         g_settings_sync();
         return ok;
     }

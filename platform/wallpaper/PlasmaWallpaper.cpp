@@ -63,7 +63,9 @@ for (var i = 0; i < all.length; ++i) {
 }
 )");
 
-std::string shownOf(const QString& plugin, const QString& image) { return (plugin + '\n' + image).toStdString(); }
+std::string shownOf(const QString& plugin, const QString& image) {
+    return (plugin + '\n' + image).toStdString();
+}
 
 class PlasmaWallpaper final : public platform::WallpaperService {
 public:
@@ -79,8 +81,9 @@ public:
         QJsonObject main;
         for (const QJsonValue& value : desktops) {
             const QJsonObject d = value.toObject();
-            if (main.isEmpty() || (d["screen"].toInt() >= 0 && (main["screen"].toInt() < 0 ||
-                                                                  d["screen"].toInt() < main["screen"].toInt())))
+            if (main.isEmpty() ||
+                (d["screen"].toInt() >= 0 &&
+                 (main["screen"].toInt() < 0 || d["screen"].toInt() < main["screen"].toInt())))
                 main = d;
         }
         platform::WallpaperState state;
@@ -96,9 +99,10 @@ public:
         return state;
     }
 
-    bool apply(const std::string& path, const std::function<bool(const std::string& shown)>& committing) override {
-        const QString uri =
-            QString::fromUtf8(QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))).toEncoded());
+    bool apply(const std::string& path,
+               const std::function<bool(const std::string& shown)>& committing) override {
+        const QString uri = QString::fromUtf8(
+            QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path))).toEncoded());
         if (!committing(shownOf(kImagePlugin, uri))) return false;
         return evaluate(kSetScript.arg(scriptLiteral(uri))).has_value();
     }
@@ -115,8 +119,8 @@ private:
     // answer or the script fails.
     static std::optional<QString> evaluate(const QString& script) {
         QDBusMessage call = QDBusMessage::createMethodCall(
-            QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"), QStringLiteral("org.kde.PlasmaShell"),
-            QStringLiteral("evaluateScript"));
+            QStringLiteral("org.kde.plasmashell"), QStringLiteral("/PlasmaShell"),
+            QStringLiteral("org.kde.PlasmaShell"), QStringLiteral("evaluateScript"));
         call << script;
         const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, kTimeoutMs);
         if (reply.type() != QDBusMessage::ReplyMessage) return std::nullopt;
@@ -126,6 +130,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<platform::WallpaperService> makePlasmaWallpaper() { return std::make_unique<PlasmaWallpaper>(); }
+std::unique_ptr<platform::WallpaperService> makePlasmaWallpaper() {
+    return std::make_unique<PlasmaWallpaper>();
+}
 
 }  // namespace skyroll::wallpaper

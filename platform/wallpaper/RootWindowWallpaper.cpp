@@ -71,8 +71,8 @@ Pixmap pixmapProperty(Display* display, Window root, const char* name) {
     unsigned long count = 0, after = 0;
     unsigned char* data = nullptr;
     Pixmap pixmap = None;
-    if (XGetWindowProperty(display, root, atom, 0, 1, False, XA_PIXMAP, &type, &format, &count, &after, &data) ==
-            Success &&
+    if (XGetWindowProperty(display, root, atom, 0, 1, False, XA_PIXMAP, &type, &format, &count, &after,
+                           &data) == Success &&
         type == XA_PIXMAP && format == 32 && count == 1)
         pixmap = *reinterpret_cast<Pixmap*>(data);
     if (data) XFree(data);
@@ -121,7 +121,8 @@ unsigned long rootColour(Display* display, Window root) {
     for (const auto& [x, y] : samplePoints(display))
         if (const auto pixel = pixelAt(display, root, x, y)) ++votes[*pixel];
     if (votes.empty()) return BlackPixel(display, DefaultScreen(display));
-    return std::max_element(votes.begin(), votes.end(), [](auto& a, auto& b) { return a.second < b.second; })->first;
+    return std::max_element(votes.begin(), votes.end(), [](auto& a, auto& b) { return a.second < b.second; })
+        ->first;
 }
 
 // True when the screen shows `pixmap` as the root background: a program
@@ -172,12 +173,14 @@ public:
         if (!pixmapExists(x.display, b.rootPixmap) || !pixmapOnScreen(x.display, root, b.rootPixmap))
             b.rootPixmap = None;
         b.colour = rootColour(x.display, root);
-        const std::string shown = b.rootPixmap != None ? shownPixmap(b.rootPixmap) : "colour " + std::to_string(b.colour);
+        const std::string shown =
+            b.rootPixmap != None ? shownPixmap(b.rootPixmap) : "colour " + std::to_string(b.colour);
         // There is no path here: the background itself is the user's wallpaper.
         return platform::WallpaperState{std::nullopt, shown, b.text()};
     }
 
-    bool apply(const std::string& path, const std::function<bool(const std::string& shown)>& committing) override {
+    bool apply(const std::string& path,
+               const std::function<bool(const std::string& shown)>& committing) override {
         QImage picture(QFile::decodeName(QByteArray::fromStdString(path)));
         if (picture.isNull()) return false;
         Connection x;
@@ -188,11 +191,13 @@ public:
         Visual* visual = DefaultVisual(d, screen);
         const int depth = DefaultDepth(d, screen);
         // 32-bit pixels 0x00RRGGBB, the layout of QImage::Format_RGB32.
-        if (depth < 24 || visual->red_mask != 0xff0000 || visual->green_mask != 0xff00 || visual->blue_mask != 0xff)
+        if (depth < 24 || visual->red_mask != 0xff0000 || visual->green_mask != 0xff00 ||
+            visual->blue_mask != 0xff)
             return false;
         const int width = DisplayWidth(d, screen), height = DisplayHeight(d, screen);
         // Fill the screen, keeping the picture's proportions and its centre.
-        QImage scaled = picture.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
+        QImage scaled =
+            picture.scaled(width, height, Qt::KeepAspectRatioByExpanding, Qt::SmoothTransformation);
         scaled = scaled.copy((scaled.width() - width) / 2, (scaled.height() - height) / 2, width, height)
                      .convertToFormat(QImage::Format_RGB32);
 
@@ -251,7 +256,8 @@ public:
         const Window root = DefaultRootWindow(d);
         TrapErrors trap(d);
         const Pixmap current = pixmapProperty(d, root, "_XROOTPMAP_ID");
-        const bool currentLeftBySetter = current != None && pixmapProperty(d, root, "ESETROOT_PMAP_ID") == current;
+        const bool currentLeftBySetter =
+            current != None && pixmapProperty(d, root, "ESETROOT_PMAP_ID") == current;
         const bool keepPixmap = pixmapExists(d, b->rootPixmap);
         if (keepPixmap) {
             XSetWindowBackgroundPixmap(d, root, b->rootPixmap);

@@ -10,8 +10,10 @@
 
 namespace skyroll::wallpaper {
 
-const GSettingsFamily kGnomeFamily{"GNOME", "org.gnome.desktop.background", {"picture-uri", "picture-uri-dark"}, true};
-const GSettingsFamily kCinnamonFamily{"Cinnamon", "org.cinnamon.desktop.background", {"picture-uri", nullptr}, true};
+const GSettingsFamily kGnomeFamily{
+    "GNOME", "org.gnome.desktop.background", {"picture-uri", "picture-uri-dark"}, true};
+const GSettingsFamily kCinnamonFamily{
+    "Cinnamon", "org.cinnamon.desktop.background", {"picture-uri", nullptr}, true};
 const GSettingsFamily kMateFamily{"MATE", "org.mate.background", {"picture-filename", nullptr}, false};
 
 namespace {
@@ -20,25 +22,28 @@ enum class Family { Gnome, Cinnamon, Mate, Plasma, Xfce };
 
 // Names in XDG_CURRENT_DESKTOP, and bus names a running desktop owns.
 const std::pair<std::string_view, Family> kDesktopNames[] = {
-    {"GNOME", Family::Gnome},       {"Unity", Family::Gnome},    {"Budgie", Family::Gnome},
+    {"GNOME", Family::Gnome},         {"Unity", Family::Gnome},       {"Budgie", Family::Gnome},
     {"X-Cinnamon", Family::Cinnamon}, {"Cinnamon", Family::Cinnamon}, {"MATE", Family::Mate},
-    {"KDE", Family::Plasma},        {"XFCE", Family::Xfce},
+    {"KDE", Family::Plasma},          {"XFCE", Family::Xfce},
 };
 const std::pair<const char*, Family> kBusNames[] = {
-    {"org.kde.plasmashell", Family::Plasma},
-    {"org.xfce.Xfconf", Family::Xfce},
-    {"org.gnome.Shell", Family::Gnome},
-    {"org.Cinnamon", Family::Cinnamon},
+    {"org.kde.plasmashell", Family::Plasma}, {"org.xfce.Xfconf", Family::Xfce},
+    {"org.gnome.Shell", Family::Gnome},      {"org.Cinnamon", Family::Cinnamon},
     {"org.mate.panel", Family::Mate},
 };
 
 std::unique_ptr<platform::WallpaperService> make(Family family) {
     switch (family) {
-        case Family::Gnome: return makeGSettingsWallpaper(kGnomeFamily);
-        case Family::Cinnamon: return makeGSettingsWallpaper(kCinnamonFamily);
-        case Family::Mate: return makeGSettingsWallpaper(kMateFamily);
-        case Family::Plasma: return makePlasmaWallpaper();
-        case Family::Xfce: return makeXfceWallpaper();
+        case Family::Gnome:
+            return makeGSettingsWallpaper(kGnomeFamily);
+        case Family::Cinnamon:
+            return makeGSettingsWallpaper(kCinnamonFamily);
+        case Family::Mate:
+            return makeGSettingsWallpaper(kMateFamily);
+        case Family::Plasma:
+            return makePlasmaWallpaper();
+        case Family::Xfce:
+            return makeXfceWallpaper();
     }
     return nullptr;
 }
@@ -54,7 +59,8 @@ std::unique_ptr<platform::WallpaperService> fromCurrentDesktop(const Log& log) {
         for (const auto& [desktop, family] : kDesktopNames) {
             if (name != desktop) continue;
             if (auto service = make(family)) {
-                log("wallpaper service: " + std::string(service->name()) + ", from XDG_CURRENT_DESKTOP=" + current);
+                log("wallpaper service: " + std::string(service->name()) +
+                    ", from XDG_CURRENT_DESKTOP=" + current);
                 return service;
             }
         }
@@ -69,7 +75,8 @@ std::unique_ptr<platform::WallpaperService> fromSessionBus(const Log& log) {
     for (const auto& [busName, family] : kBusNames) {
         if (!bus.interface()->isServiceRegistered(QString::fromLatin1(busName)).value()) continue;
         if (auto service = make(family)) {
-            log("wallpaper service: " + std::string(service->name()) + ", from " + busName + " on the session bus");
+            log("wallpaper service: " + std::string(service->name()) + ", from " + busName +
+                " on the session bus");
             return service;
         }
     }

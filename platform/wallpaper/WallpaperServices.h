@@ -15,9 +15,9 @@ using Log = std::function<void(const std::string& message)>;
 // One GSettings schema of the GNOME family and the keys that hold its
 // picture (file URIs, or plain paths where `uris` is false).
 struct GSettingsFamily {
-    const char* name;        // "GNOME", "Cinnamon", "MATE"
-    const char* schema;      // "org.gnome.desktop.background"
-    const char* keys[2];     // the main key first; a key the schema lacks is skipped
+    const char* name;     // "GNOME", "Cinnamon", "MATE"
+    const char* schema;   // "org.gnome.desktop.background"
+    const char* keys[2];  // the main key first; a key the schema lacks is skipped
     bool uris;
 };
 

@@ -19,7 +19,8 @@ constexpr int kTimeoutMs = 10000;
 const QString kChannel = QStringLiteral("xfce4-desktop");
 
 QDBusMessage xfconfCall(const char* method) {
-    return QDBusMessage::createMethodCall(QStringLiteral("org.xfce.Xfconf"), QStringLiteral("/org/xfce/Xfconf"),
+    return QDBusMessage::createMethodCall(QStringLiteral("org.xfce.Xfconf"),
+                                          QStringLiteral("/org/xfce/Xfconf"),
                                           QStringLiteral("org.xfce.Xfconf"), QString::fromLatin1(method));
 }
 
@@ -39,7 +40,8 @@ public:
         return state;
     }
 
-    bool apply(const std::string& path, const std::function<bool(const std::string& shown)>& committing) override {
+    bool apply(const std::string& path,
+               const std::function<bool(const std::string& shown)>& committing) override {
         const auto images = lastImages();
         if (!images || images->isEmpty()) return false;  // no monitor known to put it on
         if (!committing(path)) return false;
@@ -54,7 +56,8 @@ public:
         if (!document.isObject()) return false;
         const QJsonObject images = document.object();
         bool ok = true;
-        for (auto it = images.begin(); it != images.end(); ++it) ok = setProperty(it.key(), it->toString()) && ok;
+        for (auto it = images.begin(); it != images.end(); ++it)
+            ok = setProperty(it.key(), it->toString()) && ok;
         return ok;
     }
 
@@ -81,7 +84,8 @@ private:
     static bool setProperty(const QString& property, const QString& value) {
         QDBusMessage call = xfconfCall("SetProperty");
         call << kChannel << property << QVariant::fromValue(QDBusVariant(value));
-        return QDBusConnection::sessionBus().call(call, QDBus::Block, kTimeoutMs).type() == QDBusMessage::ReplyMessage;
+        return QDBusConnection::sessionBus().call(call, QDBus::Block, kTimeoutMs).type() ==
+               QDBusMessage::ReplyMessage;
     }
 };
 

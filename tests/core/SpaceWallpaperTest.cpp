@@ -39,7 +39,8 @@ TEST(SpaceWallpaper, OnOffOnAndExitAlwaysGiveTheStartWallpaperBack) {
     s.choose("mSPACE");
     EXPECT_TRUE(s.checked("mSPACE"));
     EXPECT_EQ(s.set(), (Paths{s.space()}));
-    EXPECT_TRUE(std::filesystem::exists(s.record())) << "the crash record is written before the picture goes on";
+    EXPECT_TRUE(std::filesystem::exists(s.record()))
+        << "the crash record is written before the picture goes on";
 
     // The user picks another wallpaper meanwhile; off still means the one read at start.
     s.sim->desktop().setWallpaperSetting("/home/user/other.png");
@@ -57,7 +58,7 @@ TEST(SpaceWallpaper, OnOffOnAndExitAlwaysGiveTheStartWallpaperBack) {
 
 TEST(SpaceWallpaper, TheReadIsBoundedAndAnUnreadPathIsNeverWipedOut) {
     const std::string fits = "/" + std::string(253, 'a');  // 254 bytes
-    const std::string tooLong = fits + "b";                 // 255 bytes
+    const std::string tooLong = fits + "b";                // 255 bytes
     struct Case {
         const char* name;
         std::optional<std::string> setting;
@@ -66,7 +67,10 @@ TEST(SpaceWallpaper, TheReadIsBoundedAndAnUnreadPathIsNeverWipedOut) {
     };
     const Case cases[] = {
         {"254 bytes are read in full", fits, fits, {"*", fits, "*", fits}},
-        {"255 bytes are not read, but the state at start comes back", tooLong, "", {"*", tooLong, "*", tooLong}},
+        {"255 bytes are not read, but the state at start comes back",
+         tooLong,
+         "",
+         {"*", tooLong, "*", tooLong}},
         {"an empty setting is given back as empty", "", "", {"*", "", "*", ""}},
         {"an unreadable setting: the space picture never goes on", std::nullopt, "", {}},
     };

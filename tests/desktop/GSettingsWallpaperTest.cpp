@@ -38,7 +38,8 @@ struct Background {
 
 // What another program (gsettings) reads from the key file.
 std::string gsettingsGet(const char* key) {
-    const std::string command = std::string("gsettings get org.gnome.desktop.background ") + key + " 2>/dev/null";
+    const std::string command =
+        std::string("gsettings get org.gnome.desktop.background ") + key + " 2>/dev/null";
     std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
     std::string out;
     char buffer[512];
@@ -79,6 +80,15 @@ TEST(GSettingsWallpaper, BothKeysGoOverAndComeBackByteForByte) {
     EXPECT_EQ(keys.get("picture-uri-dark"), darkUri);
     EXPECT_EQ(keys.get("picture-options"), "centered") << "only the picture keys are ours";
     EXPECT_FALSE(std::filesystem::exists(keeper.recordFile()));
+}
+
+TEST(GSettingsWallpaper, IsChosenForTheGnomeFamilyBeforeAnythingOnTheBus) {
+    setenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME", 1);
+    std::string log;
+    const auto service = wallpaper::chooseWallpaperService([&](const std::string& m) { log += m; });
+    unsetenv("XDG_CURRENT_DESKTOP");
+    EXPECT_EQ(service->name(), "GNOME");
+    EXPECT_NE(log.find("XDG_CURRENT_DESKTOP=ubuntu:GNOME"), std::string::npos) << log;
 }
 
 }  // namespace

@@ -21,14 +21,15 @@ namespace skyroll::test {
 namespace {
 
 QJsonObject standInState() {
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(QDBusMessage::createMethodCall(
-        "org.kde.plasmashell", "/StandIn", "org.skyroll.StandIn", "State"));
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(
+        QDBusMessage::createMethodCall("org.kde.plasmashell", "/StandIn", "org.skyroll.StandIn", "State"));
     return QJsonDocument::fromJson(reply.arguments().value(0).toString().toUtf8()).object();
 }
 
 struct StandInWallpaper : testing::Test {
     void SetUp() override {
-        if (!std::getenv("SKYROLL_STAND_IN")) GTEST_SKIP() << "needs the stand-in services (wallpaper_dbus.sh)";
+        if (!std::getenv("SKYROLL_STAND_IN"))
+            GTEST_SKIP() << "needs the stand-in services (wallpaper_dbus.sh)";
         std::filesystem::create_directories(dir.path() / "state");
     }
     platform::WallpaperKeeper keeper(platform::WallpaperService& service) {
@@ -52,7 +53,8 @@ TEST_F(StandInWallpaper, PlasmaEveryDesktopGoesOverAndComesBack) {
     EXPECT_EQ(k.wallpaperSetting(), "/home/user/Pictures/morning sun.jpg");
 
     ASSERT_TRUE(k.setDeskWallpaper(space));
-    const QString spaceUri = QString::fromUtf8(QUrl::fromLocalFile(QString::fromStdString(space)).toEncoded());
+    const QString spaceUri =
+        QString::fromUtf8(QUrl::fromLocalFile(QString::fromStdString(space)).toEncoded());
     for (const QJsonValue& d : standInState()["plasma"].toArray()) {
         EXPECT_EQ(d["plugin"].toString(), "org.kde.image");
         EXPECT_EQ(d["image"].toString(), spaceUri);

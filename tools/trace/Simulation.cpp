@@ -6,10 +6,10 @@ namespace skyroll::trace {
 
 Simulation::Simulation(SimulationOptions options)
     : m_toolkit(options.screen),
-      m_files(platform::makeLocalFileSystem(
-          options.systemFolder, options.stateFolder.empty() && !options.systemFolder.empty()
-                                    ? options.systemFolder / "state"
-                                    : options.stateFolder)),
+      m_files(platform::makeLocalFileSystem(options.systemFolder,
+                                            options.stateFolder.empty() && !options.systemFolder.empty()
+                                                ? options.systemFolder / "state"
+                                                : options.stateFolder)),
       m_desktop(m_toolkit, options.userWallpaper),
       m_wallpaper(m_desktop, m_files->stateFolder(),
                   [this](const std::string& message) { m_toolkit.record("desktop", "log", message); }),
