@@ -17,9 +17,9 @@ namespace skyroll::app {
 
 // Program-wide variables: one copy for the whole program.
 struct ProgramState {
-    platform::TrayIconData TrayIconData;      // filled once at start-up, used to add and delete
-    platform::RegionHandle WindowRegion = 0;  // the region created last by any window
-    std::int16_t RollInterval = 0;            // frame interval of the current speed, ms
+    platform::TrayIconData TrayIconData;       // filled once at start-up, used to add and delete
+    platform::RegionHandle WindowRegion = 0;   // the region created last by any window
+    std::int16_t RollInterval = 0;             // frame interval of the current speed, ms
 };
 
 class fSky_Roll final : public platform::FormEvents {

@@ -36,8 +36,8 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
 // crash never leaves half a file.
 // Returns false, leaving the file as it was, when it cannot be written
 // (read-only file or folder, missing folder, unreadable old file).
-bool writePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
-                               const std::filesystem::path& file);
+bool writePrivateProfileString(std::string_view section, std::string_view key,
+                               std::string_view value, const std::filesystem::path& file);
 
 // Replaces `file` with `content` the same way: a temporary file in the same
 // folder, flushed to disk and renamed over it. False, leaving the file as it

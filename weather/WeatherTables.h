@@ -23,9 +23,9 @@ struct City {
 };
 
 struct TourEntry {
-    std::int16_t frame;           // globe frame on which the city faces the viewer
-    std::string_view caption;     // shown in Label2
-    std::string_view key;         // key of the city's weather in WEATHER.INI
+    std::int16_t frame;         // globe frame on which the city faces the viewer
+    std::string_view caption;   // shown in Label2
+    std::string_view key;       // key of the city's weather in WEATHER.INI
     int pictureLeft, pictureTop;  // Image1, twips within the globe picture
     int captionLeft, captionTop;  // Label2, twips within the globe picture
 };

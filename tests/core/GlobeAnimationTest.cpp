@@ -18,12 +18,10 @@ std::vector<std::string> framesShown(Scenario& s) {
 
 TEST(GlobeAnimation, FramesRunOneToFortyFourAndCountTurns) {
     Scenario s;
-    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");            // 100 ms
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");  // 100 ms
     std::vector<std::pair<std::int16_t, std::int16_t>> seen;  // frame, turns, as the overlay sees them
     s.start();
-    s.globe().WeatherTour.step = [&](const std::int16_t& frame) {
-        seen.emplace_back(frame, s.globe().RollCount);
-    };
+    s.globe().WeatherTour.step = [&](const std::int16_t& frame) { seen.emplace_back(frame, s.globe().RollCount); };
     s.sim->runFor(0.05);
     EXPECT_TRUE(framesShown(s).empty()) << "no frame before the first tick";
     s.sim->runFor(0.1);
@@ -102,9 +100,8 @@ TEST_P(BrokenFrameTest, EndsWithOneMessageAndTheCleanUp) {
     EXPECT_NE(s.toolkit().fatalMessage()->find("EarthMap_3.bmp"), std::string::npos);
     EXPECT_EQ(s.sim->records("program", "message").size(), 1u);
     EXPECT_FALSE(s.toolkit().trayIcon());
-    EXPECT_EQ(
-        s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
-        1u);
+    EXPECT_EQ(s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
+              1u);
     EXPECT_EQ(s.sim->desktop().wallpapersSet(), std::vector<std::string>{"/home/user/wallpaper.png"});
     EXPECT_EQ(s.sim->records("fSky_Roll.Picture1", "picture").size(), 2u);
 }
