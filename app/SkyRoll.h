@@ -52,12 +52,11 @@ public:
     void Picture1_MouseMove(int button, int shift, float x, float y);
     float WaitSeconds(float& seconds);
 
-    // The space wallpaper.
-    void mSPACE_Click();
-
     // Commands whose windows and services come with their own parts of the
-    // program: the settings dialog, the weather overlay and the moon window.
+    // program: the settings dialog, the space wallpaper, the weather
+    // overlay and the moon window.
     void mSETTING_Click() {}
+    void mSPACE_Click();
     void mTENKI_Click() {}
     void mMOON_Click() {}
     void StepWeatherTour(const std::int16_t& frame) {
