@@ -35,7 +35,7 @@ void fSky_Roll::Form_Load() {
     EarthIni = files.earthIni;
     WeatherIni = files.weatherIni;
     SpaceBmp = data / "BACK" / "宇宙.bmp";
-    UserWallpaper = companions::GetUserWallpaper(m_services.desktop);
+    UserWallpaper = companions::GetUserWallpaper(m_services.desktop, m_userWallpaperRead);
     WeatherDir = data / "WEATHER";
     WorldTempDir = weather::PrepareWorldTempDir(m_services.files);
     RollCount = 0;
@@ -96,7 +96,18 @@ void fSky_Roll::Form_Unload() {
     if (m_program.WindowRegion != 0) m_services.toolkit.deleteObject(m_program.WindowRegion);
     m_services.toolkit.shellNotifyIcon(platform::NIM_DELETE, m_program.TrayIconData);
     if (m_unloaded) m_unloaded();
-    m_services.desktop.setDeskWallpaper(UserWallpaper);
+    companions::SetUserWallpaper(m_services.desktop, UserWallpaper, m_userWallpaperRead);
+}
+
+void fSky_Roll::mSPACE_Click() {
+    platform::MenuItem& item = m_form->menu("mSPACE");
+    if (item.checked()) {
+        item.setChecked(false);
+        companions::SetUserWallpaper(m_services.desktop, UserWallpaper, m_userWallpaperRead);
+    } else {
+        item.setChecked(true);
+        m_services.desktop.setDeskWallpaper(SpaceBmp.string());
+    }
 }
 
 void fSky_Roll::mEnd_Click() {

@@ -60,9 +60,8 @@ public:
     // The moon window, once it has been used; null before.
     companions::fMoon* Moon() { return m_moon.get(); }
 
-    // Commands whose services come with their own parts of the program: the
-    // space wallpaper and the weather overlay.
-    void mSPACE_Click() {}
+    // The space wallpaper and the weather overlay.
+    void mSPACE_Click();
     void mTENKI_Click();
 
     // The weather tour over the turning globe.
@@ -107,6 +106,7 @@ private:
     std::unique_ptr<companions::fMoon> m_moon;
     bool m_settingOpen = false;
     bool m_cleanedUp = false;
+    bool m_userWallpaperRead = false;  // UserWallpaper holds the setting, not an empty stand-in
 };
 
 }  // namespace skyroll::app

@@ -40,6 +40,11 @@ public:
     // Returns an empty path when it cannot be determined or created.
     virtual std::filesystem::path systemFolder() = 0;
 
+    // The per-user state folder, which keeps the wallpaper's crash record
+    // ($XDG_STATE_HOME/skyroll, else ~/.local/state/skyroll), created when
+    // missing. Returns an empty path when it cannot be determined or created.
+    virtual std::filesystem::path stateFolder() = 0;
+
     // True when `folder` exists and is a folder; false otherwise or on error.
     virtual bool folderExists(const std::filesystem::path& folder) = 0;
 
@@ -56,10 +61,12 @@ public:
     virtual int deleteFilesEndingWith(const std::filesystem::path& folder, std::string_view suffix) = 0;
 };
 
-// The portable implementation on std::filesystem. `systemFolderOverride`,
-// when not empty, is used as the system folder (tests, tools). `log`, when
-// set, receives the notes worth a line in the program's log.
+// The portable implementation on std::filesystem. `systemFolderOverride`
+// and `stateFolderOverride`, when not empty, are used as the system and the
+// state folder (tests, tools). `log`, when set, receives the notes worth a
+// line in the program's log.
 std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride = {},
+                                                std::filesystem::path stateFolderOverride = {},
                                                 std::function<void(const std::string&)> log = {});
 
 }  // namespace skyroll::platform

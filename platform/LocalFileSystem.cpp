@@ -58,8 +58,11 @@ bool canWriteIn(const fs::path& folder) {
 
 class LocalFileSystem final : public FileSystem {
 public:
-    LocalFileSystem(fs::path systemFolderOverride, std::function<void(const std::string&)> log)
-        : m_override(std::move(systemFolderOverride)), m_log(std::move(log)) {}
+    LocalFileSystem(fs::path systemFolderOverride, fs::path stateFolderOverride,
+                    std::function<void(const std::string&)> log)
+        : m_override(std::move(systemFolderOverride)),
+          m_stateOverride(std::move(stateFolderOverride)),
+          m_log(std::move(log)) {}
 
     fs::path systemFolder() override {
         return madeFolder(m_override.empty() ? userFolder("XDG_CACHE_HOME", ".cache") : m_override);
@@ -86,6 +89,10 @@ public:
                       (cache.empty() ? std::string("no folder") : files.weatherIni.string()) + " instead.");
         }
         return files;
+    }
+
+    fs::path stateFolder() override {
+        return madeFolder(m_stateOverride.empty() ? userFolder("XDG_STATE_HOME", ".local/state") : m_stateOverride);
     }
 
     bool folderExists(const fs::path& folder) override {
@@ -131,14 +138,17 @@ public:
 
 private:
     fs::path m_override;
+    fs::path m_stateOverride;
     std::function<void(const std::string&)> m_log;
 };
 
 }  // namespace
 
 std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride,
+                                                std::filesystem::path stateFolderOverride,
                                                 std::function<void(const std::string&)> log) {
-    return std::make_unique<LocalFileSystem>(std::move(systemFolderOverride), std::move(log));
+    return std::make_unique<LocalFileSystem>(std::move(systemFolderOverride), std::move(stateFolderOverride),
+                                             std::move(log));
 }
 
 }  // namespace skyroll::platform

@@ -368,4 +368,8 @@ bool writePrivateProfileString(std::string_view section, std::string_view key, s
     }
 }
 
+bool replaceFileAtomically(const fs::path& file, std::string_view content) {
+    return replaceAtomically(file, content, std::nullopt);
+}
+
 }  // namespace skyroll::profile

@@ -39,4 +39,9 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
 bool writePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
 
+// Replaces `file` with `content` the same way: a temporary file in the same
+// folder, flushed to disk and renamed over it. False, leaving the file as it
+// was, when it cannot be written.
+bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content);
+
 }  // namespace skyroll::profile

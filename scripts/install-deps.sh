@@ -10,10 +10,15 @@ packages=(
   qt6-base-dev
   libcurl4-openssl-dev
   libjpeg-dev libgif-dev libpng-dev zlib1g-dev
+  # the wallpaper services: GSettings through GIO, the X root window
+  libglib2.0-dev libx11-dev
   # the day map the globe frames are rendered from (NASA Visible Earth)
   xplanet-images
   # desktop tests and the run script on a machine without a display
   xvfb xauth xdotool x11-utils trayer fonts-ipafont-gothic imagemagick
+  # the wallpaper tests: a root colour, the GNOME schema, a private session
+  # bus with stand-in desktop services
+  x11-xserver-utils gsettings-desktop-schemas dbus python3-dbus python3-gi
   # the loopback web server of the weather tests
   python3
   # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks

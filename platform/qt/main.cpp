@@ -7,13 +7,14 @@
 
 #include "app/Program.h"
 #include "platform/FileSystem.h"
+#include "platform/WallpaperKeeper.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/qt/CommandLine.h"
 #include "platform/qt/FontSubstitution.h"
 #include "platform/qt/Logging.h"
-#include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/SignalPipe.h"
+#include "platform/wallpaper/WallpaperServices.h"
 
 int main(int argc, char** argv) {
     if (const auto status = skyroll::qt::answerInformationOptions(argc, argv)) return *status;
@@ -22,9 +23,15 @@ int main(int argc, char** argv) {
     skyroll::qt::installFontSubstitutions();
 
     skyroll::qt::QtToolkit toolkit;
-    skyroll::qt::QtDesktop desktop;
     const auto files = skyroll::platform::makeLocalFileSystem(
-        {}, [](const std::string& note) { qCWarning(skyroll::qt::lcProgram, "%s", note.c_str()); });
+        {}, {}, [](const std::string& note) { qCWarning(skyroll::qt::lcProgram, "%s", note.c_str()); });
+    // The wallpaper service of this session, and the keeper that gives the
+    // user's wallpaper back, after a crash too.
+    const auto wallpaperLog = [](const std::string& message) {
+        qCInfo(skyroll::qt::lcWallpaper).noquote() << QString::fromStdString(message);
+    };
+    const auto wallpaperService = skyroll::wallpaper::chooseWallpaperService(wallpaperLog);
+    skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     const auto downloader = skyroll::platform::makeCurlDownloader();
     skyroll::platform::Services services{toolkit, *files, desktop, *downloader};
 

@@ -20,7 +20,7 @@ struct Layout {
     Layout() : home("HOME", dir.path().c_str()), config("XDG_CONFIG_HOME", nullptr) {}
     fs::path cache() const { return dir.path() / "cache"; }
     std::unique_ptr<platform::FileSystem> files() {
-        return platform::makeLocalFileSystem(cache(), [this](const std::string& note) { notes.push_back(note); });
+        return platform::makeLocalFileSystem(cache(), {}, [this](const std::string& note) { notes.push_back(note); });
     }
 
     TempDir dir;

@@ -13,6 +13,12 @@ ROOT_COLOR='#3366cc'
 # desktop_setup [tray]: everything up to the globe window being on screen;
 # sets GLOBE (its window id).
 desktop_setup() {
+    desktop_prepare "$@"
+    desktop_start_skyroll
+}
+
+# desktop_prepare [tray]: the X server, its root colour and the tray host.
+desktop_prepare() {
     skyroll_require Xvfb xdotool xwininfo xdpyinfo convert import display
     [[ "${1:-}" == tray ]] && skyroll_require trayer
     skyroll_env_init
@@ -22,16 +28,21 @@ desktop_setup() {
     if [[ "${1:-}" == tray ]]; then
         skyroll_start_tray || { echo "FAIL: trayer did not start"; exit 1; }
     fi
+}
 
+# desktop_start_skyroll: the program from a fresh application folder (the
+# same one when started again), up to its globe window being on screen.
+desktop_start_skyroll() {
     local app="$SKYROLL_ENV_TMP/app" data
     data="$(dirname "$SKYROLL_BIN")/SKR20"
     mkdir -p "$app/SKR20/PALAM"
     cp "$SKYROLL_BIN" "$app/skyroll"
-    for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
+    for folder in earth moon BACK WEATHER; do ln -sfn "$data/$folder" "$app/SKR20/$folder"; done
     # DESKTOP_EARTH_INI: further sections for EARTH.INI (CR LF lines).
     printf '%s[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "${DESKTOP_EARTH_INI:-}" \
         >"$app/SKR20/PALAM/EARTH.INI"
     export XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache" XDG_RUNTIME_DIR="$SKYROLL_ENV_TMP/runtime"
+    export XDG_STATE_HOME="$SKYROLL_ENV_TMP/state"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
     skyroll_start_program "$app/skyroll"

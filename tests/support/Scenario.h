@@ -13,11 +13,17 @@ namespace skyroll::test {
 struct Scenario {
     explicit Scenario(headless::ScreenOptions screen = {}) {
         writeGlobeFrames(app());
-        trace::SimulationOptions options;
         options.appFolder = app();
         options.systemFolder = dir.path() / "system";
         std::filesystem::create_directories(options.systemFolder);
         options.screen = screen;
+        sim = std::make_unique<trace::Simulation>(options);
+    }
+    // Ends the run the way a crash does, without the unload, and makes a new
+    // one on the same folders whose desktop shows what the old one left.
+    void crashAndRestart() {
+        options.userWallpaper = sim->desktop().wallpaperSetting();
+        sim.reset();
         sim = std::make_unique<trace::Simulation>(options);
     }
     std::filesystem::path app() const { return dir.path() / "app"; }
@@ -34,6 +40,7 @@ struct Scenario {
     bool checked(std::string_view item) { return form().menu(item).checked(); }
 
     TempDir dir;
+    trace::SimulationOptions options;
     std::unique_ptr<trace::Simulation> sim;
 };
 

@@ -6,10 +6,15 @@ namespace skyroll::trace {
 
 Simulation::Simulation(SimulationOptions options)
     : m_toolkit(options.screen),
-      m_files(platform::makeLocalFileSystem(options.systemFolder)),
+      m_files(platform::makeLocalFileSystem(options.systemFolder,
+                                            options.stateFolder.empty() && !options.systemFolder.empty()
+                                                ? options.systemFolder / "state"
+                                                : options.stateFolder)),
       m_desktop(m_toolkit, options.userWallpaper),
+      m_wallpaper(m_desktop, m_files->stateFolder(),
+                  [this](const std::string& message) { m_toolkit.record("desktop", "log", message); }),
       m_downloader(options.pagesFolder),
-      m_services{m_toolkit, *m_files, m_desktop, m_downloader} {
+      m_services{m_toolkit, *m_files, m_wallpaper, m_downloader} {
     if (options.observer) m_toolkit.setObserver(std::move(options.observer));
     m_program = std::make_unique<app::Program>(m_services, options.appFolder);
 }

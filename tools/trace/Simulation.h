@@ -13,6 +13,7 @@
 
 #include "app/Program.h"
 #include "platform/FileSystem.h"
+#include "platform/WallpaperKeeper.h"
 #include "platform/headless/HeadlessDesktop.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "platform/headless/HeadlessToolkit.h"
@@ -23,6 +24,7 @@ struct SimulationOptions {
     std::filesystem::path appFolder;     // the folder whose SKR20 the program uses
     std::filesystem::path systemFolder;  // stands in for the system folder (WORLDTEMP goes there)
     std::filesystem::path pagesFolder;   // weather pages served by the headless downloader; may be empty
+    std::filesystem::path stateFolder;   // keeps the wallpaper's crash record; empty: systemFolder/state
     headless::ScreenOptions screen;
     std::optional<std::string> userWallpaper = std::string("/home/user/wallpaper.png");
     // Sees every record from the first one on, the globe window's creation included.
@@ -41,6 +43,7 @@ public:
 
     headless::HeadlessToolkit& toolkit() { return m_toolkit; }
     headless::HeadlessDesktop& desktop() { return m_desktop; }
+    platform::WallpaperKeeper& wallpaper() { return m_wallpaper; }
     headless::HeadlessDownloader& downloader() { return m_downloader; }
     app::Program& program() { return *m_program; }
     app::fSky_Roll& globe() { return m_program->globe(); }
@@ -55,6 +58,7 @@ private:
     headless::HeadlessToolkit m_toolkit;
     std::unique_ptr<platform::FileSystem> m_files;
     headless::HeadlessDesktop m_desktop;
+    platform::WallpaperKeeper m_wallpaper;
     headless::HeadlessDownloader m_downloader;
     platform::Services m_services;
     std::unique_ptr<app::Program> m_program;

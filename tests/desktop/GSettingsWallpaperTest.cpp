@@ -1,0 +1,95 @@
+// The GNOME wallpaper through GSettings, on the keyfile backend.
+
+#include <gio/gio.h>
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <memory>
+
+#include "platform/WallpaperKeeper.h"
+#include "platform/wallpaper/WallpaperServices.h"
+#include "tests/support/TestFiles.h"
+
+namespace skyroll::test {
+namespace {
+
+std::string uriOf(const std::string& path) {
+    gchar* uri = g_filename_to_uri(path.c_str(), nullptr, nullptr);
+    std::string text = uri;
+    g_free(uri);
+    return text;
+}
+
+struct Background {
+    Background() : settings(g_settings_new("org.gnome.desktop.background")) {}
+    ~Background() { g_object_unref(settings); }
+    std::string get(const char* key) {
+        gchar* value = g_settings_get_string(settings, key);
+        std::string text = value;
+        g_free(value);
+        return text;
+    }
+    void set(const char* key, const std::string& value) {
+        g_settings_set_string(settings, key, value.c_str());
+        g_settings_sync();
+    }
+    GSettings* settings;
+};
+
+// What another program (gsettings) reads from the key file.
+std::string gsettingsGet(const char* key) {
+    const std::string command =
+        std::string("gsettings get org.gnome.desktop.background ") + key + " 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+    std::string out;
+    char buffer[512];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe.get())) out += buffer;
+    return out;
+}
+
+TEST(GSettingsWallpaper, BothKeysGoOverAndComeBackByteForByte) {
+    auto service = wallpaper::makeGSettingsWallpaper(wallpaper::kGnomeFamily);
+    ASSERT_TRUE(service) << "the schema org.gnome.desktop.background is not installed";
+    TempDir dir;
+    const std::string userPath = "/home/user/My Pictures/夏の 富士山 #1.jpg";
+    const std::string userUri = uriOf(userPath);
+    const std::string darkUri = "file:///home/user/Night%20Sky.png";
+    const std::string spacePath = (dir.path() / "app 1" / "SKR20" / "BACK" / "宇宙.bmp").string();
+    Background keys;
+    keys.set("picture-uri", userUri);
+    keys.set("picture-uri-dark", darkUri);
+    keys.set("picture-options", "centered");
+
+    platform::WallpaperKeeper keeper(*service, dir.path() / "state", [](const std::string&) {});
+    std::filesystem::create_directories(dir.path() / "state");
+    EXPECT_EQ(keeper.wallpaperSetting(), userPath);
+
+    ASSERT_TRUE(keeper.setDeskWallpaper(spacePath));
+    EXPECT_EQ(keys.get("picture-uri"), uriOf(spacePath));
+    EXPECT_EQ(keys.get("picture-uri-dark"), uriOf(spacePath));
+    EXPECT_EQ(gsettingsGet("picture-uri"), "'" + uriOf(spacePath) + "'\n") << "not in the key file";
+    // A start now, after a crash, still finds the user's picture.
+    {
+        auto again = wallpaper::makeGSettingsWallpaper(wallpaper::kGnomeFamily);
+        platform::WallpaperKeeper next(*again, dir.path() / "state", [](const std::string&) {});
+        EXPECT_EQ(next.wallpaperSetting(), userPath);
+    }
+
+    ASSERT_TRUE(keeper.setDeskWallpaper(userPath));
+    EXPECT_EQ(keys.get("picture-uri"), userUri);
+    EXPECT_EQ(keys.get("picture-uri-dark"), darkUri);
+    EXPECT_EQ(keys.get("picture-options"), "centered") << "only the picture keys are ours";
+    EXPECT_FALSE(std::filesystem::exists(keeper.recordFile()));
+}
+
+TEST(GSettingsWallpaper, IsChosenForTheGnomeFamilyBeforeAnythingOnTheBus) {
+    setenv("XDG_CURRENT_DESKTOP", "ubuntu:GNOME", 1);
+    std::string log;
+    const auto service = wallpaper::chooseWallpaperService([&](const std::string& m) { log += m; });
+    unsetenv("XDG_CURRENT_DESKTOP");
+    EXPECT_EQ(service->name(), "GNOME");
+    EXPECT_NE(log.find("XDG_CURRENT_DESKTOP=ubuntu:GNOME"), std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace skyroll::test
