@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
   libcurl4-openssl-dev
+  nlohmann-json3-dev
   libjpeg-dev libgif-dev libpng-dev zlib1g-dev
   # the day map the globe frames are rendered from (NASA Visible Earth)
   xplanet-images

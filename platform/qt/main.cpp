@@ -8,6 +8,7 @@
 #include "app/Program.h"
 #include "platform/FileSystem.h"
 #include "platform/curl/CurlDownloader.h"
+#include "platform/curl/CurlWeatherService.h"
 #include "platform/qt/FontSubstitution.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtToolkit.h"
@@ -21,7 +22,8 @@ int main(int argc, char** argv) {
     skyroll::qt::QtDesktop desktop;
     const auto files = skyroll::platform::makeLocalFileSystem();
     const auto downloader = skyroll::platform::makeCurlDownloader();
-    skyroll::platform::Services services{toolkit, *files, desktop, *downloader};
+    const auto weather = skyroll::platform::makeCurlWeatherService();
+    skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
 
     // The data folder SKR20 lies beside the executable.
     const std::filesystem::path appFolder =

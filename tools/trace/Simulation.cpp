@@ -9,7 +9,8 @@ Simulation::Simulation(SimulationOptions options)
       m_files(platform::makeLocalFileSystem(options.systemFolder)),
       m_desktop(m_toolkit, options.userWallpaper),
       m_downloader(options.pagesFolder),
-      m_services{m_toolkit, *m_files, m_desktop, m_downloader} {
+      m_weather(options.liveAnswer),
+      m_services{m_toolkit, *m_files, m_desktop, m_downloader, m_weather} {
     if (options.observer) m_toolkit.setObserver(std::move(options.observer));
     m_program = std::make_unique<app::Program>(m_services, options.appFolder);
 }
