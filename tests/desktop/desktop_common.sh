@@ -29,6 +29,8 @@ desktop_setup() {
     cp "$SKYROLL_BIN" "$app/skyroll"
     for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
     printf '[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' >"$app/SKR20/PALAM/EARTH.INI"
+    # A test may write its own EARTH.INI, and start what it needs, here.
+    if declare -F desktop_before_start >/dev/null; then desktop_before_start "$app"; fi
     export XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache" XDG_RUNTIME_DIR="$SKYROLL_ENV_TMP/runtime"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
