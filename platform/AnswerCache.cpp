@@ -37,7 +37,8 @@ std::optional<std::string> readKeptAnswer(const fs::path& file, std::string_view
     if (firstEnd == std::string::npos || !std::string_view(bytes).starts_with(kTag)) return std::nullopt;
     const std::size_t secondEnd = bytes.find('\n', firstEnd + 1);
     if (secondEnd == std::string::npos) return std::nullopt;
-    if (std::string_view(bytes).substr(firstEnd + 1, secondEnd - firstEnd - 1) != address) return std::nullopt;
+    if (std::string_view(bytes).substr(firstEnd + 1, secondEnd - firstEnd - 1) != address)
+        return std::nullopt;
     const auto seconds = parseSeconds(std::string_view(bytes).substr(kTag.size(), firstEnd - kTag.size()));
     if (!seconds) return std::nullopt;
 

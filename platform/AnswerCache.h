@@ -20,8 +20,7 @@ inline constexpr std::chrono::minutes kAnswerLifetime{10};
 // stale). std::nullopt when there is none, it is stale, or the file is
 // unreadable, malformed or larger than `maxBytes`.
 std::optional<std::string> readKeptAnswer(const std::filesystem::path& file, std::string_view address,
-                                          std::size_t maxBytes,
-                                          WallClock::time_point now = WallClock::now());
+                                          std::size_t maxBytes, WallClock::time_point now = WallClock::now());
 
 // Keeps `body` as the answer for `address` fetched at `now`, replacing the
 // file as a whole (written beside it, then renamed over it). False when it

@@ -18,10 +18,10 @@ struct CodeWords {
     std::u32string_view dayWords;  // when not empty, used by day instead
 };
 constexpr CodeWords kCodeWords[] = {
-    {0, 1, U"晴れ", {}},         {2, 2, U"晴れ時々くもり", {}},    {3, 3, U"くもり", {}},
-    {45, 45, U"くもり", {}},     {48, 48, U"くもり", {}},          {51, 57, U"くもり時々雨", {}},
-    {61, 67, U"雨", {}},         {71, 77, U"雪", {}},              {80, 82, U"雨", U"晴れ時々雨"},
-    {85, 86, U"雪", {}},         {95, 99, U"雷雨", {}},
+    {0, 1, U"晴れ", {}},     {2, 2, U"晴れ時々くもり", {}}, {3, 3, U"くもり", {}},
+    {45, 45, U"くもり", {}}, {48, 48, U"くもり", {}},       {51, 57, U"くもり時々雨", {}},
+    {61, 67, U"雨", {}},     {71, 77, U"雪", {}},           {80, 82, U"雨", U"晴れ時々雨"},
+    {85, 86, U"雪", {}},     {95, 99, U"雷雨", {}},
 };
 
 constexpr std::u32string_view kUnknown = U"不明";
@@ -64,7 +64,11 @@ std::u32string MakeLivePage(std::string_view file, const LiveConditions& conditi
             row < conditions.size() ? conditions[row] : std::optional<CurrentWeather>();
         if (file == kJapanPage) {
             page.append(kJapanHead).append(kTokyoHeading).append(U"<TABLE><TR>");
-            page.append(kIconCell).append(kIconRest).append(WeatherWords(weather, true)).append(kJapanTail).append(U"\r\n");
+            page.append(kIconCell)
+                .append(kIconRest)
+                .append(WeatherWords(weather, true))
+                .append(kJapanTail)
+                .append(U"\r\n");
             return page;
         }
         page.append(cp932::fromUtf8(kCities[row].name)).append(U"\r\n");

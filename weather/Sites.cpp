@@ -46,9 +46,7 @@ std::string readSite(std::string_view key, std::string_view fallback, const std:
     return std::string(fallback);
 }
 
-bool isPathChar(char c) {
-    return isHostChar(c) || c == '_' || c == '~' || c == '/';
-}
+bool isPathChar(char c) { return isHostChar(c) || c == '_' || c == '~' || c == '/'; }
 
 }  // namespace
 
@@ -120,7 +118,8 @@ Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log) {
         sites.source = WeatherSource::Pages;
     } else {
         if (!source.empty()) reportIgnored(log, "SOURCE", source);
-        const bool pageSitesNamed = !readValue("WORLD", earthIni).empty() || !readValue("JAPAN", earthIni).empty();
+        const bool pageSitesNamed =
+            !readValue("WORLD", earthIni).empty() || !readValue("JAPAN", earthIni).empty();
         sites.source = pageSitesNamed ? WeatherSource::Pages : WeatherSource::Live;
     }
     return sites;

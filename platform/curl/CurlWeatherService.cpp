@@ -55,7 +55,8 @@ public:
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(std::min(m_limits.connectTimeout, left).count()));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(std::min(m_limits.pageTimeout, left).count()));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS,
+                         static_cast<long>(std::min(m_limits.pageTimeout, left).count()));
         curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBytes));
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(curl, CURLOPT_USERAGENT, weatherServiceUserAgent());

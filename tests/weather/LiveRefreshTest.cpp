@@ -9,9 +9,9 @@
 #include "platform/AnswerCache.h"
 #include "platform/curl/CurlWeatherService.h"
 #include "tests/support/TestFiles.h"
-#include "tools/trace/Simulation.h"
 #include "tests/weather/LiveFixture.h"
 #include "tests/weather/LoopbackServer.h"
+#include "tools/trace/Simulation.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherRefresh.h"
 
@@ -19,10 +19,10 @@ namespace skyroll::weather {
 namespace {
 
 namespace fs = std::filesystem;
-using skyroll::testing::HttpResponse;
-using skyroll::testing::LoopbackServer;
 using skyroll::test::readFile;
 using skyroll::test::TempDir;
+using skyroll::testing::HttpResponse;
+using skyroll::testing::LoopbackServer;
 using namespace std::chrono_literals;
 
 const std::string kRecorded = readFile(SKYROLL_WEATHER_DATA "/live/forecast.json");
@@ -121,12 +121,15 @@ TEST_F(LiveRefresh, EveryFaultIsBoundedAndGivesUnknownForTheCitiesConcerned) {
         {"HTTP 429", [](const std::string&) { return testing::statusPage(429); }, allRows()},
         {"HTTP 500", [](const std::string&) { return testing::statusPage(500); }, allRows()},
         {"truncated body", [](const std::string&) { return answer(kRecorded.substr(0, 5000)); }, allRows()},
-        {"wrong shape", [](const std::string&) { return answer(R"({"error":true,"reason":"x"})"); }, allRows()},
+        {"wrong shape", [](const std::string&) { return answer(R"({"error":true,"reason":"x"})"); },
+         allRows()},
         {"two places short", [](const std::string&) { return answer(withoutLastPlaces(2)); }, allRows()},
         {"5 MiB body",
          [](const std::string&) { return answer("[" + std::string(5 * 1024 * 1024, ' ') + "]"); }, allRows()},
         {"code as text",
-         [](const std::string&) { return answer(replaced(kRecorded, "\"weather_code\":95", "\"weather_code\":\"95\"")); },
+         [](const std::string&) {
+             return answer(replaced(kRecorded, "\"weather_code\":95", "\"weather_code\":\"95\""));
+         },
          {manila}},
         {"code out of range",
          [](const std::string&) {
@@ -134,7 +137,9 @@ TEST_F(LiveRefresh, EveryFaultIsBoundedAndGivesUnknownForTheCitiesConcerned) {
          },
          {newDelhi}},
         {"Tokyo without a code",
-         [](const std::string&) { return answer(replaced(kRecorded, "\"weather_code\":3,\"is_day\":1}}]", "\"is_day\":1}}]")); },
+         [](const std::string&) {
+             return answer(replaced(kRecorded, "\"weather_code\":3,\"is_day\":1}}]", "\"is_day\":1}}]"));
+         },
          {tokyo}},
     };
     for (const Case& c : cases) {

@@ -30,11 +30,11 @@ struct Intended {
     std::u32string_view night, day;
 };
 constexpr Intended kIntended[] = {
-    {0, 2, U"SUN.gif", U"SUN.gif"},       {3, 3, U"CLOUDY.gif", U"CLOUDY.gif"},
+    {0, 2, U"SUN.gif", U"SUN.gif"},         {3, 3, U"CLOUDY.gif", U"CLOUDY.gif"},
     {45, 45, U"CLOUDY.gif", U"CLOUDY.gif"}, {48, 48, U"CLOUDY.gif", U"CLOUDY.gif"},
-    {51, 57, U"RAIN.gif", U"RAIN.gif"},   {61, 67, U"RAIN.gif", U"RAIN.gif"},
-    {71, 77, U"SNOW.gif", U"SNOW.gif"},   {80, 82, U"RAIN.gif", U"SUN_RAIN.gif"},
-    {85, 86, U"SNOW.gif", U"SNOW.gif"},   {95, 99, U"RAIN.gif", U"RAIN.gif"},
+    {51, 57, U"RAIN.gif", U"RAIN.gif"},     {61, 67, U"RAIN.gif", U"RAIN.gif"},
+    {71, 77, U"SNOW.gif", U"SNOW.gif"},     {80, 82, U"RAIN.gif", U"SUN_RAIN.gif"},
+    {85, 86, U"SNOW.gif", U"SNOW.gif"},     {95, 99, U"RAIN.gif", U"RAIN.gif"},
 };
 
 std::u32string intendedValue(int code, bool isDay, bool japanPage) {
@@ -87,14 +87,16 @@ TEST(LiveWeather, PagesEndEveryLineWithCrLf) {
     const LiveConditions conditions(kCities.size(), CurrentWeather{3, false});
     EXPECT_EQ(MakeLivePage("TOUNAN_ASIA.html", conditions),
               U"バンコク\r\nくもり\r\nシンガポール\r\nくもり\r\nマニラ\r\nくもり\r\n");
-    EXPECT_EQ(MakeLivePage("JAPAN.html", conditions),
-              U"<html></DIV><DIV class=right_box><H2>東京<small>(東京都東京地方)</small>の天気</H2>"
-              U"<TABLE><TR><TD colspan=4><IMG SRC='/icons/live.gif' alt='曇り'></TD></TR></TABLE></html>\r\n");
+    EXPECT_EQ(
+        MakeLivePage("JAPAN.html", conditions),
+        U"<html></DIV><DIV class=right_box><H2>東京<small>(東京都東京地方)</small>の天気</H2>"
+        U"<TABLE><TR><TD colspan=4><IMG SRC='/icons/live.gif' alt='曇り'></TD></TR></TABLE></html>\r\n");
     EXPECT_EQ(MakeLivePage("OTHER.html", conditions), U"");
 }
 
 TEST(LiveWeather, OneRequestAsksForEveryCityInTableOrder) {
-    for (std::size_t row = 0; row < kCities.size(); ++row) EXPECT_EQ(kCityPlaces[row].name, kCities[row].name);
+    for (std::size_t row = 0; row < kCities.size(); ++row)
+        EXPECT_EQ(kCityPlaces[row].name, kCities[row].name);
     const std::string address = LiveAddress("http://127.0.0.1:8080");
     EXPECT_TRUE(address.starts_with("http://127.0.0.1:8080/v1/forecast?latitude=22.30,37.57,13.75,"));
     EXPECT_NE(address.find(",35.69&longitude=114.17,126.98,"), std::string::npos);
