@@ -77,8 +77,11 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
     weather::FetchWorldPages(
         *downloader, worldTempDir, sites,
         {{}, [&](int step, const weather::Region& region, int result) {
+             // The live source makes every page from one answer; the address is not asked.
+             const std::string from =
+                 source == weather::WeatherSource::Live ? "live" : weather::PageAddress(region, sites);
              std::printf("page %2d/%zu %s -> %.*s %ju bytes %s\n", step, weather::kRegions.size(),
-                         weather::PageAddress(region, sites).c_str(), static_cast<int>(region.file.size()),
+                         from.c_str(), static_cast<int>(region.file.size()),
                          region.file.data(), sizeOf(worldTempDir / std::string(region.file)),
                          result == 0 ? "stored" : "failed");
          }});
