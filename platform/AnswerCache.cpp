@@ -55,6 +55,8 @@ bool keepAnswer(const fs::path& file, std::string_view address, std::string_view
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
     fs::path temporary = file;
     temporary += ".new";
+    std::error_code stale;
+    fs::remove(temporary, stale);  // a link placed there is never followed
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         out << kTag << seconds << '\n' << address << '\n';
