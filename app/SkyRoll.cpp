@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iostream>
 #include <utility>
 
 #include "app/Layouts.h"
 #include "app/WindowShape.h"
 #include "companions/Wallpaper.h"
+#include "weather/LiveDownloader.h"
 #include "weather/WeatherRefresh.h"
 #include "weather/WorldTempDir.h"
 
@@ -83,8 +85,13 @@ void fSky_Roll::FillTrayIconData() {
 
 void fSky_Roll::Form_Activate() {
     if (!FirstActivate) return;
-    weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni,
-                                 weather::ReadSites(EarthIni));
+    const weather::Sites sites = weather::ReadSites(EarthIni, &std::clog);
+    if (sites.source == weather::WeatherSource::Live) {
+        weather::LiveDownloader live(m_services.weather, sites.live, weather::LiveAnswerFile(WorldTempDir));
+        weather::RefreshWorldWeather(*m_form, live, WorldTempDir, WeatherIni, sites);
+    } else {
+        weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni, sites);
+    }
     FirstActivate = false;
 }
 

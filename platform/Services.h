@@ -5,6 +5,7 @@
 #include "platform/Downloader.h"
 #include "platform/FileSystem.h"
 #include "platform/Toolkit.h"
+#include "platform/WeatherService.h"
 
 namespace skyroll::platform {
 
@@ -12,7 +13,8 @@ struct Services {
     Toolkit& toolkit;
     FileSystem& files;
     Desktop& desktop;
-    Downloader& downloader;
+    Downloader& downloader;    // the page sites
+    WeatherService& weather;   // the live source
 };
 
 }  // namespace skyroll::platform

@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   qt6-base-dev
   libcurl4-openssl-dev
+  nlohmann-json3-dev
   libjpeg-dev libgif-dev libpng-dev zlib1g-dev
   # the wallpaper services: GSettings through GIO, the X root window
   libglib2.0-dev libx11-dev

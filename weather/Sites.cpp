@@ -28,10 +28,25 @@ bool isPort(std::string_view port) {
     return value >= 1 && value <= 65535;
 }
 
-std::string readSite(std::string_view key, std::string_view fallback, const std::filesystem::path& earthIni) {
-    std::string value = profile::getPrivateProfileString("SITES", key, "", kBufferSize, earthIni);
-    return IsPlainHost(value) ? value : std::string(fallback);
+constexpr std::size_t kMaxServiceAddressLength = 300;
+
+std::string readValue(std::string_view key, const std::filesystem::path& earthIni) {
+    return profile::getPrivateProfileString("SITES", key, "", kBufferSize, earthIni);
 }
+
+void reportIgnored(std::ostream* log, std::string_view key, std::string_view value) {
+    if (log != nullptr) *log << "skyroll: EARTH.INI [SITES] " << key << "=" << value << " ignored\n";
+}
+
+std::string readSite(std::string_view key, std::string_view fallback, const std::filesystem::path& earthIni,
+                     std::ostream* log) {
+    std::string value = readValue(key, earthIni);
+    if (IsPlainHost(value)) return value;
+    if (!value.empty()) reportIgnored(log, key, value);
+    return std::string(fallback);
+}
+
+bool isPathChar(char c) { return isHostChar(c) || c == '_' || c == '~' || c == '/'; }
 
 }  // namespace
 
@@ -63,8 +78,51 @@ bool IsPlainHost(std::string_view site) {
     return true;
 }
 
-Sites ReadSites(const std::filesystem::path& earthIni) {
-    return {readSite("WORLD", kDefaultWorldSite, earthIni), readSite("JAPAN", kDefaultJapanSite, earthIni)};
+bool IsServiceAddress(std::string_view address) {
+    if (address.size() > kMaxServiceAddressLength) return false;
+    std::string_view rest = address;
+    if (rest.starts_with("https://")) {
+        rest.remove_prefix(8);
+    } else if (rest.starts_with("http://")) {
+        rest.remove_prefix(7);
+    } else {
+        return false;
+    }
+    const std::size_t slash = rest.find('/');
+    if (!IsPlainHost(rest.substr(0, slash))) return false;
+    if (slash == std::string_view::npos) return true;
+    const std::string_view path = rest.substr(slash);
+    for (char c : path) {
+        if (!isPathChar(c)) return false;
+    }
+    return path.find("..") == std::string_view::npos;
+}
+
+Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log) {
+    Sites sites;
+    sites.world = readSite("WORLD", kDefaultWorldSite, earthIni, log);
+    sites.japan = readSite("JAPAN", kDefaultJapanSite, earthIni, log);
+
+    std::string live = readValue("LIVE", earthIni);
+    while (live.ends_with('/')) live.pop_back();
+    if (IsServiceAddress(live)) {
+        sites.live = live;
+    } else if (!live.empty()) {
+        reportIgnored(log, "LIVE", live);
+    }
+
+    const std::string source = readValue("SOURCE", earthIni);
+    if (source == "live") {
+        sites.source = WeatherSource::Live;
+    } else if (source == "pages") {
+        sites.source = WeatherSource::Pages;
+    } else {
+        if (!source.empty()) reportIgnored(log, "SOURCE", source);
+        const bool pageSitesNamed =
+            !readValue("WORLD", earthIni).empty() || !readValue("JAPAN", earthIni).empty();
+        sites.source = pageSitesNamed ? WeatherSource::Pages : WeatherSource::Live;
+    }
+    return sites;
 }
 
 }  // namespace skyroll::weather

@@ -1,18 +1,28 @@
 #pragma once
-// The hosts of the two weather sites, configured in EARTH.INI:
+// Where the weather comes from, configured in EARTH.INI:
 //   [SITES]
-//   WORLD=host[:port]
+//   SOURCE=live or pages
+//   LIVE=http(s)://host[:port]   the open weather service (live)
+//   WORLD=host[:port]            the two page sites (pages)
 //   JAPAN=host[:port]
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 #include <string_view>
 
 namespace skyroll::weather {
 
+enum class WeatherSource { Live, Pages };
+
+// The open weather service asked by the live source.
+inline constexpr std::string_view kDefaultLiveService = "https://api.open-meteo.com";
+
 struct Sites {
     std::string world;  // host or host:port
     std::string japan;
+    WeatherSource source = WeatherSource::Pages;
+    std::string live = std::string(kDefaultLiveService);  // base address, no trailing slash
 };
 
 // Used when EARTH.INI names no usable host: a mirror of both sites on this
@@ -24,8 +34,16 @@ inline constexpr std::string_view kDefaultJapanSite = "localhost:8018";
 // optionally followed by ":port": no blanks, no slash, no scheme.
 bool IsPlainHost(std::string_view site);
 
-// Hosts from EARTH.INI, section "SITES", keys "WORLD" and "JAPAN"; a value that
-// is not a plain host or host:port is ignored as if absent; defaults when absent.
-Sites ReadSites(const std::filesystem::path& earthIni);
+// True for "http://" or "https://", a plain host (see IsPlainHost) and an
+// optional path of letters, digits and "-._~/": no query, no blanks.
+bool IsServiceAddress(std::string_view address);
+
+// EARTH.INI, section "SITES". "WORLD" and "JAPAN": a value that is not a plain
+// host or host:port is ignored as if absent; defaults when absent. "LIVE": a
+// service address, else the default. "SOURCE": "live" or "pages"; without it,
+// "pages" when WORLD or JAPAN has a value (a file written for page sites goes
+// on using them), else "live". Every value ignored is reported with one line
+// on `log` (when not null); it is never a failure.
+Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log = nullptr);
 
 }  // namespace skyroll::weather

@@ -9,6 +9,7 @@
 #include "platform/FileSystem.h"
 #include "platform/WallpaperKeeper.h"
 #include "platform/curl/CurlDownloader.h"
+#include "platform/curl/CurlWeatherService.h"
 #include "platform/qt/CommandLine.h"
 #include "platform/qt/FontSubstitution.h"
 #include "platform/qt/Logging.h"
@@ -33,7 +34,8 @@ int main(int argc, char** argv) {
     const auto wallpaperService = skyroll::wallpaper::chooseWallpaperService(wallpaperLog);
     skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     const auto downloader = skyroll::platform::makeCurlDownloader();
-    skyroll::platform::Services services{toolkit, *files, desktop, *downloader};
+    const auto weather = skyroll::platform::makeCurlWeatherService();
+    skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
 
     // The data folder SKR20 lies beside the executable, or the program is
     // installed; the file system tells which.

@@ -41,6 +41,8 @@ desktop_start_skyroll() {
     # DESKTOP_EARTH_INI: further sections for EARTH.INI (CR LF lines).
     printf '%s[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "${DESKTOP_EARTH_INI:-}" \
         >"$app/SKR20/PALAM/EARTH.INI"
+    # A test may write its own EARTH.INI, and start what it needs, here.
+    if declare -F desktop_before_start >/dev/null; then desktop_before_start "$app"; fi
     export XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache" XDG_RUNTIME_DIR="$SKYROLL_ENV_TMP/runtime"
     export XDG_STATE_HOME="$SKYROLL_ENV_TMP/state"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"

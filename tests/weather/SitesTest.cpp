@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sstream>
+
 #include "platform/Cp932.h"
 #include "tests/support/TestFiles.h"
 #include "weather/Sites.h"
@@ -75,6 +77,48 @@ TEST(ReadSites, ReadsTheSitesSectionOrFallsBack) {
     const Sites missing = ReadSites(folder.path() / "MISSING.INI");
     EXPECT_EQ(missing.world, kDefaultWorldSite);
     EXPECT_EQ(missing.japan, kDefaultJapanSite);
+}
+
+TEST(ReadSites, ChoosesTheSourceAndReportsWhatItIgnores) {
+    TempDir folder;
+    const auto ini = folder.path() / "EARTH.INI";
+    constexpr auto live = WeatherSource::Live, pages = WeatherSource::Pages;
+    const std::string service(kDefaultLiveService);
+    struct Case {
+        std::string sites;  // lines of [SITES]
+        WeatherSource source;
+        std::string live;
+        std::string log;
+    };
+    const Case cases[] = {
+        {"", live, service, ""},
+        {"WORLD=w.example\r\n", pages, service, ""},
+        {"JAPAN=j.example\r\n", pages, service, ""},
+        {"WORLD=http://w.example\r\n", pages, service, "WORLD=http://w.example ignored"},
+        {"SOURCE=live\r\nWORLD=w.example\r\n", live, service, ""},
+        {"SOURCE=pages\r\n", pages, service, ""},
+        {"SOURCE=Live\r\nWORLD=w.example\r\n", pages, service, "SOURCE=Live ignored"},
+        {"SOURCE=radio\r\n", live, service, "SOURCE=radio ignored"},
+        {"LIVE=http://127.0.0.1:8099\r\n", live, "http://127.0.0.1:8099", ""},
+        {"LIVE=https://meteo.example/api/\r\n", live, "https://meteo.example/api", ""},
+        {"LIVE=ftp://meteo.example\r\n", live, service, "LIVE=ftp://meteo.example ignored"},
+        {"LIVE=http://x/v1?a=b\r\n", live, service, "LIVE=http://x/v1?a=b ignored"},
+        {"LIVE=http://x/../y\r\n", live, service, "LIVE=http://x/../y ignored"},
+        {"LIVE=127.0.0.1:8099\r\n", live, service, "LIVE=127.0.0.1:8099 ignored"},
+    };
+    for (const Case& c : cases) {
+        writeFile(ini, "[SITES]\r\n" + c.sites);
+        std::ostringstream log;
+        const Sites sites = ReadSites(ini, &log);
+        EXPECT_EQ(sites.source, c.source) << c.sites;
+        EXPECT_EQ(sites.live, c.live) << c.sites;
+        if (c.log.empty()) {
+            EXPECT_EQ(log.str(), "") << c.sites;
+        } else {
+            EXPECT_EQ(log.str(), "skyroll: EARTH.INI [SITES] " + c.log + "\n") << c.sites;
+        }
+    }
+    EXPECT_EQ(ReadSites(folder.path() / "MISSING.INI").source, live);
 }
 
 TEST(W3getvCommand, IsThePlainConcatenation) {

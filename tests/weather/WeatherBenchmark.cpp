@@ -1,5 +1,6 @@
 // The whole weather refresh against the loopback server (18 pages of about
-// 30 KB), and the 28 extractions alone over pages of about 100 KB.
+// 30 KB), the refresh through the live source (one answer for 28 cities,
+// asked for or kept), and the 28 extractions alone over pages of about 100 KB.
 
 #include <benchmark/benchmark.h>
 
@@ -8,8 +9,10 @@
 
 #include "platform/Cp932.h"
 #include "platform/curl/CurlDownloader.h"
+#include "platform/curl/CurlWeatherService.h"
 #include "tests/weather/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
+#include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"
 #include "weather/WeatherRefresh.h"
 
@@ -60,6 +63,26 @@ void BM_RefreshAgainstLoopbackServer(benchmark::State& state) {
         static_cast<double>(server.requests().size()) / static_cast<double>(state.iterations());
 }
 BENCHMARK(BM_RefreshAgainstLoopbackServer)->Unit(benchmark::kMillisecond);
+
+// state.range(0): 1 when the answer kept by the previous refresh may serve.
+void BM_LiveRefreshAgainstLoopbackServer(benchmark::State& state) {
+    const std::string answer = test::readFile(SKYROLL_WEATHER_DATA "/live/forecast.json");
+    testing::LoopbackServer server([&](const std::string&) { return testing::okPage(answer, "application/json"); });
+    test::TempDir folder;
+    const fs::path pages = folder.path() / "WORLDTEMP";
+    fs::create_directories(pages);
+    for (auto _ : state) {
+        if (state.range(0) == 0) fs::remove(weather::LiveAnswerFile(pages));
+        const auto service = platform::makeCurlWeatherService();
+        weather::LiveDownloader live(*service, "http://" + server.host(), weather::LiveAnswerFile(pages));
+        weather::FetchWorldPages(live, pages, weather::Sites{});
+        weather::ReduceWorldPages(pages, folder.path() / "WEATHER.INI");
+    }
+    state.counters["requests_per_refresh"] =
+        static_cast<double>(server.requests().size()) / static_cast<double>(state.iterations());
+    state.counters["answer_bytes"] = static_cast<double>(answer.size());
+}
+BENCHMARK(BM_LiveRefreshAgainstLoopbackServer)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
 
 void BM_ExtractionsOver100KBPages(benchmark::State& state) {
     test::TempDir folder;

@@ -7,6 +7,7 @@
 
 #include "platform/Cp932.h"
 #include "tests/weather/FixtureExpectations.h"
+#include "tests/weather/LiveFixture.h"
 #include "tests/weather/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 
@@ -81,9 +82,25 @@ TEST_F(WeatherRefreshTool, FetchesFromTheSitesOfEarthIni) {
     EXPECT_EQ(countLines(run.output, "page "), 18u) << run.output;
 }
 
+TEST_F(WeatherRefreshTool, AsksTheLiveServiceOnceWithinTenMinutes) {
+    LoopbackServer server([](const std::string&) {
+        return okPage(readFile(SKYROLL_WEATHER_DATA "/live/forecast.json"), "application/json");
+    });
+    fs::create_directories(m_app / "SKR20" / "PALAM");
+    writeFile(m_app / "SKR20" / "PALAM" / "EARTH.INI", "[SITES]\r\nLIVE=http://" + server.host() + "\r\n");
+    for (int run = 1; run <= 2; ++run) {
+        const ToolRun result = runTool(common());
+        EXPECT_EQ(result.status, 0) << result.output;
+        EXPECT_EQ(readFile(weatherIni()), liveWeatherIni()) << "run " << run;
+        EXPECT_EQ(countLines(result.output, "page "), 18u) << result.output;
+        EXPECT_EQ(server.requests().size(), 1u) << "run " << run;
+    }
+}
+
 TEST_F(WeatherRefreshTool, RefusesWrongArguments) {
     EXPECT_NE(runTool("").status, 0);
     EXPECT_NE(runTool("--no-such-option " + common()).status, 0);
+    EXPECT_NE(runTool("--pages /p --live /l " + common()).status, 0);
     EXPECT_FALSE(fs::exists(m_app));
 }
 

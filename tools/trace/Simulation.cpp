@@ -14,7 +14,8 @@ Simulation::Simulation(SimulationOptions options)
       m_wallpaper(m_desktop, m_files->stateFolder(),
                   [this](const std::string& message) { m_toolkit.record("desktop", "log", message); }),
       m_downloader(options.pagesFolder),
-      m_services{m_toolkit, *m_files, m_wallpaper, m_downloader} {
+      m_weather(options.liveAnswer),
+      m_services{m_toolkit, *m_files, m_wallpaper, m_downloader, m_weather} {
     if (options.observer) m_toolkit.setObserver(std::move(options.observer));
     m_program = std::make_unique<app::Program>(m_services, options.appFolder);
 }

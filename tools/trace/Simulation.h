@@ -17,6 +17,7 @@
 #include "platform/headless/HeadlessDesktop.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "platform/headless/HeadlessToolkit.h"
+#include "platform/headless/HeadlessWeatherService.h"
 
 namespace skyroll::trace {
 
@@ -25,6 +26,7 @@ struct SimulationOptions {
     std::filesystem::path systemFolder;  // stands in for the system folder (WORLDTEMP goes there)
     std::filesystem::path pagesFolder;   // weather pages served by the headless downloader; may be empty
     std::filesystem::path stateFolder;   // keeps the wallpaper's crash record; empty: systemFolder/state
+    std::filesystem::path liveAnswer;    // the weather service's answer for the live source; may be empty
     headless::ScreenOptions screen;
     std::optional<std::string> userWallpaper = std::string("/home/user/wallpaper.png");
     // Sees every record from the first one on, the globe window's creation included.
@@ -45,6 +47,7 @@ public:
     headless::HeadlessDesktop& desktop() { return m_desktop; }
     platform::WallpaperKeeper& wallpaper() { return m_wallpaper; }
     headless::HeadlessDownloader& downloader() { return m_downloader; }
+    headless::HeadlessWeatherService& weatherService() { return m_weather; }
     app::Program& program() { return *m_program; }
     app::fSky_Roll& globe() { return m_program->globe(); }
     platform::Services& services() { return m_services; }
@@ -60,6 +63,7 @@ private:
     headless::HeadlessDesktop m_desktop;
     platform::WallpaperKeeper m_wallpaper;
     headless::HeadlessDownloader m_downloader;
+    headless::HeadlessWeatherService m_weather;
     platform::Services m_services;
     std::unique_ptr<app::Program> m_program;
 };

@@ -17,13 +17,14 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: skyroll-trace --app DIR [--seconds S] [--script FILE] [--screen WxH] [--tpp N]\n"
-    "                     [--pages DIR] [--system DIR] [--wallpaper PATH]\n"
+    "                     [--pages DIR] [--live FILE] [--system DIR] [--wallpaper PATH]\n"
     "  --app DIR        application folder whose SKR20 the program uses\n"
     "  --seconds S      span of virtual time to run (default 10)\n"
     "  --script FILE    timed user actions (see docs/trace.md)\n"
     "  --screen WxH     screen size in twips (default 15360x11520)\n"
     "  --tpp N          twips per pixel (default 15)\n"
     "  --pages DIR      weather pages served instead of downloads (default: none, empty pages)\n"
+    "  --live FILE      the weather service's answer for the live source (default: none, it fails)\n"
     "  --system DIR     folder standing in for the system folder (default: a new temporary folder)\n"
     "  --wallpaper PATH the user's wallpaper setting (default /home/user/wallpaper.png)\n";
 
@@ -72,6 +73,8 @@ int main(int argc, char** argv) {
             options.screen.twipsPerPixelX = options.screen.twipsPerPixelY = positive(value, "twips per pixel");
         } else if (arg == "--pages") {
             options.pagesFolder = value;
+        } else if (arg == "--live") {
+            options.liveAnswer = value;
         } else if (arg == "--system") {
             options.systemFolder = value;
         } else if (arg == "--wallpaper") {

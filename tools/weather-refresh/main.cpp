@@ -1,15 +1,17 @@
-// weather-refresh [--system-folder DIR] [--pages DIR] APPFOLDER
+// weather-refresh [--system-folder DIR] [--pages DIR] [--live FILE] APPFOLDER
 //
-// Prepares the page folder, fetches the 18 weather pages from the sites named
-// in APPFOLDER/SKR20/PALAM/EARTH.INI (or copies them from the pages folder
-// given with --pages, laid out like the sites: world/wd001.html ...,
-// cities/63.html) and writes APPFOLDER/SKR20/PALAM/WEATHER.INI. Prints one
-// line per page and one per city. --system-folder replaces the per-user cache
-// folder as the place of WORLDTEMP.
+// Prepares the page folder, fetches the 18 weather pages from the source
+// chosen in APPFOLDER/SKR20/PALAM/EARTH.INI (the page sites, or the live
+// weather service) and writes APPFOLDER/SKR20/PALAM/WEATHER.INI. Prints one
+// line per page and one per city. --pages copies the page sites' pages from a
+// folder laid out like the sites (world/wd001.html ..., cities/63.html);
+// --live answers the live source from a file instead of the service.
+// --system-folder replaces the per-user cache folder as the place of WORLDTEMP.
 
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <iostream>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -19,7 +21,10 @@
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/curl/CurlDownloader.h"
+#include "platform/curl/CurlWeatherService.h"
 #include "platform/headless/HeadlessDownloader.h"
+#include "platform/headless/HeadlessWeatherService.h"
+#include "weather/LiveDownloader.h"
 #include "weather/Sites.h"
 #include "weather/WeatherRefresh.h"
 #include "weather/WorldTempDir.h"
@@ -30,7 +35,7 @@ namespace fs = std::filesystem;
 using namespace skyroll;
 
 int usage() {
-    std::fputs("usage: weather-refresh [--system-folder DIR] [--pages DIR] APPFOLDER\n", stderr);
+    std::fputs("usage: weather-refresh [--system-folder DIR] [--pages DIR] [--live FILE] APPFOLDER\n", stderr);
     return 2;
 }
 
@@ -40,7 +45,8 @@ std::uintmax_t sizeOf(const fs::path& file) {
     return error ? 0 : size;
 }
 
-int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::path& pages) {
+int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::path& pages,
+            const fs::path& liveAnswer) {
     const fs::path palam = appFolder / "SKR20" / "PALAM";
     std::error_code error;
     fs::create_directories(palam, error);
@@ -48,17 +54,34 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
 
     const auto files = platform::makeLocalFileSystem(systemFolder);
     const fs::path worldTempDir = weather::PrepareWorldTempDir(*files);
-    const weather::Sites sites = weather::ReadSites(palam / "EARTH.INI");
-    const std::unique_ptr<platform::Downloader> downloader =
-        pages.empty() ? platform::makeCurlDownloader()
-                      : std::make_unique<headless::HeadlessDownloader>(pages);
+    const weather::Sites sites = weather::ReadSites(palam / "EARTH.INI", &std::clog);
+    const std::unique_ptr<platform::WeatherService> service =
+        liveAnswer.empty() ? platform::makeCurlWeatherService()
+                           : std::make_unique<headless::HeadlessWeatherService>(liveAnswer);
+    // A folder of pages stands for the page sites, an answer file for the service.
+    weather::WeatherSource source = sites.source;
+    if (!pages.empty()) source = weather::WeatherSource::Pages;
+    if (!liveAnswer.empty()) source = weather::WeatherSource::Live;
+    std::unique_ptr<platform::Downloader> downloader;
+    if (source == weather::WeatherSource::Live) {
+        downloader = std::make_unique<weather::LiveDownloader>(*service, sites.live,
+                                                               weather::LiveAnswerFile(worldTempDir));
+        std::printf("live weather from %s\n", sites.live.c_str());
+    } else if (pages.empty()) {
+        downloader = platform::makeCurlDownloader();
+    } else {
+        downloader = std::make_unique<headless::HeadlessDownloader>(pages);
+    }
 
     std::printf("pages in %s\n", worldTempDir.string().c_str());
     weather::FetchWorldPages(
         *downloader, worldTempDir, sites,
         {{}, [&](int step, const weather::Region& region, int result) {
+             // The live source makes every page from one answer; the address is not asked.
+             const std::string from =
+                 source == weather::WeatherSource::Live ? "live" : weather::PageAddress(region, sites);
              std::printf("page %2d/%zu %s -> %.*s %ju bytes %s\n", step, weather::kRegions.size(),
-                         weather::PageAddress(region, sites).c_str(), static_cast<int>(region.file.size()),
+                         from.c_str(), static_cast<int>(region.file.size()),
                          region.file.data(), sizeOf(worldTempDir / std::string(region.file)),
                          result == 0 ? "stored" : "failed");
          }});
@@ -77,20 +100,20 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
 }  // namespace
 
 int main(int argc, char** argv) {
-    fs::path systemFolder, pages, appFolder;
+    fs::path systemFolder, pages, liveAnswer, appFolder;
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
-        if ((arg == "--system-folder" || arg == "--pages") && i + 1 < argc) {
-            (arg == "--pages" ? pages : systemFolder) = argv[++i];
+        if ((arg == "--system-folder" || arg == "--pages" || arg == "--live") && i + 1 < argc) {
+            (arg == "--pages" ? pages : arg == "--live" ? liveAnswer : systemFolder) = argv[++i];
         } else if (!arg.starts_with("--") && appFolder.empty()) {
             appFolder = arg;
         } else {
             return usage();
         }
     }
-    if (appFolder.empty()) return usage();
+    if (appFolder.empty() || (!pages.empty() && !liveAnswer.empty())) return usage();
     try {
-        return refresh(appFolder, systemFolder, pages);
+        return refresh(appFolder, systemFolder, pages, liveAnswer);
     } catch (const std::exception& failure) {
         std::fprintf(stderr, "weather-refresh: %s\n", failure.what());
         return 1;

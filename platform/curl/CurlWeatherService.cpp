@@ -1,0 +1,87 @@
+#include "platform/curl/CurlWeatherService.h"
+
+#include <curl/curl.h>
+
+#include <algorithm>
+#include <chrono>
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace skyroll::platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Body {
+    std::string bytes;
+    std::size_t limit = 0;
+};
+
+std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* body = static_cast<Body*>(user);
+    const std::size_t n = size * count;
+    // Returning less than given ends the transfer with CURLE_WRITE_ERROR.
+    if (n > body->limit - body->bytes.size()) return 0;
+    body->bytes.append(data, n);
+    return n;
+}
+
+bool isWebAddress(std::string_view address) {
+    return address.starts_with("http://") || address.starts_with("https://");
+}
+
+class CurlWeatherService final : public WeatherService {
+public:
+    explicit CurlWeatherService(DownloadLimits limits) : m_limits(limits) {
+        static std::once_flag once;
+        std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+    }
+
+    std::optional<std::string> fetch(const std::string& address) override {
+        const auto now = Clock::now();
+        if (!m_deadline) m_deadline = now + m_limits.refreshTimeout;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - now);
+        if (!isWebAddress(address) || left.count() <= 0) return std::nullopt;
+
+        CURL* curl = curl_easy_init();
+        if (curl == nullptr) return std::nullopt;
+        Body body{{}, m_limits.maxBytes};
+        curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, m_limits.maxRedirects);
+        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+                         static_cast<long>(std::min(m_limits.connectTimeout, left).count()));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS,
+                         static_cast<long>(std::min(m_limits.pageTimeout, left).count()));
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBytes));
+        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
+        curl_easy_setopt(curl, CURLOPT_USERAGENT, weatherServiceUserAgent());
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendToBody);
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+
+        const CURLcode code = curl_easy_perform(curl);
+        long status = 0;
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_easy_cleanup(curl);
+        if (code != CURLE_OK || status < 200 || status > 299) return std::nullopt;
+        return std::move(body.bytes);
+    }
+
+private:
+    DownloadLimits m_limits;
+    std::optional<Clock::time_point> m_deadline;
+};
+
+}  // namespace
+
+const char* weatherServiceUserAgent() { return "Skyroll/" SKYROLL_VERSION; }
+
+std::unique_ptr<WeatherService> makeCurlWeatherService(DownloadLimits limits) {
+    return std::make_unique<CurlWeatherService>(limits);
+}
+
+}  // namespace skyroll::platform

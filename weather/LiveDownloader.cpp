@@ -1,0 +1,80 @@
+#include "weather/LiveDownloader.h"
+
+#include <algorithm>
+#include <fstream>
+#include <system_error>
+#include <utility>
+
+#include "platform/AnswerCache.h"
+#include "platform/Cp932.h"
+#include "platform/curl/W3getvCommand.h"
+#include "weather/LiveAnswer.h"
+#include "weather/WeatherTables.h"
+
+namespace skyroll::weather {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::int32_t kStored = 0;
+constexpr std::int32_t kFailed = 1;
+
+bool storePage(const fs::path& folder, const std::string& file, std::string_view bytes) {
+    std::error_code error;
+    if (!fs::is_directory(folder, error)) return false;
+    const fs::path target = folder / file;
+    fs::remove(target, error);  // a link placed there is never followed
+    std::ofstream out(target, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    out.close();
+    return !out.fail();
+}
+
+bool isRegionFile(std::string_view file) {
+    return std::any_of(kRegions.begin(), kRegions.end(), [&](const Region& r) { return r.file == file; });
+}
+
+bool everyCityKnown(std::string_view file, const LiveConditions& conditions) {
+    for (std::size_t row = 0; row < kCities.size(); ++row)
+        if (kCities[row].file == file && !conditions[row]) return false;
+    return true;
+}
+
+}  // namespace
+
+fs::path LiveAnswerFile(const fs::path& worldTempDir) {
+    return worldTempDir.parent_path() / "live-weather.json";
+}
+
+LiveDownloader::LiveDownloader(platform::WeatherService& service, std::string base, fs::path answerFile)
+    : m_service(service), m_base(std::move(base)), m_answerFile(std::move(answerFile)) {}
+
+const LiveConditions& LiveDownloader::conditions() {
+    if (m_conditions) return *m_conditions;
+    const std::string address = LiveAddress(m_base);
+    if (const auto kept = platform::readKeptAnswer(m_answerFile, address, kMaxAnswerBytes)) {
+        LiveAnswer answer = ReadLiveAnswer(*kept, kCities.size());
+        if (answer.complete) return m_conditions.emplace(std::move(answer.conditions));
+    }
+    m_asked = true;
+    const std::optional<std::string> body = m_service.fetch(address);
+    LiveAnswer answer = body ? ReadLiveAnswer(*body, kCities.size()) : ReadLiveAnswer({}, kCities.size());
+    // Only a whole answer is kept: after a partial one the next start asks again.
+    if (answer.complete) platform::keepAnswer(m_answerFile, address, *body);
+    return m_conditions.emplace(std::move(answer.conditions));
+}
+
+std::int32_t LiveDownloader::W3getv(std::string& command, std::int32_t& /*option*/) {
+    const std::optional<platform::W3getvRequest> request = platform::parseW3getvCommand(command);
+    if (!request || request->file.empty()) return kFailed;
+    if (!isRegionFile(request->file)) {
+        storePage(fs::path(request->folder), request->file, {});
+        return kFailed;
+    }
+    const LiveConditions& known = conditions();
+    const std::string page = cp932::encode(MakeLivePage(request->file, known));
+    const bool stored = storePage(fs::path(request->folder), request->file, page);
+    return stored && everyCityKnown(request->file, known) ? kStored : kFailed;
+}
+
+}  // namespace skyroll::weather
