@@ -34,7 +34,12 @@ void fSky_Roll::Form_Load() {
     SpaceBmp = data / "BACK" / "宇宙.bmp";
     UserWallpaper = companions::GetUserWallpaper(m_services.desktop);
     WeatherDir = data / "WEATHER";
-    WorldTempDir = weather::PrepareWorldTempDir(m_services.files);
+    // While another program refreshes, this one waits for it; when it does
+    // not finish in time, this one leaves the folder and the weather file alone.
+    m_pageFolder = weather::HoldPageFolder(m_services.files, weather::kPageFolderWait);
+    const std::filesystem::path systemFolder = m_services.files.systemFolder();
+    WorldTempDir = m_pageFolder || systemFolder.empty() ? weather::PrepareWorldTempDir(m_services.files)
+                                                        : systemFolder / "WORLDTEMP";
     RollCount = 0;
     WeatherOn = true;
 
@@ -81,7 +86,8 @@ void fSky_Roll::FillTrayIconData() {
 void fSky_Roll::Form_Activate() {
     if (!FirstActivate) return;
     weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni,
-                                 weather::ReadSites(EarthIni));
+                                 weather::ReadSites(EarthIni), m_pageFolder != nullptr);
+    m_pageFolder.reset();
     FirstActivate = false;
 }
 

@@ -11,6 +11,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileLock.h"
 #include "platform/Services.h"
 
 namespace skyroll::app {
@@ -107,6 +108,8 @@ private:
     std::function<void()> m_unloaded;
     std::unique_ptr<platform::Form> m_form;
     bool m_cleanedUp = false;
+    // The page folder, held from its preparation to the end of the refresh.
+    std::unique_ptr<platform::FileLock> m_pageFolder;
 };
 
 }  // namespace skyroll::app

@@ -5,7 +5,8 @@
 // given with --pages, laid out like the sites: world/wd001.html ...,
 // cities/63.html) and writes APPFOLDER/SKR20/PALAM/WEATHER.INI. Prints one
 // line per page and one per city. --system-folder replaces the per-user cache
-// folder as the place of WORLDTEMP.
+// folder as the place of WORLDTEMP. A refresh of another program that uses
+// the same page folder is waited for (at most 45 s), else nothing is done.
 
 #include <cstdio>
 #include <exception>
@@ -47,6 +48,9 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
     if (error) throw FatalError("The folder " + palam.string() + " cannot be created.");
 
     const auto files = platform::makeLocalFileSystem(systemFolder);
+    // Another refresh using the same page folder is waited for.
+    const auto pageFolder = weather::HoldPageFolder(*files, weather::kPageFolderWait);
+    if (!pageFolder) throw FatalError("The page folder is still used by another refresh.");
     const fs::path worldTempDir = weather::PrepareWorldTempDir(*files);
     const weather::Sites sites = weather::ReadSites(palam / "EARTH.INI");
     const std::unique_ptr<platform::Downloader> downloader =
