@@ -39,4 +39,11 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
 bool writePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
 
+// Replaces `target` with `written`, a complete new file in the same folder,
+// the way writePrivateProfileString replaces a file: `written` is flushed to
+// the disk and renamed over `target` in one step, so `target` holds either
+// its old or its new content. Returns false, leaving both as they were, when
+// the rename fails.
+bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target);
+
 }  // namespace skyroll::profile
