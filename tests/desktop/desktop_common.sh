@@ -2,7 +2,7 @@
 # root window, optionally the tray host, and the program started from a fresh
 # application folder (its own copy of the executable beside links to the
 # build's data folders), whose EARTH.INI only points the weather sites at a
-# refused loopback port. Sourced by the desktop_*.sh scripts with the path of
+# refused loopback port (or at $SKYROLL_TEST_WEATHER_SITE when it is set). Sourced by the desktop_*.sh scripts with the path of
 # the skyroll executable as $1.
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/desktop-test-env.sh"
@@ -28,7 +28,8 @@ desktop_setup() {
     mkdir -p "$app/SKR20/PALAM"
     cp "$SKYROLL_BIN" "$app/skyroll"
     for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
-    printf '[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' >"$app/SKR20/PALAM/EARTH.INI"
+    local site=${SKYROLL_TEST_WEATHER_SITE:-127.0.0.1:1}
+    printf '[SITES]\r\nWORLD=%s\r\nJAPAN=%s\r\n' "$site" "$site" >"$app/SKR20/PALAM/EARTH.INI"
     export XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache" XDG_RUNTIME_DIR="$SKYROLL_ENV_TMP/runtime"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
