@@ -42,7 +42,8 @@ std::unique_ptr<FileLock> lockFile(const std::filesystem::path& file, std::chron
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) break;
         // flock has no timeout of its own: look again a little later.
-        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kRetryInterval, deadline - now));
+        std::this_thread::sleep_for(
+            std::min<std::chrono::steady_clock::duration>(kRetryInterval, deadline - now));
     }
     ::close(fd);
     return nullptr;

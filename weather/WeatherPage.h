@@ -34,7 +34,8 @@ std::u32string ClassifyWeather(std::u32string_view text, bool japanPage);
 
 // Reduces the decoded page `page` (stored as `file`) for `city`.
 // World-weather pages: the line after the first line that contains the city,
-// its control characters but TAB made blanks, trimmed. Lines end at CR or CR LF; a lone LF stays inside its line.
+// its control characters but TAB made blanks, trimmed. Lines end at CR or
+// CR LF; a lone LF stays inside its line.
 // "JAPAN.html": in its first line only, the 1,000 characters from the Tokyo
 // heading (which must begin within the first 32,767 characters), in those the
 // 100 characters from the icon cell, trimmed. A city whose text is not found

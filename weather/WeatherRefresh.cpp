@@ -51,7 +51,8 @@ void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::pa
 }
 
 std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTempDir,
-                                          const std::filesystem::path& weatherIni, const CityObserver& afterCity) {
+                                          const std::filesystem::path& weatherIni,
+                                          const CityObserver& afterCity) {
     BeginWeatherFile(weatherIni);
     std::vector<CityWeather> lines;
     lines.reserve(kCities.size());

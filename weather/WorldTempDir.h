@@ -19,7 +19,8 @@ inline constexpr std::chrono::milliseconds kPageFolderWait{45'000};
 // end of the reduction. Waits at most `wait` for another program to release
 // it; nullptr when it was not released in time (or the folder's place cannot
 // be found): this program then neither empties the folder nor refreshes.
-std::unique_ptr<platform::FileLock> HoldPageFolder(platform::FileSystem& files, std::chrono::milliseconds wait);
+std::unique_ptr<platform::FileLock> HoldPageFolder(platform::FileSystem& files,
+                                                   std::chrono::milliseconds wait);
 
 // Creates or empties the page folder WORLDTEMP in files.systemFolder() and returns its path.
 // Throws skyroll::FatalError with a clear message naming the folder when it cannot be made or emptied;

@@ -84,18 +84,18 @@ constexpr const char* kInvalidCharsets[] = {"utf-32", "utf-16", "euc-jp"};
 std::string invalidPage(int charset) {
     constexpr std::size_t kSize = 4 * 1024 * 1024;
     switch (charset) {
-    case 0: {
-        std::string page;
-        while (page.size() < kSize) page += "\x7F\xFF\xFF\xFF";
-        return page;
-    }
-    case 1: {
-        std::string page;
-        while (page.size() < kSize) page += "\xDC\xDC";
-        return page;
-    }
-    default:
-        return std::string(kSize, '\xFF');
+        case 0: {
+            std::string page;
+            while (page.size() < kSize) page += "\x7F\xFF\xFF\xFF";
+            return page;
+        }
+        case 1: {
+            std::string page;
+            while (page.size() < kSize) page += "\xDC\xDC";
+            return page;
+        }
+        default:
+            return std::string(kSize, '\xFF');
     }
 }
 

@@ -113,7 +113,8 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
     std::string longLine = "xx";
     while (longLine.size() < (3u << 20)) longLine += "あ";
     writePage("SOURU.html", "ソウル\r\n" + longLine + "\r\n");
-    writeFile(page("TOUNAN_ASIA.html"), cp932::toCp932FromUtf8("バンコク\r\n<B>") + std::string("\0\x1F\x7F", 3) +
+    writeFile(page("TOUNAN_ASIA.html"), cp932::toCp932FromUtf8("バンコク\r\n<B>") +
+                                            std::string("\0\x1F\x7F", 3) +
                                             cp932::toCp932FromUtf8("</B>\t\r\nシンガポール\r\n晴れ\x0B\r\n"
                                                                    "マニラ\r\n\x01\n \x1B\r\n"));
     const auto lines = ReduceWorldPages(m_folder.path(), weatherIni());
@@ -124,8 +125,8 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
     const std::string file = readFile(weatherIni());
     EXPECT_LT(file.size(), 16u * 1024);
     std::size_t lineEnds = 0;
-    for (std::size_t at = 0; (at = file.find_first_of(std::string_view("\r\n\0", 3), at)) != std::string::npos;
-         at += 2) {
+    for (std::size_t at = 0;
+         (at = file.find_first_of(std::string_view("\r\n\0", 3), at)) != std::string::npos; at += 2) {
         EXPECT_EQ(file.compare(at, 2, "\r\n"), 0) << "a control character at byte " << at;
         ++lineEnds;
     }
@@ -133,8 +134,9 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
 
     std::vector<std::string> expected;
     for (const std::string_view line : testing::kFixtureWeatherLines)
-        expected.push_back(line.starts_with("=") ? "SUN.gif"
-                                                 : std::string(line.substr(line.find_first_not_of('\t', line.find('=') + 1))));
+        expected.push_back(line.starts_with("=")
+                               ? "SUN.gif"
+                               : std::string(line.substr(line.find_first_not_of('\t', line.find('=') + 1))));
     expected[0] = "SUN.gif 東京=../../../../etc/shadow [X]";
     expected[1] = "xx";
     for (int i = 0; i < 248; ++i) expected[1] += "あ";
