@@ -39,7 +39,12 @@ void fSky_Roll::Form_Load() {
     SpaceBmp = data / "BACK" / "宇宙.bmp";
     UserWallpaper = companions::GetUserWallpaper(m_services.desktop, m_userWallpaperRead);
     WeatherDir = data / "WEATHER";
-    WorldTempDir = weather::PrepareWorldTempDir(m_services.files);
+    // While another program refreshes, this one waits for it; when it does
+    // not finish in time, this one leaves the folder and the weather file alone.
+    m_pageFolder = weather::HoldPageFolder(m_services.files, weather::kPageFolderWait);
+    const std::filesystem::path systemFolder = m_services.files.systemFolder();
+    WorldTempDir = m_pageFolder || systemFolder.empty() ? weather::PrepareWorldTempDir(m_services.files)
+                                                        : systemFolder / "WORLDTEMP";
     RollCount = 0;
     WeatherOn = true;
 
@@ -86,12 +91,15 @@ void fSky_Roll::FillTrayIconData() {
 void fSky_Roll::Form_Activate() {
     if (!FirstActivate) return;
     const weather::Sites sites = weather::ReadSites(EarthIni, &std::clog);
+    const bool holdsPageFolder = m_pageFolder != nullptr;
     if (sites.source == weather::WeatherSource::Live) {
         weather::LiveDownloader live(m_services.weather, sites.live, weather::LiveAnswerFile(WorldTempDir));
-        weather::RefreshWorldWeather(*m_form, live, WorldTempDir, WeatherIni, sites);
+        weather::RefreshWorldWeather(*m_form, live, WorldTempDir, WeatherIni, sites, holdsPageFolder);
     } else {
-        weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni, sites);
+        weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni, sites,
+                                     holdsPageFolder);
     }
+    m_pageFolder.reset();
     FirstActivate = false;
 }
 

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "companions/Moon.h"
+#include "platform/FileLock.h"
 #include "platform/Services.h"
 #include "weather/WeatherTables.h"
 
@@ -107,6 +108,8 @@ private:
     bool m_settingOpen = false;
     bool m_cleanedUp = false;
     bool m_userWallpaperRead = false;  // UserWallpaper holds the setting, not an empty stand-in
+    // The page folder, held from its preparation to the end of the refresh.
+    std::unique_ptr<platform::FileLock> m_pageFolder;
 };
 
 }  // namespace skyroll::app

@@ -45,7 +45,8 @@ public:
     // missing. Returns an empty path when it cannot be determined or created.
     virtual std::filesystem::path stateFolder() = 0;
 
-    // True when `folder` exists and is a folder; false otherwise or on error.
+    // True when `folder` exists and is a folder itself, not a symbolic link
+    // to one; false otherwise or on error.
     virtual bool folderExists(const std::filesystem::path& folder) = 0;
 
     // Creates one folder level. False when it cannot be made (parent missing,
@@ -57,7 +58,8 @@ public:
 
     // Deletes every regular file directly in `folder` whose name ends with
     // `suffix` (the pattern "*" + suffix). Returns the number deleted, or -1
-    // when the folder cannot be listed or a matching file cannot be deleted.
+    // when the folder cannot be listed, is a symbolic link, or a matching
+    // file cannot be deleted.
     virtual int deleteFilesEndingWith(const std::filesystem::path& folder, std::string_view suffix) = 0;
 };
 

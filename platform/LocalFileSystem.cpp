@@ -97,7 +97,7 @@ public:
 
     bool folderExists(const fs::path& folder) override {
         std::error_code error;
-        return fs::is_directory(folder, error);
+        return fs::is_directory(fs::symlink_status(folder, error));
     }
 
     bool createFolder(const fs::path& folder) override {
@@ -118,6 +118,7 @@ public:
         // may or may not show them to the iteration.
         std::vector<fs::path> matching;
         std::error_code error;
+        if (fs::is_symlink(fs::symlink_status(folder, error))) return -1;
         fs::directory_iterator it(folder, error);
         if (error) return -1;
         for (; it != fs::directory_iterator(); it.increment(error)) {

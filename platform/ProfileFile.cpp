@@ -275,6 +275,15 @@ bool writeAll(int fd, std::string_view data) {
     return true;
 }
 
+// Makes a rename in `folder` durable; the file is complete either way.
+void syncFolder(const fs::path& folder) {
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
 // Writes `content` to a new file beside `target` and renames it over the
 // target, so the target holds either its old or its new content, never a
 // part. `mode` is the old file's permission bits; a new file gets the usual
@@ -300,12 +309,7 @@ bool replaceAtomically(const fs::path& target, std::string_view content, std::op
         ::unlink(temporary.c_str());
         return false;
     }
-    // Make the rename itself durable; the file is already complete either way.
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
+    syncFolder(folder);
     return true;
 }
 
@@ -370,6 +374,16 @@ bool writePrivateProfileString(std::string_view section, std::string_view key, s
 
 bool replaceFileAtomically(const fs::path& file, std::string_view content) {
     return replaceAtomically(file, content, std::nullopt);
+}
+
+bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target) {
+    const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced || ::rename(written.c_str(), target.c_str()) != 0) return false;
+    syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+    return true;
 }
 
 }  // namespace skyroll::profile

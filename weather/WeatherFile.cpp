@@ -5,12 +5,19 @@
 
 #include "platform/Cp932.h"
 #include "platform/Failure.h"
+#include "platform/ProfileFile.h"
 
 namespace skyroll::weather {
 namespace {
 
 void writeLine(const std::filesystem::path& weatherIni, std::u32string_view line, std::ios::openmode mode) {
-    std::ofstream out(weatherIni, std::ios::binary | mode);
+    const std::filesystem::path file = NewWeatherFile(weatherIni);
+    if (mode & std::ios::trunc) {
+        // Whatever stands under the name (a link, say) goes, and is not followed.
+        std::error_code error;
+        std::filesystem::remove(file, error);
+    }
+    std::ofstream out(file, std::ios::binary | mode);
     const std::string bytes = cp932::encode(line) + "\r\n";
     if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     if (out) out.close();
@@ -18,6 +25,12 @@ void writeLine(const std::filesystem::path& weatherIni, std::u32string_view line
 }
 
 }  // namespace
+
+std::filesystem::path NewWeatherFile(const std::filesystem::path& weatherIni) {
+    std::filesystem::path file = weatherIni;
+    file += ".new";
+    return file;
+}
 
 std::string ReadPageFile(const std::filesystem::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -42,6 +55,11 @@ CityWeather ExtractPageWeather(const std::filesystem::path& worldTempDir,
     CityWeather weather = ReducePage(page, file, cp932::fromUtf8(city));
     writeLine(weatherIni, weather.name + U"=" + weather.value, std::ios::app);
     return weather;
+}
+
+void EndWeatherFile(const std::filesystem::path& weatherIni) {
+    if (!profile::replaceWithFile(NewWeatherFile(weatherIni), weatherIni))
+        throw FatalError("The weather file " + weatherIni.string() + " cannot be written.");
 }
 
 }  // namespace skyroll::weather

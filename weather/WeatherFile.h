@@ -1,6 +1,9 @@
 #pragma once
 // WEATHER.INI, the weather result file: "[WEATHER]" and then one line
 // "<city>=<value>" per city, in code page 932, CR LF after every line.
+// A refresh writes the new file beside the old one (NewWeatherFile) and
+// renames it over the old one when its last line is written, so the file
+// holds either the previous refresh's lines or the new ones, never a part.
 
 #include <cstddef>
 #include <filesystem>
@@ -18,15 +21,23 @@ inline constexpr std::size_t kMaxPageRead = 8 * 1024 * 1024;
 // not exist or cannot be read is an empty page.
 std::string ReadPageFile(const std::filesystem::path& file);
 
-// Creates WEATHER.INI or cuts it to nothing, and writes its header line.
-// Throws skyroll::FatalError naming the file when it cannot be written.
+// "<WEATHER.INI>.new": the new file while it is being written.
+std::filesystem::path NewWeatherFile(const std::filesystem::path& weatherIni);
+
+// Starts the new file (anything of that name is replaced) with the header
+// line. Throws skyroll::FatalError naming the file when it cannot be written.
 void BeginWeatherFile(const std::filesystem::path& weatherIni);
 
 // Reduces the stored page `file` of `worldTempDir` for `city` (both UTF-8)
-// and appends the city's line to WEATHER.INI; returns what it wrote. Throws
-// skyroll::FatalError naming the file when WEATHER.INI cannot be appended to.
+// and appends the city's line to the new file; returns what it wrote. Throws
+// skyroll::FatalError naming the file when it cannot be appended to.
 CityWeather ExtractPageWeather(const std::filesystem::path& worldTempDir,
                                const std::filesystem::path& weatherIni, std::string_view file,
                                std::string_view city);
+
+// Puts the new file in the place of WEATHER.INI in one step. Throws
+// skyroll::FatalError naming the file when it cannot be done; WEATHER.INI is
+// then as it was.
+void EndWeatherFile(const std::filesystem::path& weatherIni);
 
 }  // namespace skyroll::weather

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <optional>
 
+#include "platform/Cp932.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::weather {
@@ -17,6 +18,9 @@ constexpr std::size_t kIconPieceLength = 100;
 constexpr std::size_t kLastHeadingPosition = 32767;  // 1-based
 
 constexpr std::u32string_view kUnknown = U"不明";
+
+// The longest value the reader of WEATHER.INI returns (a 500-byte buffer).
+constexpr std::size_t kMaxValueBytes = 499;
 
 bool contains(std::u32string_view text, std::u32string_view word) {
     return text.find(word) != std::u32string_view::npos;
@@ -84,6 +88,28 @@ std::u32string TrimBlanks(std::u32string_view text) {
     return std::u32string(text.substr(first, text.find_last_not_of(U' ') - first + 1));
 }
 
+std::u32string BlankControls(std::u32string_view text) {
+    std::u32string result(text);
+    for (char32_t& c : result) {
+        if ((c < U' ' && c != U'\t') || c == 0x7F) c = U' ';
+    }
+    return result;
+}
+
+std::u32string CutToValueLength(std::u32string_view text) {
+    // Every character takes at least one byte: only the first
+    // kMaxValueBytes characters can be kept.
+    text = text.substr(0, kMaxValueBytes);
+    std::size_t bytes = 0;
+    std::size_t kept = 0;
+    for (; kept < text.size(); ++kept) {
+        const std::size_t size = cp932::encode(text.substr(kept, 1)).size();
+        if (bytes + size > kMaxValueBytes) break;
+        bytes += size;
+    }
+    return std::u32string(text.substr(0, kept));
+}
+
 std::u32string ClassifyWeather(std::u32string_view text, bool japanPage) {
     if (contains(text, U"雪")) return U"SNOW.gif";
     if (contains(text, U"雨") && contains(text, U"晴れ")) return U"SUN_RAIN.gif";
@@ -99,7 +125,10 @@ CityWeather ReducePage(std::u32string_view page, std::string_view file, std::u32
     const std::optional<std::u32string_view> found =
         japanPage ? tokyoIconPiece(page) : lineAfterCity(page, city);
     if (!found) return {{}, std::u32string(kUnknown)};
-    return {std::u32string(city), ClassifyWeather(TrimBlanks(*found), japanPage)};
+    // The value becomes one line of a profile file: a line end or another
+    // control character in it would start lines of its own.
+    const std::u32string text = TrimBlanks(BlankControls(*found));
+    return {std::u32string(city), TrimBlanks(CutToValueLength(ClassifyWeather(text, japanPage)))};
 }
 
 }  // namespace skyroll::weather

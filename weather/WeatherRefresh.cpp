@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/StopRequest.h"
 #include "weather/WeatherFile.h"
 
 namespace skyroll::weather {
@@ -38,6 +39,8 @@ void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::pa
                      const Sites& sites, const FetchObserver& observer) {
     int step = 0;
     for (const Region& region : kRegions) {
+        // A terminating signal: the pages not yet fetched are skipped.
+        if (platform::stopRequested()) return;
         ++step;
         if (observer.beforeFetch) observer.beforeFetch(step, region);
         std::string command = W3getvCommand(worldTempDir, region, sites);
@@ -48,31 +51,38 @@ void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::pa
 }
 
 std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTempDir,
-                                          const std::filesystem::path& weatherIni) {
+                                          const std::filesystem::path& weatherIni,
+                                          const CityObserver& afterCity) {
     BeginWeatherFile(weatherIni);
     std::vector<CityWeather> lines;
     lines.reserve(kCities.size());
-    for (const City& city : kCities)
+    for (const City& city : kCities) {
         lines.push_back(ExtractPageWeather(worldTempDir, weatherIni, city.file, city.name));
+        if (afterCity) afterCity(city, lines.back());
+    }
+    EndWeatherFile(weatherIni);
     return lines;
 }
 
 void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader,
                          const std::filesystem::path& worldTempDir, const std::filesystem::path& weatherIni,
-                         const Sites& sites) {
+                         const Sites& sites, bool holdsPageFolder) {
     platform::Control& label4 = globe.control("Label4");
     globe.control("Timer1").setEnabled(false);
     enableMenus(globe, false);
     // The caption is painted before each blocking fetch; no event is
     // processed, so nothing else can run inside the refresh.
-    FetchWorldPages(downloader, worldTempDir, sites,
-                    {[&](int step, const Region&) {
-                         label4.setCaption(ProgressCaption(step));
-                         globe.repaintNow();
-                     },
-                     {}});
+    if (holdsPageFolder) {
+        FetchWorldPages(downloader, worldTempDir, sites,
+                        {[&](int step, const Region&) {
+                             label4.setCaption(ProgressCaption(step));
+                             globe.repaintNow();
+                         },
+                         {}});
+    }
     label4.setCaption("データ最適化");
-    ReduceWorldPages(worldTempDir, weatherIni);
+    // A refresh cut short by a terminating signal leaves the previous file.
+    if (holdsPageFolder && !platform::stopRequested()) ReduceWorldPages(worldTempDir, weatherIni);
     enableMenus(globe, true);
     globe.control("Timer1").setEnabled(true);
     globe.control("Label3").setVisible(false);

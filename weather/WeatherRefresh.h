@@ -26,7 +26,8 @@ std::string PageAddress(const Region& region, const Sites& sites);
 std::string W3getvCommand(const std::filesystem::path& worldTempDir, const Region& region,
                           const Sites& sites);
 
-// The fetches in region-table order. `beforeFetch(step, region)` runs before
+// The fetches in region-table order; once a stop is requested
+// (platform/StopRequest.h) the pages not yet fetched are skipped. `beforeFetch(step, region)` runs before
 // each one; `afterFetch(step, region, result)` after it, with what W3getv
 // returned (which the refresh itself ignores). Either may be empty.
 struct FetchObserver {
@@ -36,18 +37,24 @@ struct FetchObserver {
 void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::path& worldTempDir,
                      const Sites& sites, const FetchObserver& observer = {});
 
-// BeginWeatherFile, then ExtractPageWeather for every city-table row in order;
-// returns the 28 lines written.
+// BeginWeatherFile, then ExtractPageWeather for every city-table row in order
+// (calling `afterCity`, when given, after each), then EndWeatherFile; returns
+// the 28 lines written.
+using CityObserver = std::function<void(const City&, const CityWeather&)>;
 std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTempDir,
-                                          const std::filesystem::path& weatherIni);
+                                          const std::filesystem::path& weatherIni,
+                                          const CityObserver& afterCity = {});
 
 // The weather refresh of the first activation, steps "timer off" .. "labels hidden"
 // (the caller checks and clears FirstActivate): Timer1 disabled; mEnd, mSET, mSPEED disabled in
 // that order; per region: Label4 caption "n/18 取得", globe.repaintNow(), W3getv; Label4
 // "データ最適化"; BeginWeatherFile; 28 ExtractPageWeather; menus enabled in the same order;
 // Timer1 enabled; Label3 then Label4 hidden.
+// Without `holdsPageFolder` (another program kept the page folder, see
+// HoldPageFolder) nothing is fetched and WEATHER.INI stays as it is; once a
+// stop is requested the fetches left and the reduction are skipped.
 void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader,
                          const std::filesystem::path& worldTempDir, const std::filesystem::path& weatherIni,
-                         const Sites& sites);
+                         const Sites& sites, bool holdsPageFolder = true);
 
 }  // namespace skyroll::weather

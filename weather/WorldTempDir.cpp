@@ -4,6 +4,13 @@
 
 namespace skyroll::weather {
 
+std::unique_ptr<platform::FileLock> HoldPageFolder(platform::FileSystem& files,
+                                                   std::chrono::milliseconds wait) {
+    const std::filesystem::path systemFolder = files.systemFolder();
+    if (systemFolder.empty()) return nullptr;
+    return platform::lockFile(systemFolder / "WORLDTEMP.lock", wait);
+}
+
 std::filesystem::path PrepareWorldTempDir(platform::FileSystem& files) {
     const std::filesystem::path systemFolder = files.systemFolder();
     if (systemFolder.empty())

@@ -1,5 +1,8 @@
-// W3getv on libcurl. One easy handle lives as long as the downloader, so its
-// connection is reused from page to page when the server keeps it open.
+// W3getv on libcurl. One easy handle and one multi handle live as long as the
+// downloader, so the connection is reused from page to page when the server
+// keeps it open. The transfer runs through the multi handle, which waits for
+// the network at most a tenth of a second at a time, so a stop request is
+// seen at once.
 
 #include "platform/curl/CurlDownloader.h"
 
@@ -14,6 +17,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/curl/CurlStop.h"
 #include "platform/curl/PageCharset.h"
 #include "platform/curl/W3getvCommand.h"
 
@@ -87,15 +91,17 @@ public:
     explicit CurlDownloader(DownloadLimits limits) : m_limits(limits) {
         initialiseCurlOnce();
         m_curl = curl_easy_init();
+        m_multi = curl_multi_init();
     }
     ~CurlDownloader() override {
         if (m_curl != nullptr) curl_easy_cleanup(m_curl);
+        if (m_multi != nullptr) curl_multi_cleanup(m_multi);
     }
     CurlDownloader(const CurlDownloader&) = delete;
     CurlDownloader& operator=(const CurlDownloader&) = delete;
 
     std::int32_t W3getv(std::string& command, std::int32_t& /*option*/) override {
-        const auto now = Clock::now();
+        const auto now = m_limits.now();
         if (!m_deadline) m_deadline = now + m_limits.refreshTimeout;
 
         const std::optional<W3getvRequest> request = parseW3getvCommand(command);
@@ -110,8 +116,10 @@ private:
     // The page converted to code page 932, or std::nullopt on any failure.
     std::optional<std::string> fetch(const std::string& address) {
         const std::string host = hostOf(address);
-        if (m_curl == nullptr || host.empty() || m_downHosts.contains(host)) return std::nullopt;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - Clock::now());
+        if (m_curl == nullptr || m_multi == nullptr || host.empty() || m_downHosts.contains(host) ||
+            stopRequested())
+            return std::nullopt;
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - m_limits.now());
         if (left.count() <= 0) return std::nullopt;
 
         Body body{{}, m_limits.maxBytes};
@@ -131,8 +139,10 @@ private:
         curl_easy_setopt(m_curl, CURLOPT_USERAGENT, "Skyroll/2.0");
         curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, appendToBody);
         curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &body);
+        curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
+        curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
 
-        const CURLcode code = curl_easy_perform(m_curl);
+        const CURLcode code = perform();
         long status = 0;
         curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
         if (code != CURLE_OK) {
@@ -140,6 +150,8 @@ private:
             return std::nullopt;
         }
         if (status < 200 || status > 299) return std::nullopt;
+        // The conversion counts towards the refresh's bound too.
+        if (m_limits.now() >= *m_deadline) return std::nullopt;
 
         char* contentType = nullptr;
         curl_easy_getinfo(m_curl, CURLINFO_CONTENT_TYPE, &contentType);
@@ -148,8 +160,42 @@ private:
         return pageToCp932(body.bytes, charset);
     }
 
+    // The transfer of the easy handle, waiting for the network in slices of
+    // kStopCheckInterval; CURLE_ABORTED_BY_CALLBACK once a stop is requested.
+    CURLcode perform() {
+        if (curl_multi_add_handle(m_multi, m_curl) != CURLM_OK) return CURLE_FAILED_INIT;
+        CURLcode code = CURLE_OK;
+        for (int running = 1;;) {
+            if (curl_multi_perform(m_multi, &running) != CURLM_OK) {
+                code = CURLE_FAILED_INIT;
+                break;
+            }
+            if (running == 0) {
+                code = CURLE_RECV_ERROR;
+                int left = 0;
+                while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
+                    if (message->msg == CURLMSG_DONE && message->easy_handle == m_curl)
+                        code = message->data.result;
+                }
+                break;
+            }
+            if (stopRequested()) {
+                code = CURLE_ABORTED_BY_CALLBACK;
+                break;
+            }
+            if (curl_multi_poll(m_multi, nullptr, 0, static_cast<int>(kStopCheckInterval.count()), nullptr) !=
+                CURLM_OK) {
+                code = CURLE_FAILED_INIT;
+                break;
+            }
+        }
+        curl_multi_remove_handle(m_multi, m_curl);
+        return code;
+    }
+
     DownloadLimits m_limits;
     CURL* m_curl = nullptr;
+    CURLM* m_multi = nullptr;
     std::optional<Clock::time_point> m_deadline;
     std::set<std::string> m_downHosts;
 };

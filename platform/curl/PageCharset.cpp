@@ -15,6 +15,9 @@ namespace {
 
 constexpr std::size_t kMetaSearchLength = 8 * 1024;
 constexpr std::size_t kMaxCharsetLength = 40;
+// Each invalid byte costs one more call of the converter. A page with more
+// of them than this is not in the charset it declares.
+constexpr std::size_t kMaxInvalidBytes = 4096;
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -82,6 +85,7 @@ std::string pageToCp932(std::string_view page, std::string_view charset) {
     if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(page);
 
     std::u32string text;
+    std::size_t invalidBytes = 0;
     std::array<char32_t, 4096> chunk;
     // glibc's iconv takes a non-const input pointer but never writes through it.
     char* in = const_cast<char*>(page.data());
@@ -96,6 +100,10 @@ std::string pageToCp932(std::string_view page, std::string_view charset) {
         if (error == E2BIG) continue;
         // An invalid byte, or an incomplete sequence at the end: one
         // replacement character for one byte, then go on.
+        if (++invalidBytes > kMaxInvalidBytes) {
+            iconv_close(cd);
+            return std::string(page);
+        }
         text.push_back(U'\uFFFD');
         ++in;
         --inLeft;

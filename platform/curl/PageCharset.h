@@ -21,8 +21,10 @@ bool isCp932Charset(std::string_view charset);
 
 // The page in code page 932. Bytes that are not valid in `charset` become one
 // replacement character each (then "?"), characters code page 932 cannot
-// hold become "?", line ends are kept. A page in code page 932 already, or in
-// a charset the converter does not know, is returned unchanged.
+// hold become "?", line ends are kept. A page in code page 932 already, in
+// a charset the converter does not know, or with more than 4,096 bytes that
+// are not valid in `charset` (it is not in that charset), is returned
+// unchanged. The conversion takes time in proportion to the page's length.
 std::string pageToCp932(std::string_view page, std::string_view charset);
 
 }  // namespace skyroll::platform

@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/StopRequest.h"
 #include "platform/curl/W3getvCommand.h"
 
 namespace skyroll::headless {
@@ -61,7 +62,7 @@ std::int32_t HeadlessDownloader::W3getv(std::string& command, std::int32_t& /*op
     if (!request || request->file.empty()) return 1;
 
     std::optional<std::string> page;
-    if (!m_pagesFolder.empty()) {
+    if (!m_pagesFolder.empty() && !platform::stopRequested()) {
         if (const std::optional<fs::path> relative = pagePathOf(request->address))
             page = readPage(m_pagesFolder / *relative);
     }

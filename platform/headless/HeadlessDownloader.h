@@ -2,7 +2,8 @@
 // The headless platform's W3getv: never opens a socket. The page of address
 // "scheme://host/some/path" is copied from <pages folder>/some/path, whatever
 // the host; without a pages folder, or when that file is missing or larger
-// than the downloader's limit, an empty page is stored and the call fails.
+// than the downloader's limit, or once a stop is requested, an empty page is
+// stored and the call fails.
 
 #include <cstddef>
 #include <filesystem>

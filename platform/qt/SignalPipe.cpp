@@ -8,6 +8,7 @@
 #include <cerrno>
 #include <stdexcept>
 
+#include "platform/StopRequest.h"
 #include "platform/qt/Logging.h"
 
 namespace skyroll::qt {
@@ -20,6 +21,9 @@ struct sigaction g_previous[3];
 
 extern "C" void onSignalRaised(int signal) {
     const int savedErrno = errno;
+    // Whatever blocks the event loop (a transfer of the weather refresh)
+    // sees this and gives up, so the pipe is read soon.
+    skyroll::platform::requestStop();
     const unsigned char number = static_cast<unsigned char>(signal);
     // Async-signal-safe; a full pipe only drops a repeated signal.
     [[maybe_unused]] const ssize_t written = ::write(g_pipe[1], &number, 1);

@@ -2,6 +2,8 @@
 // Carries SIGTERM, SIGINT and SIGHUP into the event loop: the signal handler
 // only writes the signal's number into a pipe, and a socket notifier calls
 // `onSignal` from the event loop, where the program may end itself cleanly.
+// The handler also sets the program's stop request, which ends a transfer or
+// a wait that keeps the event loop from running.
 
 #include <functional>
 #include <memory>

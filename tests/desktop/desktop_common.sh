@@ -2,7 +2,7 @@
 # root window, optionally the tray host, and the program started from a fresh
 # application folder (its own copy of the executable beside links to the
 # build's data folders), whose EARTH.INI only points the weather sites at a
-# refused loopback port. Sourced by the desktop_*.sh scripts with the path of
+# refused loopback port (or at $SKYROLL_TEST_WEATHER_SITE when it is set). Sourced by the desktop_*.sh scripts with the path of
 # the skyroll executable as $1.
 
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/desktop-test-env.sh"
@@ -38,8 +38,10 @@ desktop_start_skyroll() {
     mkdir -p "$app/SKR20/PALAM"
     cp "$SKYROLL_BIN" "$app/skyroll"
     for folder in earth moon BACK WEATHER; do ln -sfn "$data/$folder" "$app/SKR20/$folder"; done
-    # DESKTOP_EARTH_INI: further sections for EARTH.INI (CR LF lines).
-    printf '%s[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "${DESKTOP_EARTH_INI:-}" \
+    # DESKTOP_EARTH_INI: further sections for EARTH.INI (CR LF lines);
+    # SKYROLL_TEST_WEATHER_SITE: the page sites (default: a closed port).
+    local site=${SKYROLL_TEST_WEATHER_SITE:-127.0.0.1:1}
+    printf '%s[SITES]\r\nWORLD=%s\r\nJAPAN=%s\r\n' "${DESKTOP_EARTH_INI:-}" "$site" "$site" \
         >"$app/SKR20/PALAM/EARTH.INI"
     # A test may write its own EARTH.INI, and start what it needs, here.
     if declare -F desktop_before_start >/dev/null; then desktop_before_start "$app"; fi

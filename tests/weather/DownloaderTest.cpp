@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Cp932.h"
+#include "platform/StopRequest.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/curl/W3getvCommand.h"
 #include "platform/headless/HeadlessDownloader.h"
@@ -204,6 +205,26 @@ TEST_F(CurlDownloaderTest, TheWholeRefreshIsBounded) {
     EXPECT_NE(fetch(*downloader, healthy.host(), "/b", "B.html"), 0);
     EXPECT_TRUE(healthy.requests().empty());
     EXPECT_TRUE(fs::exists(m_pages / "B.html"));
+    EXPECT_EQ(stored("B.html"), "");
+}
+
+// A stop request (a terminating signal) aborts the transfer that waits for a
+// silent server, long before any bound, and no page is asked for after it.
+TEST_F(CurlDownloaderTest, AStopRequestAbortsTheTransfer) {
+    LoopbackServer hanging([](const std::string&) {
+        requestStop();
+        return skyroll::testing::silence();
+    });
+    LoopbackServer healthy([](const std::string&) { return page("fine"); });
+    DownloadLimits limits = testLimits();
+    limits.pageTimeout = limits.refreshTimeout = 60'000ms;
+    const auto downloader = makeCurlDownloader(limits);
+    EXPECT_NE(fetch(*downloader, hanging.host(), "/a"), 0);
+    EXPECT_NE(fetch(*downloader, healthy.host(), "/b", "B.html"), 0);
+    clearStopRequest();
+    EXPECT_EQ(hanging.requests(), std::vector<std::string>{"/a"});
+    EXPECT_TRUE(healthy.requests().empty());
+    EXPECT_EQ(stored(), "");
     EXPECT_EQ(stored("B.html"), "");
 }
 

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <functional>
 #include <string>
 #include <tuple>
@@ -10,6 +11,7 @@
 
 #include "app/Layouts.h"
 #include "platform/Cp932.h"
+#include "platform/StopRequest.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "platform/headless/HeadlessToolkit.h"
@@ -91,6 +93,7 @@ protected:
     std::unique_ptr<platform::Form> m_form = m_toolkit.createForm(app::SkyRollLayout(), m_events);
 
     void SetUp() override { fs::create_directories(m_pages); }
+    void TearDown() override { platform::clearStopRequest(); }
 };
 
 TEST_F(RefreshTest, FetchesEveryPageInOrderWhileTheGlobeStandsStill) {
@@ -209,6 +212,69 @@ TEST_F(RefreshTest, NetworkFaultsEndInAWellFormedWeatherFile) {
         EXPECT_TRUE(m_form->menu("mEnd").enabled());
         EXPECT_TRUE(m_form->control("Timer1").enabled());
     }
+}
+
+// A terminating signal during the refresh: the fetches left are skipped, the
+// previous WEATHER.INI stays, and the globe is handed back as usual.
+TEST_F(RefreshTest, AStopRequestEndsTheRefreshAndKeepsThePreviousFile) {
+    headless::HeadlessDownloader inner(kSite);
+    struct : platform::Downloader {
+        platform::Downloader* inner = nullptr;
+        int calls = 0;
+        std::int32_t W3getv(std::string& command, std::int32_t& option) override {
+            if (++calls == 5) platform::requestStop();
+            return inner->W3getv(command, option);
+        }
+    } stopping;
+    stopping.inner = &inner;
+    skyroll::test::writeFile(weatherIni(), "[WEATHER]\r\nprevious\r\n");
+    refresh(stopping, {"h", "h"});
+    EXPECT_EQ(stopping.calls, 5);
+    EXPECT_EQ(readFile(weatherIni()), "[WEATHER]\r\nprevious\r\n");
+    EXPECT_EQ(readFile(m_pages / "NEWDELLEY.html"), readFile(kSite / "world/wd004.html"));
+    EXPECT_EQ(readFile(m_pages / "CANADA.html"), "") << "the downloader fails once a stop is requested";
+    EXPECT_FALSE(fs::exists(m_pages / "AMERICA.html"));
+    EXPECT_TRUE(m_form->menu("mEnd").enabled());
+    EXPECT_TRUE(m_form->control("Timer1").enabled());
+    EXPECT_FALSE(m_form->control("Label4").visible());
+}
+
+// Pages of 4 MiB full of bytes invalid in their charset do not hold up the
+// refresh (their conversion is timed by the benchmark): each is stored as it
+// came. And the refresh's bound counts the conversion: a page whose transfer
+// ends after it is not converted but fails, and no page is asked for later.
+TEST_F(RefreshTest, HostilePagesStayWithinTheRefreshsBound) {
+    const auto fixture = LoopbackServer::folderHandler(kSite);
+    std::string utf32, utf16;
+    while (utf32.size() < (4u << 20)) utf32 += "\x7F\xFF\xFF\xFF";
+    while (utf16.size() < (4u << 20)) utf16 += "\xDC\xDC";
+    const std::string eucJp(4u << 20, '\xFF');
+    std::atomic<int> virtualSeconds{0};
+    LoopbackServer world([&](const std::string& path) {
+        if (path == "/world/wd001.html") return testing::okPage(utf32, "text/html; charset=UTF-32");
+        if (path == "/world/wd002.html") return testing::okPage(utf16, "text/html; charset=UTF-16");
+        if (path == "/world/wd005.html") return testing::okPage(eucJp, "text/html; charset=EUC-JP");
+        // The transfer of this page takes the rest of the refresh's time.
+        if (path == "/world/wd011.html") virtualSeconds += 46;
+        return fixture(path);
+    });
+    platform::DownloadLimits limits;
+    const auto start = std::chrono::steady_clock::now();
+    limits.now = [&] { return start + std::chrono::seconds(virtualSeconds.load()); };
+    const auto downloader = platform::makeCurlDownloader(limits);
+    refresh(*downloader, {world.host(), world.host()});
+
+    EXPECT_EQ(readFile(m_pages / "HONKON.html"), utf32);
+    EXPECT_EQ(readFile(m_pages / "SOURU.html"), utf16);
+    EXPECT_EQ(readFile(m_pages / "CANADA.html"), eucJp);
+    EXPECT_EQ(readFile(m_pages / "RUSSIA.html"), "");
+    EXPECT_EQ(readFile(m_pages / "EU.html"), "");
+    EXPECT_EQ(world.requests().size(), 9u) << "nothing asked for after the bound";
+    const std::vector<std::string> lines = weatherLines();
+    ASSERT_EQ(lines.size(), 28u);
+    EXPECT_EQ(lines[0], "=不明") << "the city's name is not in its page";
+    EXPECT_EQ(lines[9], "メキシコシティー=SUN.gif");
+    EXPECT_EQ(lines[12], "=不明");
 }
 
 }  // namespace

@@ -1,6 +1,8 @@
 // The whole weather refresh against the loopback server (18 pages of about
 // 30 KB), the refresh through the live source (one answer for 28 cities,
-// asked for or kept), and the 28 extractions alone over pages of about 100 KB.
+// asked for or kept), the 28 extractions alone over pages of about 100 KB,
+// and the conversion of 4 MiB pages full of bytes that are invalid in their
+// charset (which must stay well under a second each).
 
 #include <benchmark/benchmark.h>
 
@@ -10,6 +12,7 @@
 #include "platform/Cp932.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/curl/CurlWeatherService.h"
+#include "platform/curl/PageCharset.h"
 #include "tests/weather/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 #include "weather/LiveDownloader.h"
@@ -96,6 +99,37 @@ void BM_ExtractionsOver100KBPages(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_ExtractionsOver100KBPages)->Unit(benchmark::kMillisecond);
+
+// Bytes none of which starts a valid character in the charset of the
+// benchmark's argument: 0: UTF-32 (above U+10FFFF at every offset), 1: UTF-16 (lone low
+// surrogates), 2: EUC-JP (0xFF).
+constexpr const char* kInvalidCharsets[] = {"utf-32", "utf-16", "euc-jp"};
+std::string invalidPage(int charset) {
+    constexpr std::size_t kSize = 4 * 1024 * 1024;
+    switch (charset) {
+        case 0: {
+            std::string page;
+            while (page.size() < kSize) page += "\x7F\xFF\xFF\xFF";
+            return page;
+        }
+        case 1: {
+            std::string page;
+            while (page.size() < kSize) page += "\xDC\xDC";
+            return page;
+        }
+        default:
+            return std::string(kSize, '\xFF');
+    }
+}
+
+void BM_ConvertInvalid4MiBPage(benchmark::State& state) {
+    const int charset = static_cast<int>(state.range(0));
+    const std::string page = invalidPage(charset);
+    state.SetLabel(kInvalidCharsets[charset]);
+    for (auto _ : state) benchmark::DoNotOptimize(platform::pageToCp932(page, kInvalidCharsets[charset]));
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
+}
+BENCHMARK(BM_ConvertInvalid4MiBPage)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

@@ -1,14 +1,18 @@
-// WEATHER.INI: written line by line from stored pages, read back by key.
+// WEATHER.INI: written line by line from stored pages beside the old file,
+// put in its place in one step, read back by key.
 
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <string>
 
 #include "platform/Cp932.h"
 #include "platform/Failure.h"
 #include "settings/IniPalam.h"
 #include "tests/support/TestFiles.h"
+#include "tests/weather/FixtureExpectations.h"
 #include "weather/WeatherFile.h"
+#include "weather/WeatherRefresh.h"
 
 namespace skyroll::weather {
 namespace {
@@ -24,18 +28,33 @@ protected:
     void writePage(std::string_view name, std::string_view utf8) {
         writeFile(page(name), cp932::toCp932FromUtf8(utf8));
     }
+    // What has been written so far: the new file, beside WEATHER.INI.
+    std::string written() const { return readFile(NewWeatherFile(weatherIni())); }
     std::string extract(std::string_view file, std::string_view city) {
         ExtractPageWeather(m_folder.path(), weatherIni(), file, city);
-        return cp932::toUtf8FromCp932(readFile(weatherIni()));
+        return cp932::toUtf8FromCp932(written());
+    }
+
+    // The fixture pages under the names the refresh stores them as.
+    void writeFixturePages() {
+        for (const Region& region : kRegions)
+            writeFile(page(region.file),
+                      readFile(std::filesystem::path(SKYROLL_WEATHER_DATA "/site") / region.path.substr(1)));
     }
 
     TempDir m_folder;
 };
 
-TEST_F(WeatherFileTest, BeginCutsTheFileToItsHeader) {
+TEST_F(WeatherFileTest, TheOldFileStandsUntilTheNewOneIsComplete) {
     writeFile(weatherIni(), "old content\r\nmore\r\n");
+    writeFile(NewWeatherFile(weatherIni()), "left by a refresh that was killed\r\n");
     BeginWeatherFile(weatherIni());
-    EXPECT_EQ(readFile(weatherIni()), "[WEATHER]\r\n");
+    EXPECT_EQ(written(), "[WEATHER]\r\n");
+    EXPECT_EQ(extract("EU.html", "パリ"), "[WEATHER]\r\n=不明\r\n");
+    EXPECT_EQ(readFile(weatherIni()), "old content\r\nmore\r\n");
+    EndWeatherFile(weatherIni());
+    EXPECT_EQ(readFile(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\n=不明\r\n"));
+    EXPECT_FALSE(std::filesystem::exists(NewWeatherFile(weatherIni())));
 }
 
 TEST_F(WeatherFileTest, EachExtractionAppendsOneLineInCodePage932) {
@@ -43,7 +62,7 @@ TEST_F(WeatherFileTest, EachExtractionAppendsOneLineInCodePage932) {
     BeginWeatherFile(weatherIni());
     ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ");
     ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "ベルリン");
-    EXPECT_EQ(readFile(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=RAIN.gif\r\n=不明\r\n"));
+    EXPECT_EQ(written(), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=RAIN.gif\r\n=不明\r\n"));
 }
 
 TEST_F(WeatherFileTest, MissingOrUnreadablePageIsAnEmptyPage) {
@@ -67,7 +86,7 @@ TEST_F(WeatherFileTest, FullWidthBlanksStayInTheValue) {
     writeFile(page("EU.html"), cp932::toCp932FromUtf8("パリ\r\n") + "\x81\x40" + "x\r\n");
     BeginWeatherFile(weatherIni());
     ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ");
-    EXPECT_EQ(readFile(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=\u3000x\r\n"));
+    EXPECT_EQ(written(), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=\u3000x\r\n"));
 }
 
 TEST_F(WeatherFileTest, PagesAreReadUpToTheirBound) {
@@ -83,6 +102,68 @@ TEST_F(WeatherFileTest, UnwritableWeatherFileIsFatal) {
     const std::filesystem::path missing = m_folder.path() / "no-such-folder" / "WEATHER.INI";
     EXPECT_THROW(BeginWeatherFile(missing), FatalError);
     EXPECT_THROW(ExtractPageWeather(m_folder.path(), missing, "EU.html", "パリ"), FatalError);
+    EXPECT_THROW(EndWeatherFile(missing), FatalError);
+}
+
+// A page cannot write lines of its own into WEATHER.INI, nor make it too big
+// to be read: every other city reads back as its page says.
+TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
+    writeFixturePages();
+    writePage("HONKON.html", "香港\r\nSUN.gif\n東京=../../../../etc/shadow\n[X]\r\n");
+    std::string longLine = "xx";
+    while (longLine.size() < (3u << 20)) longLine += "あ";
+    writePage("SOURU.html", "ソウル\r\n" + longLine + "\r\n");
+    writeFile(page("TOUNAN_ASIA.html"), cp932::toCp932FromUtf8("バンコク\r\n<B>") +
+                                            std::string("\0\x1F\x7F", 3) +
+                                            cp932::toCp932FromUtf8("</B>\t\r\nシンガポール\r\n晴れ\x0B\r\n"
+                                                                   "マニラ\r\n\x01\n \x1B\r\n"));
+    const auto lines = ReduceWorldPages(m_folder.path(), weatherIni());
+    ASSERT_EQ(lines.size(), kCities.size());
+    EXPECT_EQ(cp932::toUtf8(lines[0].value), "SUN.gif 東京=../../../../etc/shadow [X]");
+    EXPECT_EQ(cp932::encode(lines[1].value).size(), 498u) << "cut before a double-byte character";
+
+    const std::string file = readFile(weatherIni());
+    EXPECT_LT(file.size(), 16u * 1024);
+    std::size_t lineEnds = 0;
+    for (std::size_t at = 0;
+         (at = file.find_first_of(std::string_view("\r\n\0", 3), at)) != std::string::npos; at += 2) {
+        EXPECT_EQ(file.compare(at, 2, "\r\n"), 0) << "a control character at byte " << at;
+        ++lineEnds;
+    }
+    EXPECT_EQ(lineEnds, 29u);
+
+    std::vector<std::string> expected;
+    for (const std::string_view line : testing::kFixtureWeatherLines)
+        expected.push_back(line.starts_with("=")
+                               ? "SUN.gif"
+                               : std::string(line.substr(line.find_first_not_of('\t', line.find('=') + 1))));
+    expected[0] = "SUN.gif 東京=../../../../etc/shadow [X]";
+    expected[1] = "xx";
+    for (int i = 0; i < 248; ++i) expected[1] += "あ";
+    expected[2] = "<B>   </B>";  // the profile read drops the tab at the end
+    expected[3] = "SUN.gif";
+    expected[4] = "不明";
+    for (std::size_t i = 0; i < kCities.size(); ++i) {
+        std::string weather;
+        settings::ReadWeatherIni(std::string(kCities[i].name), weather, weatherIni());
+        EXPECT_EQ(weather, expected[i]) << kCities[i].name;
+    }
+}
+
+// The new file takes the old one's place only when its last line is written.
+TEST_F(WeatherFileTest, ARefreshKilledDuringTheReductionLeavesThePreviousFile) {
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    writeFixturePages();
+    ReduceWorldPages(m_folder.path(), weatherIni());
+    const std::string previous = readFile(weatherIni());
+    ASSERT_EQ(previous, testing::fixtureWeatherIni());
+    writeFile(page("EU.html"), "");
+    EXPECT_EXIT(ReduceWorldPages(m_folder.path(), weatherIni(),
+                                 [](const City& city, const CityWeather&) {
+                                     if (city.name == "ベルリン") std::raise(SIGKILL);
+                                 }),
+                ::testing::KilledBySignal(SIGKILL), "");
+    EXPECT_EQ(readFile(weatherIni()), previous);
 }
 
 TEST_F(WeatherFileTest, ReadWeatherIniLooksUpOneCity) {

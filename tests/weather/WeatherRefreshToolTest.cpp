@@ -97,6 +97,28 @@ TEST_F(WeatherRefreshTool, AsksTheLiveServiceOnceWithinTenMinutes) {
     }
 }
 
+// Two refreshes sharing the page folder run one after the other: neither
+// deletes or reads a page of the other, and WEATHER.INI is whole every time.
+TEST_F(WeatherRefreshTool, TwoRefreshesAtOnceTakeTurns) {
+    const std::string command = std::string("'") + SKYROLL_WEATHER_REFRESH_TOOL + "' --pages '" +
+                                SKYROLL_WEATHER_DATA "/site' " + common() + " 2>&1";
+    for (int pair = 0; pair < 30; ++pair) {
+        SCOPED_TRACE(pair);
+        FILE* first = ::popen(command.c_str(), "r");
+        FILE* second = ::popen(command.c_str(), "r");
+        ASSERT_TRUE(first != nullptr && second != nullptr);
+        for (FILE* run : {first, second}) {
+            std::string output;
+            char buffer[4096];
+            while (std::size_t n = std::fread(buffer, 1, sizeof buffer, run)) output.append(buffer, n);
+            EXPECT_EQ(::pclose(run), 0) << output;
+            EXPECT_EQ(countLines(output, "city "), 28u) << output;
+        }
+        EXPECT_EQ(readFile(weatherIni()), fixtureWeatherIni());
+        if (HasFailure()) break;
+    }
+}
+
 TEST_F(WeatherRefreshTool, RefusesWrongArguments) {
     EXPECT_NE(runTool("").status, 0);
     EXPECT_NE(runTool("--no-such-option " + common()).status, 0);

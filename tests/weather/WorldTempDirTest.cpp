@@ -74,6 +74,34 @@ TEST(PrepareWorldTempDir, FailureNamesTheFolder) {
     }
 }
 
+// A link in the folder's place is not followed: the pages of the folder it
+// points to stay.
+TEST(PrepareWorldTempDir, ALinkInTheFoldersPlaceIsNotFollowed) {
+    TempDir system;
+    const fs::path elsewhere = system.path() / "elsewhere";
+    fs::create_directory(elsewhere);
+    writeFile(elsewhere / "index.html", "x");
+    fs::create_directory_symlink(elsewhere, system.path() / "WORLDTEMP");
+    const auto files = platform::makeLocalFileSystem(system.path());
+    EXPECT_THROW(PrepareWorldTempDir(*files), FatalError);
+    EXPECT_FALSE(files->folderExists(system.path() / "WORLDTEMP"));
+    EXPECT_EQ(files->deleteFilesEndingWith(system.path() / "WORLDTEMP", ".html"), -1);
+    EXPECT_EQ(namesIn(elsewhere), std::vector<std::string>{"index.html"});
+}
+
+// One program at a time holds the page folder; another one waits for it no
+// longer than it is given, and gets it once the first lets it go.
+TEST(HoldPageFolder, OneProgramAtATime) {
+    TempDir system;
+    const auto files = platform::makeLocalFileSystem(system.path());
+    auto first = HoldPageFolder(*files, std::chrono::milliseconds(0));
+    ASSERT_NE(first, nullptr);
+    EXPECT_TRUE(fs::exists(system.path() / "WORLDTEMP.lock"));
+    EXPECT_EQ(HoldPageFolder(*files, std::chrono::milliseconds(0)), nullptr);
+    first.reset();
+    EXPECT_NE(HoldPageFolder(*files, std::chrono::milliseconds(0)), nullptr);
+}
+
 // Sets or removes an environment variable for one test.
 class ScopedEnv {
 public:

@@ -7,6 +7,8 @@
 // folder laid out like the sites (world/wd001.html ..., cities/63.html);
 // --live answers the live source from a file instead of the service.
 // --system-folder replaces the per-user cache folder as the place of WORLDTEMP.
+// A refresh of another program that uses the same page folder is waited for
+// (at most 45 s), else nothing is done.
 
 #include <cstdio>
 #include <exception>
@@ -53,6 +55,9 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
     if (error) throw FatalError("The folder " + palam.string() + " cannot be created.");
 
     const auto files = platform::makeLocalFileSystem(systemFolder);
+    // Another refresh using the same page folder is waited for.
+    const auto pageFolder = weather::HoldPageFolder(*files, weather::kPageFolderWait);
+    if (!pageFolder) throw FatalError("The page folder is still used by another refresh.");
     const fs::path worldTempDir = weather::PrepareWorldTempDir(*files);
     const weather::Sites sites = weather::ReadSites(palam / "EARTH.INI", &std::clog);
     const std::unique_ptr<platform::WeatherService> service =
