@@ -142,7 +142,7 @@ private:
         curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
         curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
 
-        const CURLcode code = perform();
+        const CURLcode code = performStoppable(m_curl, m_multi);
         long status = 0;
         curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
         if (code != CURLE_OK) {
@@ -158,39 +158,6 @@ private:
         std::string charset = contentType != nullptr ? charsetOfContentType(contentType) : std::string();
         if (charset.empty()) charset = charsetOfMetaTag(body.bytes);
         return pageToCp932(body.bytes, charset);
-    }
-
-    // The transfer of the easy handle, waiting for the network in slices of
-    // kStopCheckInterval; CURLE_ABORTED_BY_CALLBACK once a stop is requested.
-    CURLcode perform() {
-        if (curl_multi_add_handle(m_multi, m_curl) != CURLM_OK) return CURLE_FAILED_INIT;
-        CURLcode code = CURLE_OK;
-        for (int running = 1;;) {
-            if (curl_multi_perform(m_multi, &running) != CURLM_OK) {
-                code = CURLE_FAILED_INIT;
-                break;
-            }
-            if (running == 0) {
-                code = CURLE_RECV_ERROR;
-                int left = 0;
-                while (CURLMsg* message = curl_multi_info_read(m_multi, &left)) {
-                    if (message->msg == CURLMSG_DONE && message->easy_handle == m_curl)
-                        code = message->data.result;
-                }
-                break;
-            }
-            if (stopRequested()) {
-                code = CURLE_ABORTED_BY_CALLBACK;
-                break;
-            }
-            if (curl_multi_poll(m_multi, nullptr, 0, static_cast<int>(kStopCheckInterval.count()), nullptr) !=
-                CURLM_OK) {
-                code = CURLE_FAILED_INIT;
-                break;
-            }
-        }
-        curl_multi_remove_handle(m_multi, m_curl);
-        return code;
     }
 
     DownloadLimits m_limits;

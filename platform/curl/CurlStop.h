@@ -20,4 +20,9 @@ inline int abortOnStopRequest(void*, curl_off_t, curl_off_t, curl_off_t, curl_of
     return stopRequested() ? 1 : 0;
 }
 
+// Runs the transfer of `easy` through `multi`, waiting for the network in
+// slices of kStopCheckInterval; CURLE_ABORTED_BY_CALLBACK once a stop is
+// requested. Every libcurl transfer of the program goes through here.
+CURLcode performStoppable(CURL* easy, CURLM* multi);
+
 }  // namespace skyroll::platform

@@ -1,4 +1,5 @@
 #include "platform/curl/CurlWeatherService.h"
+#include "platform/curl/CurlStop.h"
 
 #include <curl/curl.h>
 
@@ -42,10 +43,15 @@ public:
         const auto now = Clock::now();
         if (!m_deadline) m_deadline = now + m_limits.refreshTimeout;
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - now);
-        if (!isWebAddress(address) || left.count() <= 0) return std::nullopt;
+        if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
 
         CURL* curl = curl_easy_init();
         if (curl == nullptr) return std::nullopt;
+        CURLM* multi = curl_multi_init();
+        if (multi == nullptr) {
+            curl_easy_cleanup(curl);
+            return std::nullopt;
+        }
         Body body{{}, m_limits.maxBytes};
         curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
@@ -62,10 +68,14 @@ public:
         curl_easy_setopt(curl, CURLOPT_USERAGENT, weatherServiceUserAgent());
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendToBody);
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
 
-        const CURLcode code = curl_easy_perform(curl);
+        // A terminating signal ends the request within a stop check.
+        const CURLcode code = performStoppable(curl, multi);
         long status = 0;
         curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+        curl_multi_cleanup(multi);
         curl_easy_cleanup(curl);
         if (code != CURLE_OK || status < 200 || status > 299) return std::nullopt;
         return std::move(body.bytes);

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "platform/AnswerCache.h"
+#include "platform/StopRequest.h"
 #include "platform/curl/CurlWeatherService.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
@@ -153,6 +154,24 @@ TEST_F(LiveRefresh, EveryFaultIsBoundedAndGivesUnknownForTheCitiesConcerned) {
         }
         EXPECT_FALSE(fs::exists(answerFile())) << c.name << ": a failed answer is not kept";
     }
+}
+
+// A terminating signal during the request ends it at once (the bounds here
+// are far beyond the test's own time limit) and no later request is made.
+TEST(LiveService, AStopRequestAbortsTheRequest) {
+    LoopbackServer silent([](const std::string&) {
+        platform::requestStop();
+        return testing::silence();
+    });
+    LoopbackServer healthy([](const std::string&) { return answer(kRecorded); });
+    platform::DownloadLimits limits;
+    limits.connectTimeout = limits.pageTimeout = limits.refreshTimeout = 600'000ms;
+    const auto service = platform::makeCurlWeatherService(limits);
+    EXPECT_FALSE(service->fetch("http://" + silent.host() + "/v1/forecast"));
+    EXPECT_FALSE(service->fetch("http://" + healthy.host() + "/v1/forecast"));
+    platform::clearStopRequest();
+    EXPECT_EQ(silent.requests().size(), 1u);
+    EXPECT_TRUE(healthy.requests().empty());
 }
 
 TEST(LiveSource, IsTheProgramsSourceWhenEarthIniNamesNoPageSite) {

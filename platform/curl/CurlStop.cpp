@@ -1,0 +1,34 @@
+#include "platform/curl/CurlStop.h"
+
+namespace skyroll::platform {
+
+CURLcode performStoppable(CURL* easy, CURLM* multi) {
+    if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
+    CURLcode code = CURLE_OK;
+    for (int running = 1;;) {
+        if (curl_multi_perform(multi, &running) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+        if (running == 0) {
+            code = CURLE_RECV_ERROR;
+            int left = 0;
+            while (CURLMsg* message = curl_multi_info_read(multi, &left)) {
+                if (message->msg == CURLMSG_DONE && message->easy_handle == easy) code = message->data.result;
+            }
+            break;
+        }
+        if (stopRequested()) {
+            code = CURLE_ABORTED_BY_CALLBACK;
+            break;
+        }
+        if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(kStopCheckInterval.count()), nullptr) != CURLM_OK) {
+            code = CURLE_FAILED_INIT;
+            break;
+        }
+    }
+    curl_multi_remove_handle(multi, easy);
+    return code;
+}
+
+}  // namespace skyroll::platform
