@@ -18,6 +18,9 @@ int main(int argc, char** argv) {
     skyroll::qt::installFontSubstitutions();
 
     skyroll::qt::QtToolkit toolkit;
+    // For measuring what the picture cache saves: SKYROLL_PICTURE_CACHE=off
+    // reads and decodes every picture on every load.
+    if (qgetenv("SKYROLL_PICTURE_CACHE") == "off") toolkit.pictures().setEnabled(false);
     skyroll::qt::QtDesktop desktop;
     const auto files = skyroll::platform::makeLocalFileSystem();
     const auto downloader = skyroll::platform::makeCurlDownloader();
