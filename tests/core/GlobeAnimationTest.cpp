@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/headless/HeadlessForm.h"
 #include "tests/support/Scenario.h"
 
@@ -18,10 +20,12 @@ std::vector<std::string> framesShown(Scenario& s) {
 
 TEST(GlobeAnimation, FramesRunOneToFortyFourAndCountTurns) {
     Scenario s;
-    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");  // 100 ms
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");            // 100 ms
     std::vector<std::pair<std::int16_t, std::int16_t>> seen;  // frame, turns, as the overlay sees them
     s.start();
-    s.globe().WeatherTour.step = [&](const std::int16_t& frame) { seen.emplace_back(frame, s.globe().RollCount); };
+    s.globe().WeatherTour.step = [&](const std::int16_t& frame) {
+        seen.emplace_back(frame, s.globe().RollCount);
+    };
     s.sim->runFor(0.05);
     EXPECT_TRUE(framesShown(s).empty()) << "no frame before the first tick";
     s.sim->runFor(0.1);
@@ -100,8 +104,9 @@ TEST_P(BrokenFrameTest, EndsWithOneMessageAndTheCleanUp) {
     EXPECT_NE(s.toolkit().fatalMessage()->find("EarthMap_3.bmp"), std::string::npos);
     EXPECT_EQ(s.sim->records("program", "message").size(), 1u);
     EXPECT_FALSE(s.toolkit().trayIcon());
-    EXPECT_EQ(s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
-              1u);
+    EXPECT_EQ(
+        s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
+        1u);
     EXPECT_EQ(s.sim->desktop().wallpapersSet(), std::vector<std::string>{"/home/user/wallpaper.png"});
     EXPECT_EQ(s.sim->records("fSky_Roll.Picture1", "picture").size(), 2u);
 }
@@ -111,13 +116,20 @@ INSTANTIATE_TEST_SUITE_P(Frames, BrokenFrameTest,
                                          BrokenFrame{"TruncatedBitmap", "BM\x10\x00\x00\x00"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(GlobeAnimation, AChangedFrameShowsAtTheNextTick) {
+TEST(GlobeAnimation, UnchangedFramesComeFromTheCacheAndAChangedOneShowsAtTheNextTick) {
     Scenario s;
     s.writeEarthIni("[SPEED]\r\nROLLSPEED=4\r\n");
+    // The frames were written just now; here they count as settled already.
+    s.toolkit().pictures().files().setSettleTime(-std::chrono::hours(24));
     s.start();
     s.sim->runFor(1.0);
     auto* picture = s.toolkit().findForm("fSky_Roll")->findControl("Picture1");
     ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_1.bmp");
+    const platform::Picture* first = picture->decoded();
+    s.sim->runFor(44.0);
+    ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_1.bmp");
+    EXPECT_EQ(s.toolkit().pictures().files().size(), 44u);
+    EXPECT_EQ(picture->decoded(), first) << "an unchanged frame was decoded again";
     // Rewrite frame 2 with another size: the tick must read the new file.
     writeFile(s.app() / "SKR20" / "earth" / "EarthMap_2.bmp", makeBmp(20, 10, 99));
     s.sim->runFor(1.0);
