@@ -91,7 +91,8 @@ TEST_F(FormTest, EllipticRegionBecomesTheWindowMask) {
     const platform::RegionHandle region = toolkit.createEllipticRgn(0, 0, 180, 183);
     ASSERT_NE(region, 0u);
     EXPECT_EQ(toolkit.setWindowRgn(form->handle(), region, true), 1);
-    const QRegion mask = qform.widget()->mask();
+    ASSERT_TRUE(qform.widget()->windowHandle());
+    const QRegion mask = qform.widget()->windowHandle()->mask();
     EXPECT_EQ(mask, QRegion(0, 0, 180, 183, QRegion::Ellipse));
     EXPECT_TRUE(mask.contains(QPoint(90, 91)));
     for (QPoint corner : {QPoint(1, 1), QPoint(178, 1), QPoint(1, 181), QPoint(178, 181)})
