@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Builds Skyroll and runs every test: first the core, the headless platform
 # and the tools without Qt (so a GUI include in the core breaks the build),
-# then everything with the desktop build and its tests under Xvfb.
+# then everything with the desktop build and its tests under Xvfb, and last
+# the README's run command itself on a short run (it builds the release
+# preset's program).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +16,5 @@ ctest --preset core -j "$jobs" --timeout 600
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --timeout 600
+
+SKYROLL_RUN_SECONDS=3 bash tests/desktop/run_command.sh
