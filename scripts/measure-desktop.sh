@@ -15,8 +15,8 @@
 # start to first frame on screen with the weather sites on a refused loopback
 # port, and resident memory RSS_AFTER seconds (default 60) after the start.
 # CPU is user + system time of the program (and of the X server) from /proc,
-# as a share of one core. Frames are counted from the program's frame trace,
-# the one part of its trace that is switched on.
+# as a share of one core, measured with the program's trace off. Frames are
+# counted in a run of their own from the program's frame trace.
 set -u
 repo=$(cd "$(dirname "$0")/.." && pwd)
 program=${1:-"$repo/build/release/bin/skyroll"}
@@ -42,25 +42,32 @@ frames_shown() { skyroll_log_count 'shown fSky_Roll.Picture1'; }
 now() { date +%s.%N; }
 share() { awk -v c="$1" -v hz="$hz" -v w="$2" 'BEGIN { printf "%.2f", 100 * c / hz / w }'; }
 
-# start SPEEDCODE CACHE(on|off): the program from a fresh application folder
-# (its own copy of the executable beside links to the build's data), with
-# the weather sites on a refused loopback port.
+# start SPEEDCODE CACHE(on|off) TRACE(frames|quiet): the program from a
+# fresh application folder (its own copy of the executable beside links to
+# the build's data), with the weather sites on a refused loopback port. With
+# "frames" its frame trace is on (a line per frame, which costs time of its
+# own), and the start waits for the first frame; "quiet" runs it as a user
+# would and waits WARM_UP seconds (default 6: the first turn at "NORMAL").
 start() {
-    local app="$SKYROLL_ENV_TMP/app-$1-$2"
+    local app="$SKYROLL_ENV_TMP/app-$1-$2-$3"
     rm -rf "$app" && mkdir -p "$app/SKR20/PALAM"
     cp "$program" "$app/skyroll"
     for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
     printf '[SPEED]\r\nROLLSPEED=%s\r\n[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "$1" \
         >"$app/SKR20/PALAM/EARTH.INI"
     STARTED=$(now)
-    local cache_env=()
-    [[ $2 == off ]] && cache_env=(SKYROLL_PICTURE_CACHE=off)
-    env "${cache_env[@]}" XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache-$1-$2" \
-        QT_LOGGING_RULES="skyroll.frames.debug=true" QT_QPA_PLATFORM=xcb QT_FORCE_STDERR_LOGGING=1 \
-        QT_MESSAGE_PATTERN='%{time process} %{category}: %{message}' \
-        "$app/skyroll" >"$SKYROLL_ENV_TMP/skyroll.log" 2>&1 &
+    local settings=(XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache-$1-$2-$3" QT_QPA_PLATFORM=xcb)
+    [[ $2 == off ]] && settings+=(SKYROLL_PICTURE_CACHE=off)
+    [[ $3 == frames ]] && settings+=(QT_LOGGING_RULES="skyroll.frames.debug=true" QT_FORCE_STDERR_LOGGING=1
+                                     QT_MESSAGE_PATTERN='%{time process} %{category}: %{message}')
+    env "${settings[@]}" "$app/skyroll" >"$SKYROLL_ENV_TMP/skyroll.log" 2>&1 &
     SKYROLL_PID=$!
     SKYROLL_ENV_PIDS+=("$SKYROLL_PID")
+    if [[ $3 == quiet ]]; then
+        sleep "${WARM_UP:-6}"
+        kill -0 "$SKYROLL_PID" 2>/dev/null || { echo "speed $1, cache $2: the program ended" >&2; exit 1; }
+        return
+    fi
     skyroll_wait_log 'shown fSky_Roll.Picture1' 60 || { echo "speed $1, cache $2: no frame shown" >&2; exit 1; }
     # The program's own clock: seconds from its start to the first frame painted.
     FIRST=$(grep -m1 'shown fSky_Roll.Picture1' "$SKYROLL_ENV_TMP/skyroll.log" | awk '{print $1}')
@@ -85,23 +92,28 @@ window() {
 declare -A figure
 for cache in on off; do
     echo "measuring with the cache $cache ..." >&2
-    start 0 "$cache"
+    # Frames shown, counted from the frame trace.
+    start 0 "$cache" frames
     figure[first_$cache]=$(awk -v f="$FIRST" 'BEGIN { printf "%.0f", f * 1000 }')
     sleep 1
     window "$max_seconds"
-    read -r figure[maxcpu_$cache] figure[maxx_$cache] figure[fps_$cache] <<<"$WINDOW"
-    # Resident memory once the program has run for a while at full speed.
+    read -r _ _ figure[fps_$cache] <<<"$WINDOW"
+    stop
+
+    # Processor time and memory with no trace, as a user runs it.
+    start 0 "$cache" quiet
+    window "$max_seconds"
+    read -r figure[maxcpu_$cache] figure[maxx_$cache] _ <<<"$WINDOW"
     rest=$(awk -v s="$STARTED" -v e="$(now)" -v r="$rss_after" 'BEGIN { d = r - (e - s); print (d > 0 ? d : 0) }')
     sleep "$rest"
     figure[rss_$cache]=$(awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$SKYROLL_PID/status")
     stop
 
-    start 2 "$cache"
-    # The steady state: from the second turn on (the first reads every frame).
-    skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_44.bmp' 20
-    sleep 1
+    # The steady state at "NORMAL": from the second turn on (the first reads
+    # every frame).
+    start 2 "$cache" quiet
     window "$normal_seconds"
-    read -r figure[normcpu_$cache] figure[normx_$cache] figure[normfps_$cache] <<<"$WINDOW"
+    read -r figure[normcpu_$cache] figure[normx_$cache] _ <<<"$WINDOW"
     stop
 done
 
@@ -123,7 +135,7 @@ row "frames/s at MAXIMUM" "${figure[fps_on]}" "${figure[fps_off]}" "$(ratio "${f
 row "program CPU % at MAXIMUM" "${figure[maxcpu_on]}" "${figure[maxcpu_off]}" "$(ratio "${figure[maxcpu_on]}" "${figure[maxcpu_off]}")"
 row "X server CPU % at MAXIMUM" "${figure[maxx_on]}" "${figure[maxx_off]}" "$(ratio "${figure[maxx_on]}" "${figure[maxx_off]}")"
 row "program CPU % at NORMAL (${normal_seconds} s)" "${figure[normcpu_on]}" "${figure[normcpu_off]}" "$(ratio "${figure[normcpu_on]}" "${figure[normcpu_off]}")"
-row "frames/s at NORMAL" "${figure[normfps_on]}" "${figure[normfps_off]}" "$(ratio "${figure[normfps_on]}" "${figure[normfps_off]}")"
+row "X server CPU % at NORMAL" "${figure[normx_on]}" "${figure[normx_off]}" "$(ratio "${figure[normx_on]}" "${figure[normx_off]}")"
 row "CPU ms of a 1.5 s wait" "$wait_ms" "" ""
 row "start to first frame, ms" "${figure[first_on]}" "${figure[first_off]}" "$(ratio "${figure[first_on]}" "${figure[first_off]}")"
 row "resident memory after ${rss_after} s, MB" "${figure[rss_on]}" "${figure[rss_off]}" "$(ratio "${figure[rss_on]}" "${figure[rss_off]}")"
