@@ -1,8 +1,5 @@
 #include "platform/PictureFile.h"
 
-#include <sys/stat.h>
-
-#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -63,11 +60,21 @@ bool decodeBmp(const std::vector<unsigned char>& data, Picture& picture, std::st
         std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * width;
         for (int x = 0; x < width; ++x) {
             switch (bits) {
-                case 24: out[x] = (row[x * 3 + 2] << 16) | (row[x * 3 + 1] << 8) | row[x * 3]; break;
-                case 32: out[x] = (row[x * 4 + 2] << 16) | (row[x * 4 + 1] << 8) | row[x * 4]; break;
-                case 8: out[x] = palette[row[x]]; break;
-                case 4: out[x] = palette[(row[x / 2] >> ((x % 2) ? 0 : 4)) & 0xF]; break;
-                default: out[x] = palette[(row[x / 8] >> (7 - x % 8)) & 1]; break;
+                case 24:
+                    out[x] = (row[x * 3 + 2] << 16) | (row[x * 3 + 1] << 8) | row[x * 3];
+                    break;
+                case 32:
+                    out[x] = (row[x * 4 + 2] << 16) | (row[x * 4 + 1] << 8) | row[x * 4];
+                    break;
+                case 8:
+                    out[x] = palette[row[x]];
+                    break;
+                case 4:
+                    out[x] = palette[(row[x / 2] >> ((x % 2) ? 0 : 4)) & 0xF];
+                    break;
+                default:
+                    out[x] = palette[(row[x / 8] >> (7 - x % 8)) & 1];
+                    break;
             }
         }
     }
@@ -125,8 +132,8 @@ std::optional<Picture> readPictureFile(const std::filesystem::path& file, std::s
     bool ok = false;
     if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M')
         ok = decodeBmp(data, picture, error);
-    else if (data.size() >= 6 && (std::memcmp(data.data(), "GIF87a", 6) == 0 ||
-                                  std::memcmp(data.data(), "GIF89a", 6) == 0))
+    else if (data.size() >= 6 &&
+             (std::memcmp(data.data(), "GIF87a", 6) == 0 || std::memcmp(data.data(), "GIF89a", 6) == 0))
         ok = measureGif(data, picture, error);
     else if (data.size() >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
         ok = measureJpeg(data, picture, error);
@@ -140,44 +147,15 @@ std::optional<Picture> readPictureFile(const std::filesystem::path& file, std::s
     return picture;
 }
 
-std::optional<FileIdentity> identifyFile(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    FileIdentity id;
-    id.device = static_cast<std::uint64_t>(st.st_dev);
-    id.inode = static_cast<std::uint64_t>(st.st_ino);
-    id.size = static_cast<std::uint64_t>(st.st_size);
-    id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
-    return id;
-}
-
 std::shared_ptr<const Picture> PictureCache::load(const std::filesystem::path& file, std::string* error) {
-    const std::string key = file.string();
-    const auto before = identifyFile(file);
-    if (m_enabled && before) {
-        const auto it = m_entries.find(key);
-        if (it != m_entries.end() && it->second.identity == *before) return it->second.picture;
-    }
-    auto picture = readPictureFile(file, error);
-    if (!picture) {
-        m_entries.erase(key);
-        return nullptr;
-    }
-    auto shared = std::make_shared<const Picture>(std::move(*picture));
-    // File times tick coarsely: a file changed again within the same tick
-    // could keep its identity. Only files that were already settled before
-    // the read, and did not change during it, are kept.
-    const auto after = identifyFile(file);
-    const auto now = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                         std::chrono::system_clock::now().time_since_epoch())
-                         .count();
-    constexpr std::int64_t kSettledNs = 2'000'000'000;
-    if (m_enabled && before && after && *before == *after && now - before->ctimeNs > kSettledNs) {
-        if (m_entries.size() >= m_capacity) m_entries.clear();
-        m_entries[key] = Entry{*before, shared};
-    }
-    return shared;
+    return m_files.load<Picture>(
+        file,
+        [](const std::filesystem::path& f, std::string* why) -> std::shared_ptr<const void> {
+            auto picture = readPictureFile(f, why);
+            if (!picture) return nullptr;
+            return std::make_shared<const Picture>(std::move(*picture));
+        },
+        error);
 }
 
 }  // namespace skyroll::platform

@@ -1,15 +1,15 @@
 #pragma once
 // Reading picture files (BMP, GIF, JPEG) for toolkits that do not decode
-// pictures themselves, and a cache that keeps a decoded picture only while
-// its file is provably unchanged.
+// pictures themselves, and a cache of them.
 
 #include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <optional>
 #include <string>
-#include <unordered_map>
 #include <vector>
+
+#include "platform/FileCache.h"
 
 namespace skyroll::platform {
 
@@ -34,33 +34,17 @@ inline constexpr int kMaxPictureSide = 16384;
 // or unknown file.
 std::optional<Picture> readPictureFile(const std::filesystem::path& file, std::string* error = nullptr);
 
-// What tells a file apart from any other version of it: device, inode, size,
-// modification and change times with nanoseconds. Nobody can set the change
-// time, so an equal identity means the same bytes.
-struct FileIdentity {
-    std::uint64_t device = 0, inode = 0, size = 0;
-    std::int64_t mtimeNs = 0, ctimeNs = 0;
-    friend bool operator==(const FileIdentity&, const FileIdentity&) = default;
-};
-std::optional<FileIdentity> identifyFile(const std::filesystem::path& file);
-
-// Gives the decoded picture of a file, reading it again whenever its identity
-// changed, so what is shown is always what a fresh read would give: a changed
-// file shows its new picture, a vanished or broken one fails.
+// Gives the decoded picture of a file through a FileCache: a file unchanged
+// since it was read is not read again, a changed file shows its new picture,
+// a vanished or broken one fails.
 class PictureCache {
 public:
-    explicit PictureCache(std::size_t capacity = 64) : m_capacity(capacity) {}
     std::shared_ptr<const Picture> load(const std::filesystem::path& file, std::string* error = nullptr);
-    void setEnabled(bool enabled) { m_enabled = enabled; }
+    void setEnabled(bool enabled) { m_files.setEnabled(enabled); }
+    FileCache& files() { return m_files; }
 
 private:
-    struct Entry {
-        FileIdentity identity;
-        std::shared_ptr<const Picture> picture;
-    };
-    std::unordered_map<std::string, Entry> m_entries;
-    std::size_t m_capacity;
-    bool m_enabled = true;
+    FileCache m_files;
 };
 
 }  // namespace skyroll::platform

@@ -18,10 +18,11 @@ skyroll_env_cleanup() {
     local pid
     for ((i = ${#SKYROLL_ENV_PIDS[@]} - 1; i >= 0; i--)); do
         pid=${SKYROLL_ENV_PIDS[i]}
-        kill "$pid" 2>/dev/null && skyroll_wait_pid_gone "$pid" 5 || kill -9 "$pid" 2>/dev/null
+        # A process that has already ended is no failure of the clean-up.
+        kill "$pid" 2>/dev/null && skyroll_wait_pid_gone "$pid" 5 || kill -9 "$pid" 2>/dev/null || true
     done
     SKYROLL_ENV_PIDS=()
-    [[ -n "$SKYROLL_ENV_TMP" && -z "${SKYROLL_KEEP_TMP:-}" ]] && rm -rf "$SKYROLL_ENV_TMP"
+    if [[ -n "$SKYROLL_ENV_TMP" && -z "${SKYROLL_KEEP_TMP:-}" ]]; then rm -rf "$SKYROLL_ENV_TMP" || true; fi
     return 0
 }
 

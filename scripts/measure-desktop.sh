@@ -1,86 +1,147 @@
 #!/usr/bin/env bash
-# Measures the desktop program on a private Xvfb with trayer: frames shown
-# per second and CPU at "MAXIMUM", CPU at "NORMAL", time from start to the
-# first frame on screen, resident memory, and the CPU of one city's display
-# of the weather tour (the globe held for 1.5 s). Figures only; nothing is
-# asserted. The CPU of a bare 1.5 s WaitSeconds comes from
-# skyroll_qt_benchmark.
+# The desktop benchmark: runs the real program on a private Xvfb with the tray
+# host trayer, as a new user would see it, and prints one table. Each figure
+# is measured twice, with the picture cache on (as shipped) and off
+# (SKYROLL_PICTURE_CACHE=off: every tick reads and decodes its frame), and
+# the ratio on/off is given where the cache plays a part. Figures only;
+# nothing is asserted. Best run on a quiet machine with a release build.
 #
-#   scripts/measure-desktop.sh path/to/bin/skyroll [seconds per speed, default 5]
+#   scripts/measure-desktop.sh [path/to/skyroll]     default build/release/bin/skyroll
+#
+# Figures: frames shown per second and CPU at "MAXIMUM" (over MAX_SECONDS,
+# default 10), CPU at "NORMAL" (over NORMAL_SECONDS, default 30, from the
+# second turn on), CPU of a
+# 1.5 s WaitSeconds (skyroll_qt_benchmark beside the program, when built),
+# start to first frame on screen with the weather sites on a refused loopback
+# port (the middle of three starts), and resident memory RSS_AFTER seconds (default 60) after the start.
+# CPU is user + system time of the program (and of the X server) from /proc,
+# as a share of one core, measured with the program's trace off. Frames are
+# counted in a run of their own from the program's frame trace.
 set -u
-program=${1:?usage: $0 path/to/skyroll [seconds]}
-window=${2:-5}
-source "$(dirname "$0")/desktop-test-env.sh"
-skyroll_require Xvfb xdotool trayer xdpyinfo
+repo=$(cd "$(dirname "$0")/.." && pwd)
+program=${1:-"$repo/build/release/bin/skyroll"}
+# A relative path means the caller's folder; every later step uses the
+# absolute one, since the runs happen in folders of their own.
+program="$(cd "$(dirname "$program")" 2>/dev/null && pwd)/$(basename "$program")"
+[[ -x "$program" ]] || { echo "no program at $program" >&2; exit 2; }
+max_seconds=${MAX_SECONDS:-10}
+normal_seconds=${NORMAL_SECONDS:-30}
+rss_after=${RSS_AFTER:-60}
+
+source "$repo/scripts/desktop-test-env.sh"
+skyroll_require Xvfb trayer xdpyinfo xdotool
 skyroll_env_init
 skyroll_start_xvfb 1024x768 || exit 1
-skyroll_start_tray || echo "trayer did not start"
-ticks=$(getconf CLK_TCK)
+XVFB_PID=${SKYROLL_ENV_PIDS[0]}
+skyroll_start_tray || echo "trayer did not start; measuring without a tray" >&2
+hz=$(getconf CLK_TCK)
+data="$(dirname "$program")/SKR20"
 
-# start_at SPEEDCODE: starts the program from a fresh application folder
-# with that stored speed.
-start_at() {
-    local app="$SKYROLL_ENV_TMP/app-$1" data
-    data="$(dirname "$program")/SKR20"
-    mkdir -p "$app/SKR20/PALAM"
+cpu_ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+frames_shown() { skyroll_log_count 'shown fSky_Roll.Picture1'; }
+now() { date +%s.%N; }
+share() { awk -v c="$1" -v hz="$hz" -v w="$2" 'BEGIN { printf "%.2f", 100 * c / hz / w }'; }
+
+# start SPEEDCODE CACHE(on|off) TRACE(frames|quiet): the program from a
+# fresh application folder (its own copy of the executable beside links to
+# the build's data), with the weather sites on a refused loopback port. With
+# "frames" its frame trace is on (a line per frame, which costs time of its
+# own), and the start waits for the first frame; "quiet" runs it as a user
+# would and waits WARM_UP seconds (default 6: the first turn at "NORMAL").
+start() {
+    local app="$SKYROLL_ENV_TMP/app-$1-$2-$3"
+    rm -rf "$app" && mkdir -p "$app/SKR20/PALAM"
     cp "$program" "$app/skyroll"
-    for folder in earth moon BACK WEATHER; do ln -sfn "$data/$folder" "$app/SKR20/$folder"; done
+    for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
     printf '[SPEED]\r\nROLLSPEED=%s\r\n[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "$1" \
         >"$app/SKR20/PALAM/EARTH.INI"
-    XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache" skyroll_start_program "$app/skyroll"
+    STARTED=$(now)
+    local settings=(XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache-$1-$2-$3" QT_QPA_PLATFORM=xcb)
+    [[ $2 == off ]] && settings+=(SKYROLL_PICTURE_CACHE=off)
+    [[ $3 == frames ]] && settings+=(QT_LOGGING_RULES="skyroll.frames.debug=true" QT_FORCE_STDERR_LOGGING=1
+                                     QT_MESSAGE_PATTERN='%{time process} %{category}: %{message}')
+    env "${settings[@]}" "$app/skyroll" >"$SKYROLL_ENV_TMP/skyroll.log" 2>&1 &
+    SKYROLL_PID=$!
+    SKYROLL_ENV_PIDS+=("$SKYROLL_PID")
+    if [[ $3 == quiet ]]; then
+        sleep "${WARM_UP:-6}"
+        kill -0 "$SKYROLL_PID" 2>/dev/null || { echo "speed $1, cache $2: the program ended" >&2; exit 1; }
+        return
+    fi
+    skyroll_wait_log 'shown fSky_Roll.Picture1' 60 || { echo "speed $1, cache $2: no frame shown" >&2; exit 1; }
+    # The program's own clock: seconds from its start to the first frame painted.
+    FIRST=$(grep -m1 'shown fSky_Roll.Picture1' "$SKYROLL_ENV_TMP/skyroll.log" | awk '{print $1}')
 }
 
-# measure SPEEDCODE LABEL: one run of the program at that stored speed.
-measure() {
-    start_at "$1"
-    skyroll_wait_log 'shown fSky_Roll.Picture1' 60 || { echo "$2: no frame shown"; return 1; }
-    local first
-    first=$(grep -m1 'shown fSky_Roll.Picture1' "$SKYROLL_ENV_TMP/skyroll.log" | awk '{print $1}')
-    sleep 1  # let the start settle before the window opens
-    local stat0 stat1 t0 t1
-    stat0=$(awk '{print $14 + $15}' "/proc/$SKYROLL_PID/stat")
-    t0=$(date +%s.%N)
-    local log0
-    log0=$(grep -c 'shown fSky_Roll.Picture1' "$SKYROLL_ENV_TMP/skyroll.log")
-    sleep "$window"
-    stat1=$(awk '{print $14 + $15}' "/proc/$SKYROLL_PID/stat")
-    t1=$(date +%s.%N)
-    local log1 rss
-    log1=$(grep -c 'shown fSky_Roll.Picture1' "$SKYROLL_ENV_TMP/skyroll.log")
-    rss=$(awk '/VmRSS/ {print $2, $3}' "/proc/$SKYROLL_PID/status")
-    awk -v l="$2" -v f="$first" -v n=$((log1 - log0)) -v c=$((stat1 - stat0)) -v hz="$ticks" \
-        -v t0="$t0" -v t1="$t1" -v rss="$rss" 'BEGIN {
-            w = t1 - t0
-            printf "%-8s first frame %.3f s after start; %.1f frames/s shown; CPU %.1f%% of a core; RSS %s\n",
-                   l, f, n / w, 100 * c / hz / w, rss }'
-    kill -TERM "$SKYROLL_PID"
-    skyroll_wait_exit 10 >/dev/null
+stop() {
+    kill -TERM "$SKYROLL_PID" 2>/dev/null
+    skyroll_wait_exit 10 >/dev/null || echo "the program did not end cleanly" >&2
 }
 
-# Nanoseconds the program's threads have run so far.
-cpu_ns() { cat /proc/"$SKYROLL_PID"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { print s }'; }
+# window SECONDS: program CPU %, X server CPU %, frames/s over that window.
+window() {
+    local p0 x0 f0 t0 p1 x1 f1 t1
+    p0=$(cpu_ticks "$SKYROLL_PID") x0=$(cpu_ticks "$XVFB_PID") f0=$(frames_shown) t0=$(now)
+    sleep "$1"
+    p1=$(cpu_ticks "$SKYROLL_PID") x1=$(cpu_ticks "$XVFB_PID") f1=$(frames_shown) t1=$(now)
+    local w
+    w=$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')
+    WINDOW="$(share $((p1 - p0)) "$w") $(share $((x1 - x0)) "$w") $(awk -v n=$((f1 - f0)) -v w="$w" 'BEGIN { printf "%.0f", n / w }')"
+}
 
-# measure_display: from the first paint of São Paulo's picture (frame 8 of
-# the third turn, at NORMAL) to the first frame after the display.
-measure_display() {
-    start_at 2
-    local log="$SKYROLL_ENV_TMP/skyroll.log" c0 c1 t0 t1
-    skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_1.bmp' 60 || { echo "display: no frame shown"; return 1; }
-    until grep -q 'shown fSky_Roll.Image1' "$log"; do sleep 0.005; done
-    c0=$(cpu_ns) t0=$(date +%s.%N)
-    until awk '/shown fSky_Roll.Image1/ {on = 1} on && /shown fSky_Roll.Picture1/ {f = 1} END {exit !f}' "$log"; do
-        sleep 0.005
+declare -A figure
+for cache in on off; do
+    echo "measuring with the cache $cache ..." >&2
+    # Start to first frame: the middle one of three starts. Frames shown,
+    # counted from the frame trace of the third.
+    firsts=()
+    for attempt in 1 2 3; do
+        ((attempt > 1)) && stop
+        start 0 "$cache" frames
+        firsts+=("$FIRST")
     done
-    c1=$(cpu_ns) t1=$(date +%s.%N)
-    awk -v c=$((c1 - c0)) -v t0="$t0" -v t1="$t1" 'BEGIN {
-        printf "display  CPU %.4f s over %.3f s from the picture to the next frame (%.2f%% of a core)\n",
-               c / 1e9, t1 - t0, 100 * c / 1e9 / (t1 - t0) }'
-    # The program's own times of the display's picture and of the next frame.
-    awk '/shown fSky_Roll.Image1/ {on = 1; print} on && /shown fSky_Roll.Picture1/ {print; exit}' "$log"
-    kill -TERM "$SKYROLL_PID"
-    skyroll_wait_exit 10 >/dev/null
-}
+    figure[first_$cache]=$(printf '%s\n' "${firsts[@]}" | sort -n | awk 'NR == 2 { printf "%.0f", $1 * 1000 }')
+    sleep 1
+    window "$max_seconds"
+    read -r _ _ figure[fps_$cache] <<<"$WINDOW"
+    stop
 
-measure 0 MAXIMUM
-measure 2 NORMAL
-measure_display
+    # Processor time and memory with no trace, as a user runs it.
+    start 0 "$cache" quiet
+    window "$max_seconds"
+    read -r figure[maxcpu_$cache] figure[maxx_$cache] _ <<<"$WINDOW"
+    rest=$(awk -v s="$STARTED" -v e="$(now)" -v r="$rss_after" 'BEGIN { d = r - (e - s); print (d > 0 ? d : 0) }')
+    sleep "$rest"
+    figure[rss_$cache]=$(awk '/VmRSS/ { printf "%.1f", $2 / 1024 }' "/proc/$SKYROLL_PID/status")
+    stop
+
+    # The steady state at "NORMAL": from the second turn on (the first reads
+    # every frame).
+    start 2 "$cache" quiet
+    window "$normal_seconds"
+    read -r figure[normcpu_$cache] figure[normx_$cache] _ <<<"$WINDOW"
+    stop
+done
+
+wait_ms="n/a"
+benchmark="$(dirname "$program")/skyroll_qt_benchmark"
+if [[ -x "$benchmark" ]]; then
+    wait_ms=$(QT_QPA_PLATFORM=xcb "$benchmark" --benchmark_format=csv 2>/dev/null |
+        awk -F, '/BM_WaitOneAndAHalfSeconds/ { printf "%.2f", $4 }')
+fi
+
+ratio() { awk -v a="$1" -v b="$2" 'BEGIN { if (b + 0 == 0) print "-"; else printf "%.2f", a / b }'; }
+row() { printf '| %-34s | %10s | %10s | %6s |\n' "$@"; }
+echo
+echo "Skyroll desktop benchmark: $program"
+echo "$(nproc) cores, $(awk -F': ' '/model name/ { print $2; exit }' /proc/cpuinfo), load average $(cut -d' ' -f1-3 /proc/loadavg)"
+row "figure" "cache on" "cache off" "on/off"
+row "----------------------------------" "----------" "----------" "------"
+row "frames/s at MAXIMUM" "${figure[fps_on]}" "${figure[fps_off]}" "$(ratio "${figure[fps_on]}" "${figure[fps_off]}")"
+row "program CPU % at MAXIMUM" "${figure[maxcpu_on]}" "${figure[maxcpu_off]}" "$(ratio "${figure[maxcpu_on]}" "${figure[maxcpu_off]}")"
+row "X server CPU % at MAXIMUM" "${figure[maxx_on]}" "${figure[maxx_off]}" "$(ratio "${figure[maxx_on]}" "${figure[maxx_off]}")"
+row "program CPU % at NORMAL (${normal_seconds} s)" "${figure[normcpu_on]}" "${figure[normcpu_off]}" "$(ratio "${figure[normcpu_on]}" "${figure[normcpu_off]}")"
+row "X server CPU % at NORMAL" "${figure[normx_on]}" "${figure[normx_off]}" "$(ratio "${figure[normx_on]}" "${figure[normx_off]}")"
+row "CPU ms of a 1.5 s wait" "$wait_ms" "" ""
+row "start to first frame, ms" "${figure[first_on]}" "${figure[first_off]}" "$(ratio "${figure[first_on]}" "${figure[first_off]}")"
+row "resident memory after ${rss_after} s, MB" "${figure[rss_on]}" "${figure[rss_off]}" "$(ratio "${figure[rss_on]}" "${figure[rss_off]}")"

@@ -3,17 +3,20 @@
 # user's desktop. Without a reachable display it says so, starts a private
 # X server (Xvfb, 96 dpi, -noreset) with the tray host trayer, lets the
 # program run there for about 20 seconds, takes a screenshot, prints where it
-# is, and ends the program cleanly.
+# is, and ends the program cleanly. Exits with the program's own status.
 #
 #   scripts/run.sh            build with the "release" preset and run
 #   SKYROLL_PRESET=debug scripts/run.sh
 #   SKYROLL_BUILD_DIR=path scripts/run.sh   an existing build folder
+#   SKYROLL_RUN_SECONDS=5 scripts/run.sh    a shorter run on the private display
 set -euo pipefail
 
 repo=$(cd "$(dirname "$0")/.." && pwd)
 preset=${SKYROLL_PRESET:-release}
 build=${SKYROLL_BUILD_DIR:-"$repo/build/$preset"}
 program="$build/bin/skyroll"
+run_seconds=${SKYROLL_RUN_SECONDS:-20}
+[[ "$run_seconds" =~ ^[0-9]+$ ]] || { echo "SKYROLL_RUN_SECONDS must be a whole number of seconds" >&2; exit 2; }
 
 cd "$repo"
 [[ -f "$build/CMakeCache.txt" ]] || cmake --preset "$preset"
@@ -26,7 +29,7 @@ if display_reachable; then
     exec "$program"
 fi
 
-echo "No reachable display (DISPLAY='${DISPLAY:-}'): running on a private Xvfb for about 20 s."
+echo "No reachable display (DISPLAY='${DISPLAY:-}'): running on a private Xvfb for about $run_seconds s."
 source "$repo/scripts/desktop-test-env.sh"
 skyroll_require Xvfb xdpyinfo import
 skyroll_env_init
@@ -38,7 +41,7 @@ else
 fi
 skyroll_start_program "$program"
 SECONDS=0
-while ((SECONDS < 20)) && kill -0 "$SKYROLL_PID" 2>/dev/null; do sleep 0.5; done
+while ((SECONDS < run_seconds)) && kill -0 "$SKYROLL_PID" 2>/dev/null; do sleep 0.5; done
 
 shot="$build/skyroll-screenshot.png"
 import -window root "$shot"

@@ -2,7 +2,8 @@
 # Builds Skyroll and runs every test: first the core, the headless platform
 # and the tools without Qt (so a GUI include in the core breaks the build),
 # then everything with the desktop build and its tests under Xvfb, and last
-# the Debian package.
+# the README's run command itself on a short run and the Debian package (both
+# from the release build).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,6 +16,9 @@ ctest --preset core -j "$jobs" --timeout 600
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --timeout 600
+
+# The README's run command itself, on a short run.
+SKYROLL_RUN_SECONDS=3 bash tests/desktop/run_command.sh
 
 # The Debian package from the release build, installed with apt-get and run
 # by an ordinary user; the package test skips unless run as root.

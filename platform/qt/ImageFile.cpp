@@ -40,6 +40,20 @@ std::optional<QImage> readImageFile(const std::filesystem::path& file, QString* 
     return readImage(QFile::decodeName(QByteArray::fromStdString(file.native())), error);
 }
 
+std::shared_ptr<const void> readScreenImage(const std::filesystem::path& file, std::string* error) {
+    QString why;
+    auto image = readImageFile(file, &why);
+    if (!image) {
+        if (error) *error = why.toStdString();
+        return nullptr;
+    }
+    // Window back buffers are 32-bit RGB; a picture already in that format
+    // is put on the screen by a plain copy of its rows.
+    const QImage::Format format =
+        image->hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
+    return std::make_shared<const QImage>(image->convertToFormat(format));
+}
+
 QString embeddedName(std::string_view name) {
     return QStringLiteral(":/skyroll/") + QString::fromUtf8(name.data(), qsizetype(name.size()));
 }

@@ -7,12 +7,18 @@
 #include <QImage>
 #include <QString>
 #include <filesystem>
+#include <memory>
 #include <optional>
+#include <string>
 
 namespace skyroll::qt {
 
 // A file of the file system.
 std::optional<QImage> readImageFile(const std::filesystem::path& file, QString* error = nullptr);
+// A file of the file system, converted to the pixel format the screen takes
+// without conversion; null, with the reason in `error`, on failure. The
+// reader of the toolkit's picture cache.
+std::shared_ptr<const void> readScreenImage(const std::filesystem::path& file, std::string* error);
 // A file by Qt name, for embedded pictures (":/skyroll/...").
 std::optional<QImage> readImage(const QString& name, QString* error = nullptr);
 

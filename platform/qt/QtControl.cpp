@@ -263,17 +263,18 @@ void QtControl::setValue(bool v) {
 bool QtControl::loadPicture(const std::filesystem::path& file) {
     PictureWidget* picture = pictureWidget();
     if (!picture) return false;
-    QString error;
-    auto image = readImageFile(file, &error);
+    // A frame that is unchanged on disk costs one stat: the cache gives the
+    // picture already in the screen's pixel format, shared, not copied.
+    std::string error;
+    const auto image = m_form.toolkit().pictures().load<QImage>(file, readScreenImage, &error);
     if (!image) {
         qCDebug(lcFrames).noquote() << "picture failed"
                                     << QString::fromStdString(m_form.name() + "." + m_name)
                                     << QFile::decodeName(QByteArray::fromStdString(file.native())) << ":"
-                                    << error;
+                                    << QString::fromStdString(error);
         return false;
     }
-    picture->setImage(std::move(*image),
-                      QFile::decodeName(QByteArray::fromStdString(file.filename().native())));
+    picture->setImage(*image, QFile::decodeName(QByteArray::fromStdString(file.filename().native())));
     return true;
 }
 

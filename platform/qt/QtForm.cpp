@@ -7,6 +7,7 @@
 #include <QEventLoop>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QWindow>
 #include <stdexcept>
 
 #include "platform/Units.h"
@@ -277,10 +278,12 @@ void QtForm::repaintNow() {
 void QtForm::setWindowRegion(platform::RegionHandle handle, const QRegion& region) {
     m_region = handle;
     if (!m_widget) return;
-    if (region.isEmpty())
-        m_widget->clearMask();
-    else
-        m_widget->setMask(region);
+    // The shape goes to the window system alone, which cuts both what is
+    // shown and where the mouse reaches. As a widget mask it would also clip
+    // every repaint to the ellipse, one rectangle per row: Qt then paints the
+    // picture span by span, handing each fill to its thread pool.
+    if (!m_widget->windowHandle()) m_widget->winId();
+    if (QWindow* window = m_widget->windowHandle()) window->setMask(region);
 }
 
 // --- Controls and menus ------------------------------------------------------

@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/FileCache.h"
 #include "platform/Toolkit.h"
 
 class QEventLoop;
@@ -68,6 +69,10 @@ public:
     void setOpenMenu(QMenu* menu) { m_openMenu = menu; }
     void throwIfEnded() const;
 
+    // Pictures loaded by the controls, each kept as a QImage ready for the
+    // screen while its file is unchanged.
+    platform::FileCache& pictures() { return m_pictures; }
+
     platform::IconHandle embeddedIcon(std::string_view name);
     QIcon icon(platform::IconHandle handle) const;
 
@@ -101,6 +106,7 @@ private:
     std::map<platform::IconHandle, QIcon> m_icons;
     std::map<std::string, platform::IconHandle, std::less<>> m_iconNames;
     std::function<void(const std::string&)> m_failureHandler;
+    platform::FileCache m_pictures;
     platform::WindowHandle m_nextWindow = 0x100;
     platform::RegionHandle m_nextRegion = 0x1000;
     platform::IconHandle m_nextIcon = 0x2000;

@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+
 #include "platform/headless/HeadlessForm.h"
 #include "tests/support/Scenario.h"
 
@@ -88,8 +90,9 @@ TEST_P(BrokenFrameTest, EndsWithOneMessageAndTheCleanUp) {
     EXPECT_NE(s.toolkit().fatalMessage()->find("EarthMap_3.bmp"), std::string::npos);
     EXPECT_EQ(s.sim->records("program", "message").size(), 1u);
     EXPECT_FALSE(s.toolkit().trayIcon());
-    EXPECT_EQ(s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
-              1u);
+    EXPECT_EQ(
+        s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
+        1u);
     EXPECT_EQ(s.sim->desktop().wallpapersSet(), std::vector<std::string>{"/home/user/wallpaper.png"});
     EXPECT_EQ(s.sim->records("fSky_Roll.Picture1", "picture").size(), 2u);
 }
@@ -99,13 +102,20 @@ INSTANTIATE_TEST_SUITE_P(Frames, BrokenFrameTest,
                                          BrokenFrame{"TruncatedBitmap", "BM\x10\x00\x00\x00"}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(GlobeAnimation, AChangedFrameShowsAtTheNextTick) {
+TEST(GlobeAnimation, UnchangedFramesComeFromTheCacheAndAChangedOneShowsAtTheNextTick) {
     Scenario s;
     s.writeEarthIni("[SPEED]\r\nROLLSPEED=4\r\n");
+    // The frames were written just now; here they count as settled already.
+    s.toolkit().pictures().files().setSettleTime(-std::chrono::hours(24));
     s.start();
     s.sim->runFor(1.0);
     auto* picture = s.toolkit().findForm("fSky_Roll")->findControl("Picture1");
     ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_1.bmp");
+    const platform::Picture* first = picture->decoded();
+    s.sim->runFor(44.0);
+    ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_1.bmp");
+    EXPECT_EQ(s.toolkit().pictures().files().size(), 44u);
+    EXPECT_EQ(picture->decoded(), first) << "an unchanged frame was decoded again";
     // Rewrite frame 2 with another size: the tick must read the new file.
     writeFile(s.app() / "SKR20" / "earth" / "EarthMap_2.bmp", makeBmp(20, 10, 99));
     s.sim->runFor(1.0);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QImage>
 #include <QMouseEvent>
 #include <QRadioButton>
@@ -11,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
+#include <chrono>
 #include <cmath>
 #include <fstream>
 
@@ -89,7 +91,8 @@ TEST_F(FormTest, EllipticRegionBecomesTheWindowMask) {
     const platform::RegionHandle region = toolkit.createEllipticRgn(0, 0, 180, 183);
     ASSERT_NE(region, 0u);
     EXPECT_EQ(toolkit.setWindowRgn(form->handle(), region, true), 1);
-    const QRegion mask = qform.widget()->mask();
+    ASSERT_TRUE(qform.widget()->windowHandle());
+    const QRegion mask = qform.widget()->windowHandle()->mask();
     EXPECT_EQ(mask, QRegion(0, 0, 180, 183, QRegion::Ellipse));
     EXPECT_TRUE(mask.contains(QPoint(90, 91)));
     for (QPoint corner : {QPoint(1, 1), QPoint(178, 1), QPoint(1, 181), QPoint(178, 181)})
@@ -108,33 +111,54 @@ TEST_F(FormTest, EllipticRegionBecomesTheWindowMask) {
     EXPECT_EQ(toolkit.setWindowRgn(0x7777, toolkit.createEllipticRgn(0, 0, 5, 5), true), 0);
 }
 
-TEST_F(FormTest, PicturesLoadFreshAndFailuresKeepTheOldPicture) {
+TEST_F(FormTest, PicturesComeFromTheCacheOnlyWhileTheirFileIsUnchanged) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const auto path = [&](const char* name) {
         return std::filesystem::path(dir.filePath(name).toStdString());
     };
-    QImage red(180, 183, QImage::Format_RGB32);
-    red.fill(Qt::red);
-    ASSERT_TRUE(red.save(dir.filePath("frame.bmp"), "BMP"));
+    const auto save = [&](QColor colour, const char* name) {
+        QImage image(180, 183, QImage::Format_RGB888);
+        image.fill(colour);
+        return image.save(dir.filePath(name), "BMP");
+    };
+    ASSERT_TRUE(save(Qt::red, "frame.bmp"));
     std::ofstream(path("text.bmp")) << "not a picture";
 
     platform::Control& picture = form->control("Picture1");
     auto* shown = qform.findControl("Picture1")->pictureWidget();
-    ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
-    EXPECT_EQ(shown->image().pixelColor(10, 10), QColor(Qt::red));
+    const auto colour = [&] { return shown->image().pixelColor(10, 10); };
 
-    // The same file changed on disk shows its new content.
-    QImage blue = red;
-    blue.fill(Qt::blue);
-    ASSERT_TRUE(blue.save(dir.filePath("frame.bmp"), "BMP"));
+    // Rewritten in place within the same second with the same size: a file
+    // written just now is read again on every load, never shown stale.
     ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
-    EXPECT_EQ(shown->image().pixelColor(10, 10), QColor(Qt::blue));
+    EXPECT_EQ(colour(), QColor(Qt::red));
+    ASSERT_TRUE(save(Qt::blue, "frame.bmp"));
+    ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
+    EXPECT_EQ(colour(), QColor(Qt::blue));
+    EXPECT_EQ(toolkit.pictures().size(), 0u);
 
-    for (const char* bad : {"missing.bmp", "text.bmp"}) {
+    // Settled files are kept, ready for the screen: the next load of an
+    // unchanged file shares the same pixels instead of decoding them again.
+    toolkit.pictures().setSettleTime(std::chrono::nanoseconds(-1'000'000'000'000));
+    ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
+    const qint64 decoded = shown->image().cacheKey();
+    EXPECT_EQ(shown->image().format(), QImage::Format_RGB32);
+    ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
+    EXPECT_EQ(shown->image().cacheKey(), decoded);
+
+    // A file replaced by another shows its new picture at the next load.
+    ASSERT_TRUE(save(Qt::green, "next.bmp"));
+    std::filesystem::rename(path("next.bmp"), path("frame.bmp"));
+    ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
+    EXPECT_EQ(colour(), QColor(Qt::green));
+
+    // A vanished or broken file fails at once and the last picture stays.
+    ASSERT_TRUE(QFile::remove(dir.filePath("frame.bmp")));
+    for (const char* bad : {"frame.bmp", "missing.bmp", "text.bmp"}) {
         SCOPED_TRACE(bad);
         EXPECT_FALSE(picture.loadPicture(path(bad)));
-        EXPECT_EQ(shown->image().pixelColor(10, 10), QColor(Qt::blue));
+        EXPECT_EQ(colour(), QColor(Qt::green));
     }
     EXPECT_FALSE(form->control("Label3").loadPicture(path("frame.bmp")));
 }

@@ -11,7 +11,8 @@ SKYROLL_BIN=${1:?usage: $0 path/to/skyroll}
 ROOT_COLOR='#3366cc'
 
 # desktop_setup [tray]: everything up to the globe window being on screen;
-# sets GLOBE (its window id).
+# sets GLOBE (its window id). A script may define desktop_prepare_app, which
+# is called with the application folder just before the program starts.
 desktop_setup() {
     desktop_prepare "$@"
     desktop_start_skyroll
@@ -34,7 +35,7 @@ desktop_prepare() {
 # same one when started again), up to its globe window being on screen.
 desktop_start_skyroll() {
     local app="$SKYROLL_ENV_TMP/app" data
-    data="$(dirname "$SKYROLL_BIN")/SKR20"
+    data="$(cd "$(dirname "$SKYROLL_BIN")" && pwd)/SKR20"
     mkdir -p "$app/SKR20/PALAM"
     cp "$SKYROLL_BIN" "$app/skyroll"
     for folder in earth moon BACK WEATHER; do ln -sfn "$data/$folder" "$app/SKR20/$folder"; done
@@ -49,6 +50,7 @@ desktop_start_skyroll() {
     export XDG_STATE_HOME="$SKYROLL_ENV_TMP/state"
     mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 
+    if declare -F desktop_prepare_app >/dev/null; then desktop_prepare_app "$app"; fi
     skyroll_start_program "$app/skyroll"
     GLOBE=$(skyroll_globe_window) || fail "the globe window did not appear"
 }
