@@ -1,38 +1,24 @@
-// The file system on std::filesystem: the per-user cache folder stands in for
-// the Windows system folder.
+// The file system on std::filesystem; the folder that stands in for the system
+// folder comes from the native file operations.
 
-#include <cstdlib>
 #include <fstream>
 #include <system_error>
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/NativeFiles.h"
 
 namespace skyroll::platform {
 namespace {
 
 namespace fs = std::filesystem;
 
-// $XDG_CACHE_HOME/skyroll when XDG_CACHE_HOME is an absolute path (the base
-// directory rules ignore a relative one), else $HOME/.cache/skyroll.
-fs::path cacheFolder() {
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg != '\0') {
-        const fs::path base(xdg);
-        if (base.is_absolute()) return base / "skyroll";
-    }
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        const fs::path base(home);
-        if (base.is_absolute()) return base / ".cache" / "skyroll";
-    }
-    return {};
-}
-
 class LocalFileSystem final : public FileSystem {
 public:
     explicit LocalFileSystem(fs::path systemFolderOverride) : m_override(std::move(systemFolderOverride)) {}
 
     fs::path systemFolder() override {
-        const fs::path folder = m_override.empty() ? cacheFolder() : m_override;
+        const fs::path folder = m_override.empty() ? native::defaultSystemFolder() : m_override;
         if (folder.empty()) return {};
         std::error_code error;
         if (fs::is_directory(folder, error)) return folder;

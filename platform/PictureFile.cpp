@@ -1,7 +1,5 @@
 #include "platform/PictureFile.h"
 
-#include <sys/stat.h>
-
 #include <chrono>
 #include <cstring>
 #include <fstream>
@@ -140,17 +138,7 @@ std::optional<Picture> readPictureFile(const std::filesystem::path& file, std::s
     return picture;
 }
 
-std::optional<FileIdentity> identifyFile(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    FileIdentity id;
-    id.device = static_cast<std::uint64_t>(st.st_dev);
-    id.inode = static_cast<std::uint64_t>(st.st_ino);
-    id.size = static_cast<std::uint64_t>(st.st_size);
-    id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
-    return id;
-}
+// identifyFile is defined with the native file operations (NativeFiles.h).
 
 std::shared_ptr<const Picture> PictureCache::load(const std::filesystem::path& file, std::string* error) {
     const std::string key = file.string();
