@@ -16,6 +16,9 @@ packages=(
   xvfb xauth xdotool x11-utils trayer fonts-ipafont-gothic imagemagick
   # the loopback web server of the weather tests
   python3
+  # the Windows cross build and its tests under Wine (GoogleTest's sources
+  # for the cross compiler, a Japanese locale made with localedef)
+  g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine locales
 )
 
 as_root=()

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Builds Skyroll and runs every test: first the core, the headless platform
 # and the tools without Qt (so a GUI include in the core breaks the build),
-# then everything with the desktop build and its tests under Xvfb.
+# then everything with the desktop build and its tests under Xvfb, then the
+# Windows cross build and its tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -14,3 +15,5 @@ ctest --preset core -j "$jobs" --timeout 600
 cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --timeout 600
+
+scripts/test-windows.sh
