@@ -31,7 +31,8 @@ void fSky_Roll::Form_Load() {
     EarthDir = data / "earth";
     EarthIni = data / "PALAM" / "EARTH.INI";
     WeatherIni = data / "PALAM" / "WEATHER.INI";
-    SpaceBmp = data / "BACK" / "宇宙.bmp";
+    // A char8_t literal: a plain narrow one is not read as UTF-8 everywhere.
+    SpaceBmp = data / "BACK" / u8"宇宙.bmp";
     UserWallpaper = companions::GetUserWallpaper(m_services.desktop);
     WeatherDir = data / "WEATHER";
     WorldTempDir = weather::PrepareWorldTempDir(m_services.files);
