@@ -16,4 +16,4 @@ cmake --preset debug
 cmake --build --preset debug -j "$jobs"
 ctest --preset debug -j "$jobs" --timeout 600
 
-scripts/test-windows.sh
+bash scripts/test-windows.sh
