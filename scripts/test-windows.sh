@@ -63,7 +63,7 @@ codepage=$("${wine_env[@]}" wine "$bin/skyroll-codepage.exe" | tr -d '\r')
     >/dev/null
 
 failed=()
-for test in cp932_test profile_file_test skyroll_core_tests windows_tests; do
+for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests; do
     echo "== $test.exe under Wine"
     "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 || failed+=("$test")
 done
