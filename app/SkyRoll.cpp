@@ -36,7 +36,8 @@ void fSky_Roll::Form_Load() {
     EarthDir = data / "earth";
     EarthIni = files.earthIni;
     WeatherIni = files.weatherIni;
-    SpaceBmp = data / "BACK" / "宇宙.bmp";
+    // A char8_t literal: a plain narrow one is not read as UTF-8 everywhere.
+    SpaceBmp = data / "BACK" / u8"宇宙.bmp";
     UserWallpaper = companions::GetUserWallpaper(m_services.desktop, m_userWallpaperRead);
     WeatherDir = data / "WEATHER";
     // While another program refreshes, this one waits for it; when it does

@@ -1,16 +1,8 @@
-// Code page 932 through glibc's iconv "CP932" converter, which maps 0x5C to
-// U+005C and 0x7E to U+007E the way Windows does (not to the yen sign and
-// overline of JIS X 0201). UTF-8 is handled here by hand: it is simple and
-// needs no converter.
+// UTF-8 <-> UTF-32 for the program's own text, by hand: it is simple and
+// needs no converter. Code page 932 is converted by the system's own
+// converter (Cp932Iconv.cpp, win32/Cp932Win32.cpp).
 
 #include "platform/Cp932.h"
-
-#include <iconv.h>
-
-#include <bit>
-#include <cerrno>
-#include <cstddef>
-#include <cstring>
 
 namespace skyroll::cp932 {
 
@@ -18,142 +10,7 @@ namespace {
 
 constexpr char32_t kReplacement = U'\uFFFD';
 
-// The native-order UTF-32 name, so the converter writes straight into a
-// std::u32string without a byte-order mark.
-constexpr const char* kUtf32 = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
-
-bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
-bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
-// One converter per thread and direction, opened on first use and closed when
-// the thread ends. Converters are not safe to share between threads, and
-// opening one per call costs more than the conversion of a short text.
-class Converter {
-public:
-    Converter(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Converter() {
-        if (valid()) iconv_close(m_cd);
-    }
-    Converter(const Converter&) = delete;
-    Converter& operator=(const Converter&) = delete;
-
-    bool valid() const { return m_cd != reinterpret_cast<iconv_t>(-1); }
-
-    // Converts as much as it can; returns (size_t)-1 with errno set when it
-    // stops early, like iconv itself.
-    std::size_t convert(const char*& in, std::size_t& inLeft, char*& out, std::size_t& outLeft) {
-        // glibc's iconv takes a non-const input pointer but never writes through it.
-        char* inPtr = const_cast<char*>(in);
-        const std::size_t result = iconv(m_cd, &inPtr, &inLeft, &out, &outLeft);
-        in = inPtr;
-        return result;
-    }
-
-    void reset() { iconv(m_cd, nullptr, nullptr, nullptr, nullptr); }
-
-private:
-    iconv_t m_cd;
-};
-
-Converter& decoder() {
-    thread_local Converter converter(kUtf32, "CP932");
-    return converter;
-}
-
-Converter& encoder() {
-    thread_local Converter converter("CP932", kUtf32);
-    return converter;
-}
-
-// Bytes to skip for one replacement character at an invalid spot: a lead byte
-// with a byte of the trail range after it is one unassigned double-byte
-// character; anything else (a stray byte, a lead byte before a line end or at
-// the end) is a single bad byte, so the byte after it is decoded on its own.
-std::size_t invalidLength(const unsigned char* p, std::size_t left) {
-    if (left >= 2 && isLeadByte(p[0]) && isTrailByte(p[1])) return 2;
-    return 1;
-}
-
-// Used only if the converter cannot be opened (glibc without its gconv
-// modules): ASCII passes, everything else is replaced.
-std::u32string decodeAsciiOnly(std::string_view bytes) {
-    std::u32string text;
-    text.reserve(bytes.size());
-    for (std::size_t i = 0; i < bytes.size();) {
-        const auto* p = reinterpret_cast<const unsigned char*>(bytes.data()) + i;
-        if (p[0] < 0x80) {
-            text.push_back(p[0]);
-            ++i;
-        } else {
-            text.push_back(kReplacement);
-            i += invalidLength(p, bytes.size() - i);
-        }
-    }
-    return text;
-}
-
 }  // namespace
-
-std::u32string decode(std::string_view bytes) {
-    Converter& converter = decoder();
-    if (!converter.valid()) return decodeAsciiOnly(bytes);
-    converter.reset();
-
-    // Every byte gives at most one character, valid or not.
-    std::u32string text(bytes.size(), U'\0');
-    const char* in = bytes.data();
-    std::size_t inLeft = bytes.size();
-    char* outStart = reinterpret_cast<char*>(text.data());
-    char* out = outStart;
-    std::size_t outLeft = text.size() * sizeof(char32_t);
-
-    while (inLeft > 0) {
-        if (converter.convert(in, inLeft, out, outLeft) != static_cast<std::size_t>(-1)) break;
-        if (errno != EILSEQ && errno != EINVAL) break;  // E2BIG cannot happen: see above
-        const std::size_t skip = invalidLength(reinterpret_cast<const unsigned char*>(in), inLeft);
-        const char32_t replacement = kReplacement;
-        std::memcpy(out, &replacement, sizeof replacement);
-        out += sizeof replacement;
-        outLeft -= sizeof replacement;
-        in += skip;
-        inLeft -= skip;
-        converter.reset();
-    }
-    text.resize(static_cast<std::size_t>(out - outStart) / sizeof(char32_t));
-    return text;
-}
-
-std::string encode(std::u32string_view text) {
-    Converter& converter = encoder();
-    std::string bytes;
-    if (!converter.valid()) {
-        for (char32_t c : text) bytes.push_back(c < 0x80 ? static_cast<char>(c) : '?');
-        return bytes;
-    }
-    converter.reset();
-
-    // Code page 932 needs at most two bytes per character.
-    bytes.assign(text.size() * 2, '\0');
-    const char* in = reinterpret_cast<const char*>(text.data());
-    std::size_t inLeft = text.size() * sizeof(char32_t);
-    char* out = bytes.data();
-    std::size_t outLeft = bytes.size();
-
-    while (inLeft > 0) {
-        if (converter.convert(in, inLeft, out, outLeft) != static_cast<std::size_t>(-1)) break;
-        if (errno != EILSEQ && errno != EINVAL) break;
-        // The converter stops at whole characters, so this skips exactly the
-        // one it cannot write (or a code point that is no character at all).
-        *out++ = '?';
-        --outLeft;
-        const std::size_t skip = inLeft < sizeof(char32_t) ? inLeft : sizeof(char32_t);
-        in += skip;
-        inLeft -= skip;
-        converter.reset();
-    }
-    bytes.resize(static_cast<std::size_t>(out - bytes.data()));
-    return bytes;
-}
 
 std::u32string fromUtf8(std::string_view utf8) {
     std::u32string text;

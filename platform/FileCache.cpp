@@ -1,20 +1,8 @@
 #include "platform/FileCache.h"
 
-#include <sys/stat.h>
-
 namespace skyroll::platform {
 
-std::optional<FileIdentity> identifyFile(const std::filesystem::path& file) {
-    struct stat st {};
-    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
-    FileIdentity id;
-    id.device = static_cast<std::uint64_t>(st.st_dev);
-    id.inode = static_cast<std::uint64_t>(st.st_ino);
-    id.size = static_cast<std::uint64_t>(st.st_size);
-    id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
-    id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
-    return id;
-}
+// identifyFile is defined with the native file operations (NativeFiles.h).
 
 std::shared_ptr<const void> FileCache::load(const std::filesystem::path& file, const Reader& read,
                                             std::string* error) {

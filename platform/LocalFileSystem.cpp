@@ -1,6 +1,6 @@
-// The file system on std::filesystem: the per-user cache folder stands in for
-// the Windows system folder, and the per-user configuration folder holds the
-// settings of an installed program.
+// The file system on std::filesystem. The folder that stands in for the
+// system folder comes from the native file operations; the per-user
+// configuration folder holds the settings of an installed program.
 
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/NativeFiles.h"
 
 namespace skyroll::platform {
 namespace {
@@ -65,7 +66,7 @@ public:
           m_log(std::move(log)) {}
 
     fs::path systemFolder() override {
-        return madeFolder(m_override.empty() ? userFolder("XDG_CACHE_HOME", ".cache") : m_override);
+        return madeFolder(m_override.empty() ? native::defaultSystemFolder() : m_override);
     }
 
     ProgramFiles programFiles(const fs::path& appFolder) override {

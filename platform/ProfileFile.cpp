@@ -6,15 +6,10 @@
 
 #include "platform/ProfileFile.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstdio>
 #include <optional>
-#include <random>
 #include <vector>
+
+#include "platform/NativeFiles.h"
 
 namespace skyroll::profile {
 
@@ -174,29 +169,6 @@ std::optional<std::string_view> findValue(std::string_view content, std::string_
     return std::nullopt;
 }
 
-enum class ReadStatus { ok, missing, unreadable };
-
-// Reads at most kMaxFileSize bytes; a bigger file is unreadable.
-ReadStatus readBounded(const fs::path& file, std::string& content) {
-    std::FILE* stream = std::fopen(file.c_str(), "rb");
-    if (stream == nullptr) return errno == ENOENT ? ReadStatus::missing : ReadStatus::unreadable;
-    content.clear();
-    char chunk[16 * 1024];
-    bool tooBig = false;
-    while (true) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, stream);
-        if (got == 0) break;
-        if (content.size() + got > kMaxFileSize) {
-            tooBig = true;
-            break;
-        }
-        content.append(chunk, got);
-    }
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    return (failed || tooBig) ? ReadStatus::unreadable : ReadStatus::ok;
-}
-
 // The file a write really changes: the end of a chain of symbolic links, so
 // the link stays a link and its target gets the new content.
 std::optional<fs::path> resolveLinks(fs::path path) {
@@ -263,56 +235,6 @@ std::string withValue(std::string_view content, std::string_view section, std::s
     return result;
 }
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        const ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
-// Makes a rename in `folder` durable; the file is complete either way.
-void syncFolder(const fs::path& folder) {
-    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (folderFd >= 0) {
-        ::fsync(folderFd);
-        ::close(folderFd);
-    }
-}
-
-// Writes `content` to a new file beside `target` and renames it over the
-// target, so the target holds either its old or its new content, never a
-// part. `mode` is the old file's permission bits; a new file gets the usual
-// ones (0666 less the umask).
-bool replaceAtomically(const fs::path& target, std::string_view content, std::optional<mode_t> mode) {
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    std::random_device random;
-    fs::path temporary;
-    int fd = -1;
-    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
-        char name[40];
-        std::snprintf(name, sizeof name, ".skyroll-%08x%08x.tmp", random(), random());
-        temporary = folder / name;
-        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (fd < 0 && errno != EEXIST) return false;
-    }
-    if (fd < 0) return false;
-
-    bool ok = (!mode || ::fchmod(fd, *mode) == 0) && writeAll(fd, content) && ::fsync(fd) == 0;
-    ok = (::close(fd) == 0) && ok;
-    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
-    if (!ok) {
-        ::unlink(temporary.c_str());
-        return false;
-    }
-    syncFolder(folder);
-    return true;
-}
-
 bool hasByte(std::string_view s, std::string_view bytes) { return s.find_first_of(bytes) != s.npos; }
 
 }  // namespace
@@ -322,7 +244,7 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
                                     const std::filesystem::path& file) {
     try {
         std::string content;
-        if (readBounded(file, content) == ReadStatus::ok) {
+        if (platform::native::readFileBounded(file, kMaxFileSize, content) == platform::native::ReadStatus::ok) {
             if (const auto value = findValue(content, trimBlanks(section), trimBlanks(key)))
                 return cutToBuffer(unquote(*value), bufferSize);
         }
@@ -354,36 +276,29 @@ bool writePrivateProfileString(std::string_view section, std::string_view key, s
         std::error_code error;
         const fs::file_status status = fs::status(*target, error);
         std::string content;
-        std::optional<mode_t> mode;
         if (status.type() != fs::file_type::not_found) {
             if (!fs::is_regular_file(status)) return false;
             // Checked on the bits rather than by asking for access, which a
             // privileged user is always granted.
             if ((status.permissions() & fs::perms::owner_write) == fs::perms::none) return false;
-            mode = static_cast<mode_t>(status.permissions() & fs::perms::mask);
-            if (readBounded(*target, content) != ReadStatus::ok) return false;
+            if (platform::native::readFileBounded(*target, kMaxFileSize, content) != platform::native::ReadStatus::ok)
+                return false;
         }
 
         const std::string updated = withValue(content, section, key, value);
         if (updated.size() > kMaxFileSize) return false;
-        return replaceAtomically(*target, updated, mode);
+        return platform::native::replaceFileAtomically(*target, updated);
     } catch (...) {
         return false;
     }
 }
 
 bool replaceFileAtomically(const fs::path& file, std::string_view content) {
-    return replaceAtomically(file, content, std::nullopt);
+    return platform::native::replaceFileAtomically(file, content);
 }
 
 bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target) {
-    const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
-    if (fd < 0) return false;
-    const bool synced = ::fsync(fd) == 0;
-    ::close(fd);
-    if (!synced || ::rename(written.c_str(), target.c_str()) != 0) return false;
-    syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
-    return true;
+    return platform::native::replaceWithFile(written, target);
 }
 
 }  // namespace skyroll::profile

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Builds Skyroll and runs every test: first the core, the headless platform
 # and the tools without Qt (so a GUI include in the core breaks the build),
-# then everything with the desktop build and its tests under Xvfb, and last
-# the README's run command itself on a short run and the Debian package (both
-# from the release build).
+# then everything with the desktop build and its tests under Xvfb, then the
+# README's run command itself on a short run and the Debian package (both
+# from the release build), and last the Windows cross build and its tests
+# under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -27,3 +28,6 @@ cmake --build --preset release -j "$jobs" --target skyroll skyroll_data
 rm -f build/release/skyroll_*.deb
 (cd build/release && cpack -G DEB)
 bash tests/package/package_test.sh build/release/skyroll_*.deb
+
+# The Windows cross build and its tests under Wine.
+bash scripts/test-windows.sh

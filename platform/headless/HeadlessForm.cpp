@@ -104,14 +104,17 @@ void HeadlessControl::setValue(bool v) {
 }
 
 bool HeadlessControl::loadPicture(const std::filesystem::path& file) {
+    // Recorded with "/" and in UTF-8 on every system, so a timeline reads alike.
+    const std::u8string generic = file.generic_u8string();
+    const std::string name(generic.begin(), generic.end());
     std::string error;
     auto picture = m_form.toolkit().pictures().load(file, &error);
     if (!picture) {
-        record("picture-failed", file.string() + ": " + error);
+        record("picture-failed", name + ": " + error);
         return false;
     }
     m_decoded = std::move(picture);
-    m_picture = file.string();
+    m_picture = name;
     record("picture", m_picture);
     return true;
 }

@@ -115,7 +115,7 @@ TEST(Startup, BuildsEveryPathFromTheApplicationFolder) {
     EXPECT_EQ(s.globe().EarthDir, data / "earth");
     EXPECT_EQ(s.globe().EarthIni, data / "PALAM" / "EARTH.INI");
     EXPECT_EQ(s.globe().WeatherIni, data / "PALAM" / "WEATHER.INI");
-    EXPECT_EQ(s.globe().SpaceBmp, data / "BACK" / "宇宙.bmp");
+    EXPECT_EQ(s.globe().SpaceBmp, data / "BACK" / u8"宇宙.bmp");
     EXPECT_EQ(s.globe().WeatherDir, data / "WEATHER");
     EXPECT_EQ(s.globe().WorldTempDir, s.dir.path() / "system" / "WORLDTEMP");
     EXPECT_EQ(s.globe().UserWallpaper, "/home/user/wallpaper.png");

@@ -1,4 +1,5 @@
 #include "platform/ProfileFile.h"
+#include "tests/profile/ProfileReadCases.h"
 
 #include <gtest/gtest.h>
 
@@ -14,22 +15,6 @@ namespace skyroll::profile {
 namespace {
 
 namespace fs = std::filesystem;
-
-// Shift_JIS characters whose trail byte looks like ASCII.
-constexpr std::string_view kSo = "\x83\x5c";   // ソ, trail "\"
-constexpr std::string_view kHyo = "\x95\x5c";  // 表, trail "\"
-constexpr std::string_view kNo = "\x94\x5c";   // 能, trail "\"
-constexpr std::string_view kPo = "\x83\x7c";   // ポ, trail "|"
-constexpr std::string_view kA = "\x83\x41";    // ア, trail "A"
-constexpr std::string_view kDi = "\x83\x61";   // ヂ, trail "a"
-constexpr std::string_view kZo = "\x83\x5d";   // ゾ, trail "]"
-constexpr std::string_view kJu = "\x8f\x5c";   // 十, trail "\"
-
-std::string cat(std::initializer_list<std::string_view> parts) {
-    std::string joined;
-    for (auto part : parts) joined += part;
-    return joined;
-}
 
 std::string readBytes(const fs::path& file) {
     std::ifstream in(file, std::ios::binary);
@@ -71,58 +56,17 @@ protected:
 
 // ---- Reading ---------------------------------------------------------------
 
-struct ReadRow {
-    const char* name;
-    std::string content;
-    std::string section;
-    std::string key;
-    std::string expected;
-};
-
-// Names the row in test listings and failure messages.
-void PrintTo(const ReadRow& row, std::ostream* out) { *out << row.name; }
-
-class ReadTable : public ProfileFileTest, public testing::WithParamInterface<ReadRow> {};
+class ReadTable : public ProfileFileTest, public testing::WithParamInterface<ProfileReadCase> {};
 
 TEST_P(ReadTable, FindsTheValue) {
+    const ProfileReadCase& row = GetParam();
     const fs::path file = m_folder / "TEST.INI";
-    writeBytes(file, GetParam().content);
-    EXPECT_EQ(getPrivateProfileString(GetParam().section, GetParam().key, "DEF", 500, file),
-              GetParam().expected);
+    writeBytes(file, row.content);
+    EXPECT_EQ(getPrivateProfileString(row.section, row.key, row.defaultValue, row.bufferSize, file), row.expected);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Profile, ReadTable,
-    testing::Values(
-        ReadRow{"Plain", "[SPEED]\r\nROLLSPEED=2\r\n", "SPEED", "ROLLSPEED", "2"},
-        ReadRow{"NamesIgnoreAsciiCase", "[Speed]\r\nRollSpeed=2\r\n", "sPEED", "rollspeed", "2"},
-        ReadRow{"KatakanaATrailIsNotFolded", cat({"[S]\r\n", kA, "=1\r\n", kDi, "=2\r\n"}), "S",
-                std::string(kDi), "2"},
-        ReadRow{"KatakanaAIsNotKatakanaDi", cat({"[S]\r\n", kDi, "=2\r\n"}), "S", std::string(kA), "DEF"},
-        ReadRow{"BlanksAndTabsAroundValueDropped", "[S]\r\nK=\t 2 \t\r\n", "S", "K", "2"},
-        ReadRow{"BlanksAroundNamesDropped", "  [ S ]\r\n\t K \t=2\r\n", "S", " K ", "2"},
-        ReadRow{"DoubleQuotesRemoved", "[S]\r\nK=\" 2\"\r\n", "S", "K", " 2"},
-        ReadRow{"SingleQuotesRemoved", "[S]\r\nK=' 2 '\r\n", "S", "K", " 2 "},
-        ReadRow{"OnlyOnePairOfQuotesRemoved", "[S]\r\nK=\"\"2\"\"\r\n", "S", "K", "\"2\""},
-        ReadRow{"UnbalancedQuoteKept", "[S]\r\nK=\"2\r\n", "S", "K", "\"2"},
-        ReadRow{"MismatchedQuotesKept", "[S]\r\nK=\"2'\r\n", "S", "K", "\"2'"},
-        ReadRow{"LoneQuoteKept", "[S]\r\nK=\"\r\n", "S", "K", "\""},
-        ReadRow{"EmptyValueIsNotTheDefault", "[S]\r\nK=\r\n", "S", "K", ""},
-        ReadRow{"ValueKeepsInnerEquals", "[S]\r\nK=a=b\r\n", "S", "K", "a=b"},
-        ReadRow{"FirstKeyWins", "[S]\r\nK=1\r\nK=2\r\n", "S", "K", "1"},
-        ReadRow{"FirstSectionWins", "[S]\r\nA=1\r\n[s]\r\nK=2\r\n", "S", "K", "DEF"},
-        ReadRow{"KeyInLaterSectionNotSeen", "[S]\r\n[T]\r\nK=2\r\n", "S", "K", "DEF"},
-        ReadRow{"KeyBeforeAnySectionNotSeen", "K=2\r\n[S]\r\n", "S", "K", "DEF"},
-        ReadRow{"LineWithoutEqualsIsNoKey", "[S]\r\nK\r\nK=2\r\n", "S", "K", "2"},
-        ReadRow{"MissingSection", "[S]\r\nK=2\r\n", "T", "K", "DEF"},
-        ReadRow{"MissingKey", "[S]\r\nK=2\r\n", "S", "J", "DEF"},
-        ReadRow{"LfLineEnds", "[S]\nJ=1\nK=2\n", "S", "K", "2"},
-        ReadRow{"CrLineEnds", "[S]\rJ=1\rK=2", "S", "K", "2"},
-        ReadRow{"TrailBytesOfValueKept", cat({"[S]\r\nK=", kSo, kHyo, kNo, kPo, "\r\n"}), "S", "K",
-                cat({kSo, kHyo, kNo, kPo})},
-        ReadRow{"TrailByteBracketInSectionName", cat({"[", kZo, "]\r\nK=2\r\n"}), std::string(kZo), "K", "2"},
-        ReadRow{"SectionNameEndsAtLastBracket", "[a]b]\r\nK=2\r\n", "a]b", "K", "2"}),
-    [](const auto& info) { return std::string(info.param.name); });
+INSTANTIATE_TEST_SUITE_P(Profile, ReadTable, testing::ValuesIn(profileReadCases()),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 struct FixtureReadRow {
     const char* name;
@@ -294,6 +238,8 @@ TEST_F(ProfileFileTest, ReadOnlyFileIsLeftAlone) {
     EXPECT_FALSE(writePrivateProfileString("S", "K", "2", file));
     EXPECT_EQ(readBytes(file), "[S]\r\nK=1\r\n");
     EXPECT_EQ(folderEntries(), std::set<std::string>{"RO.INI"});
+    // Windows will not delete a read-only file.
+    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(ProfileFileTest, RefusedArgumentsLeaveTheFileAlone) {
@@ -326,7 +272,9 @@ TEST_F(ProfileFileTest, SymbolicLinkStaysALinkAndItsTargetChanges) {
     const fs::path target = m_folder / "real" / "EARTH.INI";
     const fs::path link = m_folder / "EARTH.INI";
     writeBytes(target, "[S]\r\nK=1\r\n");
-    fs::create_symlink(fs::path("real") / "EARTH.INI", link);
+    std::error_code error;
+    fs::create_symlink(fs::path("real") / "EARTH.INI", link, error);
+    if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
 
     ASSERT_TRUE(writePrivateProfileString("S", "K", "2", link));
 
@@ -342,6 +290,8 @@ TEST_F(ProfileFileTest, PermissionsAreKept) {
     writeBytes(file, "[S]\r\nK=1\r\n");
     const auto mode = fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read;
     fs::permissions(file, mode);
+    // Windows keeps only a read-only flag, not these bits.
+    if (fs::status(file).permissions() != mode) GTEST_SKIP() << "the file system does not keep permission bits";
     ASSERT_TRUE(writePrivateProfileString("S", "K", "2", file));
     EXPECT_EQ(fs::status(file).permissions(), mode);
     EXPECT_EQ(readBytes(file), "[S]\r\nK=2\r\n");

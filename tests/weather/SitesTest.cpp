@@ -127,7 +127,7 @@ TEST(W3getvCommand, IsThePlainConcatenation) {
               "-d /home/u/.cache/skyroll/WORLDTEMP -j sjis -o HONKON.html http://w.example/world/wd001.html");
     EXPECT_EQ(W3getvCommand("/tmp/my cache/WORLDTEMP", kRegions[6], sites),
               "-d /tmp/my cache/WORLDTEMP -j sjis -o MEXICO.html http://w.example/world/wd009.html");
-    EXPECT_EQ(W3getvCommand("/c/キャッシュ/WORLDTEMP", kRegions[17], sites),
+    EXPECT_EQ(W3getvCommand(std::filesystem::path(u8"/c/キャッシュ/WORLDTEMP"), kRegions[17], sites),
               "-d /c/キャッシュ/WORLDTEMP -j sjis -o JAPAN.html http://j.example:81/cities/63.html");
 }
 

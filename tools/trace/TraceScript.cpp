@@ -122,7 +122,8 @@ std::string formatLine(const headless::Record& record, const std::filesystem::pa
     char time[32];
     std::snprintf(time, sizeof time, "%.3f", static_cast<double>(record.timeUs) / 1e6);
     std::string value = record.value;
-    const std::string prefix = appFolder.string() + "/";
+    const std::u8string generic = appFolder.generic_u8string();
+    const std::string prefix = std::string(generic.begin(), generic.end()) + "/";
     if (!appFolder.empty() && value.compare(0, prefix.size(), prefix) == 0) value.erase(0, prefix.size());
     std::string line = std::string(time) + " " + record.subject + " " + record.what;
     if (!value.empty()) line += " " + value;

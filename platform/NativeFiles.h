@@ -1,0 +1,43 @@
+#pragma once
+// The few file operations whose portable form is not good enough: bounded
+// reads that tell a missing file from an unreadable one, the atomic replace of
+// a file's content, and the folder that stands in for the Windows system
+// folder. One implementation per operating system (NativeFilesPosix.cpp,
+// win32/NativeFilesWin32.cpp), each of which also defines identifyFile of
+// PictureFile.h; paths reach the system in its own wide or narrow form, never
+// through a code page.
+
+#include <cstddef>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace skyroll::platform::native {
+
+enum class ReadStatus { ok, missing, unreadable };
+
+// Reads the whole of `file` into `content`. A file of more than `maxSize`
+// bytes, a folder or anything that cannot be read is `unreadable`; a file
+// (or folder on its path) that does not exist is `missing`.
+ReadStatus readFileBounded(const std::filesystem::path& file, std::size_t maxSize, std::string& content);
+
+// Gives `target` the new `content` through a temporary file in the same
+// folder that then takes the target's place, so the target holds either its
+// old or its new content, never a part. An existing target's permissions (or
+// attributes) are kept; a new file gets the usual ones. The temporary file is
+// removed on failure. Returns false when anything fails; the target is then
+// unchanged.
+bool replaceFileAtomically(const std::filesystem::path& target, std::string_view content);
+
+// Puts `written`, a complete new file in the same folder as `target`, in the
+// target's place in one step, after flushing it to the disk. Returns false,
+// leaving both as they were, when that fails.
+bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target);
+
+// The folder for the page folder when no other is given. On Linux the
+// per-user cache folder ($XDG_CACHE_HOME/skyroll, else ~/.cache/skyroll); on
+// Windows the system folder, or %LOCALAPPDATA%\Skyroll when the system folder
+// cannot be written. May not exist yet; empty when it cannot be determined.
+std::filesystem::path defaultSystemFolder();
+
+}  // namespace skyroll::platform::native

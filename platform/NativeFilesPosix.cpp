@@ -1,0 +1,135 @@
+// The native file operations on POSIX systems.
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <random>
+
+#include "platform/NativeFiles.h"
+#include "platform/PictureFile.h"
+
+namespace skyroll::platform {
+
+namespace native {
+namespace {
+
+namespace fs = std::filesystem;
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        const ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+// Makes a rename in `folder` durable; the file is complete either way.
+void syncFolder(const fs::path& folder) {
+    const int folderFd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+}
+
+}  // namespace
+
+ReadStatus readFileBounded(const fs::path& file, std::size_t maxSize, std::string& content) {
+    std::FILE* stream = std::fopen(file.c_str(), "rb");
+    if (stream == nullptr) return errno == ENOENT ? ReadStatus::missing : ReadStatus::unreadable;
+    content.clear();
+    char chunk[16 * 1024];
+    bool tooBig = false;
+    while (true) {
+        const std::size_t got = std::fread(chunk, 1, sizeof chunk, stream);
+        if (got == 0) break;
+        if (content.size() + got > maxSize) {
+            tooBig = true;
+            break;
+        }
+        content.append(chunk, got);
+    }
+    const bool failed = std::ferror(stream) != 0;
+    std::fclose(stream);
+    return (failed || tooBig) ? ReadStatus::unreadable : ReadStatus::ok;
+}
+
+bool replaceFileAtomically(const fs::path& target, std::string_view content) {
+    // The old file's permission bits go to the new one; a new file gets the
+    // usual ones (0666 less the umask).
+    std::optional<mode_t> mode;
+    struct stat old {};
+    if (::stat(target.c_str(), &old) == 0) mode = old.st_mode & 07777;
+
+    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
+    std::random_device random;
+    fs::path temporary;
+    int fd = -1;
+    for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+        char name[40];
+        std::snprintf(name, sizeof name, ".skyroll-%08x%08x.tmp", random(), random());
+        temporary = folder / name;
+        fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+        if (fd < 0 && errno != EEXIST) return false;
+    }
+    if (fd < 0) return false;
+
+    bool ok = (!mode || ::fchmod(fd, *mode) == 0) && writeAll(fd, content) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ok = ok && ::rename(temporary.c_str(), target.c_str()) == 0;
+    if (!ok) {
+        ::unlink(temporary.c_str());
+        return false;
+    }
+    syncFolder(folder);
+    return true;
+}
+
+bool replaceWithFile(const fs::path& written, const fs::path& target) {
+    const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) return false;
+    const bool synced = ::fsync(fd) == 0;
+    ::close(fd);
+    if (!synced || ::rename(written.c_str(), target.c_str()) != 0) return false;
+    syncFolder(target.has_parent_path() ? target.parent_path() : fs::path("."));
+    return true;
+}
+
+// $XDG_CACHE_HOME/skyroll when XDG_CACHE_HOME is an absolute path (the base
+// directory rules ignore a relative one), else $HOME/.cache/skyroll.
+fs::path defaultSystemFolder() {
+    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg != '\0') {
+        const fs::path base(xdg);
+        if (base.is_absolute()) return base / "skyroll";
+    }
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        const fs::path base(home);
+        if (base.is_absolute()) return base / ".cache" / "skyroll";
+    }
+    return {};
+}
+
+}  // namespace native
+
+std::optional<FileIdentity> identifyFile(const std::filesystem::path& file) {
+    struct stat st {};
+    if (::stat(file.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    FileIdentity id;
+    id.device = static_cast<std::uint64_t>(st.st_dev);
+    id.inode = static_cast<std::uint64_t>(st.st_ino);
+    id.size = static_cast<std::uint64_t>(st.st_size);
+    id.mtimeNs = static_cast<std::int64_t>(st.st_mtim.tv_sec) * 1'000'000'000 + st.st_mtim.tv_nsec;
+    id.ctimeNs = static_cast<std::int64_t>(st.st_ctim.tv_sec) * 1'000'000'000 + st.st_ctim.tv_nsec;
+    return id;
+}
+
+}  // namespace skyroll::platform

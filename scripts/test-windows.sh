@@ -1,0 +1,77 @@
+#!/usr/bin/env bash
+# Builds the Windows cross build (mingw-w64) and runs its tests under Wine.
+# Everything happens in a fresh Wine prefix in a temporary folder, with a
+# Japanese locale of its own, so that the ANSI code page is 932 as on the
+# systems the program is made for; the script fails loudly if it is not.
+# Installs nothing: scripts/install-deps.sh lists what it needs.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+start=$SECONDS
+jobs=$(nproc 2>/dev/null || echo 2)
+
+fail() {
+    echo "FAIL: $*" >&2
+    exit 1
+}
+
+for tool in x86_64-w64-mingw32-g++-posix wine wineboot wineserver localedef; do
+    command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (see scripts/install-deps.sh)"
+done
+
+tmp=$(mktemp -d "${TMPDIR:-/tmp}/skyroll-windows.XXXXXX")
+prefix=$tmp/prefix
+boot_pid=""
+cleanup() {
+    [[ -n "$boot_pid" ]] && kill "$boot_pid" 2>/dev/null
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    [[ -z "${SKYROLL_KEEP_TMP:-}" ]] && rm -rf "$tmp"
+    return 0
+}
+trap cleanup EXIT
+trap 'exit 130' INT TERM HUP
+
+# Wine takes its ANSI code page from the locale, and a locale that glibc
+# cannot find silently gives code page 1252: make ja_JP.UTF-8 here.
+mkdir -p "$tmp/locale"
+localedef -i ja_JP -f UTF-8 "$tmp/locale/ja_JP.UTF-8" >"$tmp/localedef.log" 2>&1 ||
+    [[ -f "$tmp/locale/ja_JP.UTF-8/LC_CTYPE" ]] || { cat "$tmp/localedef.log" >&2; fail "localedef ja_JP.UTF-8"; }
+
+# Every Wine command runs with the prefix and the locale; no display is
+# needed for these tests.
+wine_env=(env -u DISPLAY -u WAYLAND_DISPLAY LOCPATH="$tmp/locale" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
+          WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
+
+# The prefix is made while the cross build runs.
+("${wine_env[@]}" wineboot -i && "${wine_env[@]}" wineserver -w) >"$tmp/wineboot.log" 2>&1 &
+boot_pid=$!
+
+cmake --preset windows >"$tmp/configure.log" 2>&1 || { cat "$tmp/configure.log" >&2; fail "configure"; }
+cmake --build --preset windows -j "$jobs"
+build_done=$SECONDS
+
+wait "$boot_pid" || { cat "$tmp/wineboot.log" >&2; fail "wineboot could not make the prefix"; }
+boot_pid=""
+
+bin=build/windows/bin
+codepage=$("${wine_env[@]}" wine "$bin/skyroll-codepage.exe" | tr -d '\r')
+[[ "$codepage" == 932 ]] ||
+    fail "Wine's ANSI code page is '$codepage', not 932: the ja_JP.UTF-8 locale did not take"
+
+# Captions name "ＭＳ Ｐゴシック"; in this prefix it is the proportional IPA font.
+"${wine_env[@]}" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
+    >/dev/null
+
+failed=()
+for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests; do
+    echo "== $test.exe under Wine"
+    "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 || failed+=("$test")
+done
+"${wine_env[@]}" wineserver -w
+
+# The prefix's registry is saved now; the name must have arrived as Unicode.
+grep -qF '"\xff2d\xff33 \xff30\x30b4\x30b7\x30c3\x30af"="IPAPGothic"' "$prefix/user.reg" ||
+    fail "the font replacement of ＭＳ Ｐゴシック is not in the prefix's registry"
+
+echo "Windows step: $((SECONDS - start)) s (cross build $((build_done - start)) s)"
+((${#failed[@]} == 0)) || fail "under Wine: ${failed[*]}"

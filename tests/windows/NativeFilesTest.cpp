@@ -1,0 +1,96 @@
+// The Windows file operations: wide paths whatever the ANSI code page, the
+// atomic replace that keeps a file's attributes, and the choice of the folder
+// that stands in for the system folder.
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <string>
+
+#include "platform/NativeFiles.h"
+#include "platform/ProfileFile.h"
+#include "platform/win32/Win32Folders.h"
+
+namespace skyroll::platform {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+class NativeFilesTest : public testing::Test {
+protected:
+    void SetUp() override {
+        std::random_device random;
+        m_folder = fs::temp_directory_path() / ("skyroll-native-" + std::to_string(random()));
+        fs::create_directories(m_folder);
+    }
+    void TearDown() override {
+        for (const auto& entry : fs::directory_iterator(m_folder))
+            SetFileAttributesW(entry.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+        std::error_code error;
+        fs::remove_all(m_folder, error);
+    }
+    fs::path m_folder;
+};
+
+TEST_F(NativeFilesTest, JapaneseFileNameIsWrittenAndReadThroughWidePaths) {
+    // Not representable in code page 1252, and "ソ" ends in the byte 0x5C
+    // in code page 932: only the wide functions name it right everywhere.
+    const fs::path file = m_folder / fs::path(u8"宇宙ソ.INI");
+    ASSERT_TRUE(profile::writePrivateProfileString("S", "K", "1", file));
+    ASSERT_TRUE(profile::writePrivateProfileString("S", "K", "2", file));
+    EXPECT_EQ(profile::getPrivateProfileString("S", "K", "", 500, file), "2");
+    EXPECT_NE(GetFileAttributesW((m_folder / fs::path(u8"宇宙ソ.INI")).c_str()), INVALID_FILE_ATTRIBUTES);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), 1)
+        << "no temporary file is left";
+}
+
+TEST_F(NativeFilesTest, ReplaceKeepsAttributesAndReadOnlyIsRefused) {
+    const fs::path file = m_folder / "EARTH.INI";
+    std::ofstream(file, std::ios::binary) << "[S]\r\nK=1\r\n";
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_HIDDEN));
+    ASSERT_TRUE(profile::writePrivateProfileString("S", "K", "2", file));
+    EXPECT_EQ(readBytes(file), "[S]\r\nK=2\r\n");
+    EXPECT_TRUE(GetFileAttributesW(file.c_str()) & FILE_ATTRIBUTE_HIDDEN);
+
+    ASSERT_TRUE(SetFileAttributesW(file.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_FALSE(profile::writePrivateProfileString("S", "K", "3", file));
+    EXPECT_EQ(readBytes(file), "[S]\r\nK=2\r\n");
+}
+
+TEST_F(NativeFilesTest, BoundedReadTellsMissingFromUnreadable) {
+    std::string content;
+    EXPECT_EQ(native::readFileBounded(m_folder / "none.ini", 100, content), native::ReadStatus::missing);
+    EXPECT_EQ(native::readFileBounded(m_folder / "no" / "none.ini", 100, content), native::ReadStatus::missing);
+    EXPECT_EQ(native::readFileBounded(m_folder, 100, content), native::ReadStatus::unreadable);
+    std::ofstream(m_folder / "ten.ini", std::ios::binary) << "0123456789";
+    EXPECT_EQ(native::readFileBounded(m_folder / "ten.ini", 9, content), native::ReadStatus::unreadable);
+    EXPECT_EQ(native::readFileBounded(m_folder / "ten.ini", 10, content), native::ReadStatus::ok);
+    EXPECT_EQ(content, "0123456789");
+}
+
+TEST_F(NativeFilesTest, SystemFolderFallsBackToThePerUserFolder) {
+    const fs::path perUser = m_folder / "Skyroll";
+    EXPECT_EQ(win32::writableFolderOr(m_folder, perUser), m_folder);
+    EXPECT_EQ(win32::writableFolderOr(m_folder / "missing", perUser), perUser);
+    EXPECT_EQ(win32::writableFolderOr({}, perUser), perUser);
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), 0)
+        << "the probe leaves nothing behind";
+
+    wchar_t system[MAX_PATH + 1];
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH + 1), 0u);
+    const fs::path chosen = native::defaultSystemFolder();
+    EXPECT_TRUE(chosen == fs::path(system) || chosen.filename() == "Skyroll") << chosen;
+}
+
+}  // namespace
+}  // namespace skyroll::platform
