@@ -6,7 +6,7 @@ namespace skyroll::platform {
 
 std::shared_ptr<const void> FileCache::load(const std::filesystem::path& file, const Reader& read,
                                             std::string* error) {
-    const std::string& key = file.native();
+    const auto& key = file.native();
     const auto before = identifyFile(file);
     if (m_enabled && before) {
         const auto it = m_entries.find(key);

@@ -60,7 +60,7 @@ private:
         FileIdentity identity;
         std::shared_ptr<const void> value;
     };
-    std::unordered_map<std::string, Entry> m_entries;
+    std::unordered_map<std::filesystem::path::string_type, Entry> m_entries;  // by the native name
     std::size_t m_capacity;
     std::chrono::nanoseconds m_settle = std::chrono::seconds(2);
     bool m_enabled = true;

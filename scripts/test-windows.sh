@@ -62,10 +62,14 @@ codepage=$("${wine_env[@]}" wine "$bin/skyroll-codepage.exe" | tr -d '\r')
 "${wine_env[@]}" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
     >/dev/null
 
+# The two runs of the whole weather tour (5,000 ticks each, every one a file
+# lookup that costs Wine a round trip to its server) check the tour's rhythm,
+# which nothing on Windows changes; the Linux builds run them.
+filter='--gtest_filter=-Speeds/WholeTour.*'
 failed=()
 for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests; do
     echo "== $test.exe under Wine"
-    "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 || failed+=("$test")
+    "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 "$filter" || failed+=("$test")
 done
 "${wine_env[@]}" wineserver -w
 

@@ -257,9 +257,11 @@ TEST(WeatherTour, ValuesThatNameNoPictureShowTheUnknownPicture) {
     // Decoys where an unchecked value would lead.
     writeFile(s.app() / "x.gif", gif());
     writeFile(s.app() / "SKR20" / "x.gif", gif());
+#ifndef _WIN32  // names that only a POSIX file system can hold
     writeFile(weatherDir(s) / "..\\..\\x.gif", gif());
     writeFile(weatherDir(s) / "C:\\x.gif", gif());
     writeFile(weatherDir(s) / "SUN.gif\x1b", gif());
+#endif
     writeFile(weatherDir(s) / "CLOUDY.gif", "GIF89a");  // broken
     const std::string longName = std::string(296, 'a') + ".gif";
     // In tour order: São Paulo, Washington, Buenos Aires, Vancouver, Mexico

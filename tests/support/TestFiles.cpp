@@ -103,19 +103,25 @@ std::vector<std::string> treeOf(const std::filesystem::path& folder) {
     return names;
 }
 
-ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
-    if (const char* old = std::getenv(name)) m_old = old;
+namespace {
+// Sets or (value null) removes an environment variable.
+void putEnv(const char* name, const char* value) {
+#ifdef _WIN32
+    ::_putenv_s(name, value != nullptr ? value : "");
+#else
     if (value != nullptr)
         ::setenv(name, value, 1);
     else
         ::unsetenv(name);
+#endif
+}
+}  // namespace
+
+ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
+    if (const char* old = std::getenv(name)) m_old = old;
+    putEnv(name, value);
 }
 
-ScopedEnv::~ScopedEnv() {
-    if (m_old)
-        ::setenv(m_name, m_old->c_str(), 1);
-    else
-        ::unsetenv(m_name);
-}
+ScopedEnv::~ScopedEnv() { putEnv(m_name, m_old ? m_old->c_str() : nullptr); }
 
 }  // namespace skyroll::test
