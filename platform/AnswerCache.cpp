@@ -4,6 +4,8 @@
 #include <fstream>
 #include <system_error>
 
+#include "platform/NativeFiles.h"
+
 namespace skyroll::platform {
 namespace {
 
@@ -24,14 +26,9 @@ std::optional<long long> parseSeconds(std::string_view text) {
 
 std::optional<std::string> readKeptAnswer(const fs::path& file, std::string_view address,
                                           std::size_t maxBytes, WallClock::time_point now) {
-    std::error_code error;
-    const auto size = fs::file_size(file, error);
-    if (error || !fs::is_regular_file(file, error)) return std::nullopt;
     const std::size_t limit = maxBytes + kTag.size() + address.size() + 32;
-    if (size > limit) return std::nullopt;
-    std::ifstream in(file, std::ios::binary);
-    std::string bytes(static_cast<std::size_t>(size), '\0');
-    if (!in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return std::nullopt;
+    std::string bytes;
+    if (native::readFileBounded(file, limit, bytes) != native::ReadStatus::ok) return std::nullopt;
 
     const std::size_t firstEnd = bytes.find('\n');
     if (firstEnd == std::string::npos || !std::string_view(bytes).starts_with(kTag)) return std::nullopt;

@@ -18,17 +18,14 @@ namespace {
 namespace fs = std::filesystem;
 
 // $<variable>/skyroll when the variable holds an absolute path (the base
-// directory rules ignore a relative one), else $HOME/<fallback>/skyroll.
+// directory rules ignore a relative one), else <home>/<fallback>/skyroll.
 fs::path userFolder(const char* variable, const char* fallback) {
     if (const char* xdg = std::getenv(variable); xdg != nullptr && *xdg != '\0') {
         const fs::path base(xdg);
         if (base.is_absolute()) return base / "skyroll";
     }
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        const fs::path base(home);
-        if (base.is_absolute()) return base / fallback / "skyroll";
-    }
-    return {};
+    const fs::path home = native::userHome();
+    return home.empty() ? fs::path() : home / fallback / "skyroll";
 }
 
 // `folder`, made with its parents when missing; empty when it cannot be.
@@ -93,7 +90,8 @@ public:
     }
 
     fs::path stateFolder() override {
-        return madeFolder(m_stateOverride.empty() ? userFolder("XDG_STATE_HOME", ".local/state") : m_stateOverride);
+        return madeFolder(m_stateOverride.empty() ? userFolder("XDG_STATE_HOME", ".local/state")
+                                                  : m_stateOverride);
     }
 
     bool folderExists(const fs::path& folder) override {

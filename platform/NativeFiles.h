@@ -16,10 +16,14 @@ namespace skyroll::platform::native {
 
 enum class ReadStatus { ok, missing, unreadable };
 
-// Reads the whole of `file` into `content`. A file of more than `maxSize`
-// bytes, a folder or anything that cannot be read is `unreadable`; a file
-// (or folder on its path) that does not exist is `missing`.
-ReadStatus readFileBounded(const std::filesystem::path& file, std::size_t maxSize, std::string& content);
+// Reads the whole of `file` into `content`. Only a regular file is read (a
+// symbolic link to one is followed); the open never waits, so a named pipe,
+// a device, a socket or a folder reads as `missing`, as does a file (or
+// folder on its path) that does not exist. A file of more than `maxSize`
+// bytes or one that cannot be read is `unreadable`.
+// With `cutAtMax`, a longer file gives its first `maxSize` bytes instead.
+ReadStatus readFileBounded(const std::filesystem::path& file, std::size_t maxSize, std::string& content,
+                           bool cutAtMax = false);
 
 // Gives `target` the new `content` through a temporary file in the same
 // folder that then takes the target's place, so the target holds either its
@@ -34,8 +38,19 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
 // leaving both as they were, when that fails.
 bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target);
 
+// The folder of the running executable, asked of the system as it names it
+// (the bytes of the path on POSIX, the wide path on Windows), never derived
+// from the current folder. Empty when the system cannot tell.
+std::filesystem::path executableFolder();
+
+// The user's home folder: $HOME when it is an absolute path, else the home
+// folder of the user database entry of the running user (on Windows
+// %USERPROFILE%). Empty when none is known.
+std::filesystem::path userHome();
+
 // The folder for the page folder when no other is given. On Linux the
-// per-user cache folder ($XDG_CACHE_HOME/skyroll, else ~/.cache/skyroll); on
+// per-user cache folder ($XDG_CACHE_HOME/skyroll, else
+// userHome()/.cache/skyroll); on
 // Windows the system folder, or %LOCALAPPDATA%\Skyroll when the system folder
 // cannot be written. May not exist yet; empty when it cannot be determined.
 std::filesystem::path defaultSystemFolder();

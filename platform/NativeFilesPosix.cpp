@@ -1,6 +1,7 @@
 // The native file operations on POSIX systems.
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -9,6 +10,7 @@
 #include <cstdlib>
 #include <optional>
 #include <random>
+#include <vector>
 
 #include "platform/NativeFiles.h"
 #include "platform/PictureFile.h"
@@ -43,24 +45,44 @@ void syncFolder(const fs::path& folder) {
 
 }  // namespace
 
-ReadStatus readFileBounded(const fs::path& file, std::size_t maxSize, std::string& content) {
-    std::FILE* stream = std::fopen(file.c_str(), "rb");
-    if (stream == nullptr) return errno == ENOENT ? ReadStatus::missing : ReadStatus::unreadable;
+ReadStatus readFileBounded(const fs::path& file, std::size_t maxSize, std::string& content, bool cutAtMax) {
+    // O_NONBLOCK: opening a named pipe with no writer would otherwise wait
+    // for one forever. Regular files ignore the flag when read.
+    int fd = -1;
+    do {
+        fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    } while (fd < 0 && errno == EINTR);
+    if (fd < 0) {
+        return (errno == ENOENT || errno == ENOTDIR || errno == ENXIO) ? ReadStatus::missing
+                                                                       : ReadStatus::unreadable;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ReadStatus::missing;
+    }
     content.clear();
     char chunk[16 * 1024];
-    bool tooBig = false;
+    ReadStatus status = ReadStatus::ok;
     while (true) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, stream);
-        if (got == 0) break;
-        if (content.size() + got > maxSize) {
-            tooBig = true;
+        const ssize_t got = ::read(fd, chunk, sizeof chunk);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            status = ReadStatus::unreadable;
             break;
         }
-        content.append(chunk, got);
+        if (got == 0) break;
+        if (content.size() + static_cast<std::size_t>(got) > maxSize) {
+            if (cutAtMax)
+                content.append(chunk, maxSize - content.size());
+            else
+                status = ReadStatus::unreadable;
+            break;
+        }
+        content.append(chunk, static_cast<std::size_t>(got));
     }
-    const bool failed = std::ferror(stream) != 0;
-    std::fclose(stream);
-    return (failed || tooBig) ? ReadStatus::unreadable : ReadStatus::ok;
+    ::close(fd);
+    return status;
 }
 
 bool replaceFileAtomically(const fs::path& target, std::string_view content) {
@@ -104,18 +126,53 @@ bool replaceWithFile(const fs::path& written, const fs::path& target) {
     return true;
 }
 
+fs::path executableFolder() {
+    // The kernel's own record of the executable, as bytes: no conversion to
+    // text that a folder name in another encoding could fail.
+    std::vector<char> buffer(4096);
+    while (true) {
+        const ssize_t got = ::readlink("/proc/self/exe", buffer.data(), buffer.size());
+        if (got < 0) return {};
+        if (static_cast<std::size_t>(got) < buffer.size()) {
+            const fs::path executable(std::string(buffer.data(), static_cast<std::size_t>(got)));
+            // A replaced or removed executable reads as "<path> (deleted)":
+            // no folder to trust then.
+            if (!executable.is_absolute() || !executable.has_parent_path()) return {};
+            return executable.parent_path();
+        }
+        if (buffer.size() >= 1u << 20) return {};
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+fs::path userHome() {
+    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
+        const fs::path base(home);
+        if (base.is_absolute()) return base;
+    }
+    // As other programs do without $HOME: the user database's entry.
+    long size = ::sysconf(_SC_GETPW_R_SIZE_MAX);
+    std::vector<char> buffer(size > 0 ? static_cast<std::size_t>(size) : 16384);
+    struct passwd entry {};
+    struct passwd* found = nullptr;
+    int error = 0;
+    while ((error = ::getpwuid_r(::getuid(), &entry, buffer.data(), buffer.size(), &found)) == ERANGE &&
+           buffer.size() < (1u << 20))
+        buffer.resize(buffer.size() * 2);
+    if (error != 0 || found == nullptr || found->pw_dir == nullptr) return {};
+    const fs::path base(found->pw_dir);
+    return base.is_absolute() ? base : fs::path();
+}
+
 // $XDG_CACHE_HOME/skyroll when XDG_CACHE_HOME is an absolute path (the base
-// directory rules ignore a relative one), else $HOME/.cache/skyroll.
+// directory rules ignore a relative one), else <home>/.cache/skyroll.
 fs::path defaultSystemFolder() {
     if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg != '\0') {
         const fs::path base(xdg);
         if (base.is_absolute()) return base / "skyroll";
     }
-    if (const char* home = std::getenv("HOME"); home != nullptr && *home != '\0') {
-        const fs::path base(home);
-        if (base.is_absolute()) return base / ".cache" / "skyroll";
-    }
-    return {};
+    const fs::path home = userHome();
+    return home.empty() ? fs::path() : home / ".cache" / "skyroll";
 }
 
 }  // namespace native

@@ -5,6 +5,7 @@
 #include <system_error>
 #include <utility>
 
+#include "platform/NativeFiles.h"
 #include "platform/ProfileFile.h"
 
 namespace skyroll::platform {
@@ -115,14 +116,11 @@ bool WallpaperKeeper::restoreWallpaper() {
 std::optional<WallpaperKeeper::Record> WallpaperKeeper::readRecord() const {
     const fs::path file = recordFile();
     if (file.empty()) return std::nullopt;
-    std::error_code error;
-    const auto size = fs::file_size(file, error);
-    if (error) return std::nullopt;
     std::string text;
-    if (size <= kMaxRecordSize) {
-        std::ifstream in(file, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
+    // A record too big to be ours reads as an empty one: unreadable.
+    const native::ReadStatus status = native::readFileBounded(file, kMaxRecordSize, text);
+    if (status == native::ReadStatus::missing) return std::nullopt;
+    if (status != native::ReadStatus::ok) text.clear();
     std::string_view rest = text;
     Record record;
     std::optional<std::string> service, shown, saved;

@@ -56,7 +56,9 @@ start() {
     printf '[SPEED]\r\nROLLSPEED=%s\r\n[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "$1" \
         >"$app/SKR20/PALAM/EARTH.INI"
     STARTED=$(now)
-    local settings=(XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache-$1-$2-$3" QT_QPA_PLATFORM=xcb)
+    # Each run has its own state folder: one program per user runs at a time.
+    local settings=(XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache-$1-$2-$3" XDG_STATE_HOME="$SKYROLL_ENV_TMP/state-$1-$2-$3"
+                    QT_QPA_PLATFORM=xcb)
     [[ $2 == off ]] && settings+=(SKYROLL_PICTURE_CACHE=off)
     [[ $3 == frames ]] && settings+=(QT_LOGGING_RULES="skyroll.frames.debug=true" QT_FORCE_STDERR_LOGGING=1
                                      QT_MESSAGE_PATTERN='%{time process} %{category}: %{message}')

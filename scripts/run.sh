@@ -39,6 +39,9 @@ if command -v trayer >/dev/null 2>&1; then
 else
     echo "trayer is not installed; the menu opens with a right press on the globe"
 fi
+# A state folder of its own, so that a Skyroll already running for this user
+# does not keep this one from starting.
+export XDG_STATE_HOME="$SKYROLL_ENV_TMP/state"
 skyroll_start_program "$program"
 SECONDS=0
 while ((SECONDS < run_seconds)) && kill -0 "$SKYROLL_PID" 2>/dev/null; do sleep 0.5; done

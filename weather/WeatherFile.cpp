@@ -5,6 +5,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Failure.h"
+#include "platform/NativeFiles.h"
 #include "platform/ProfileFile.h"
 
 namespace skyroll::weather {
@@ -33,14 +34,10 @@ std::filesystem::path NewWeatherFile(const std::filesystem::path& weatherIni) {
 }
 
 std::string ReadPageFile(const std::filesystem::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    if (!in) return {};
     std::string bytes;
-    char buffer[64 * 1024];
-    while (bytes.size() < kMaxPageRead && in.read(buffer, sizeof buffer).gcount() > 0) {
-        bytes.append(buffer, static_cast<std::size_t>(in.gcount()));
-    }
-    if (bytes.size() > kMaxPageRead) bytes.resize(kMaxPageRead);
+    if (platform::native::readFileBounded(file, kMaxPageRead, bytes, true) !=
+        platform::native::ReadStatus::ok)
+        return {};
     return bytes;
 }
 

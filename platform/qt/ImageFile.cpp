@@ -1,9 +1,11 @@
 #include "platform/qt/ImageFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
 
+#include "platform/NativeFiles.h"
 #include "platform/PictureFile.h"
 
 namespace skyroll::qt {
@@ -13,15 +15,10 @@ std::optional<QImage> fail(QString* error, const QString& why) {
     if (error) *error = why;
     return std::nullopt;
 }
-}  // namespace
 
-std::optional<QImage> readImage(const QString& name, QString* error) {
-    const QFileInfo info(name);
-    if (!info.isFile()) return fail(error, QStringLiteral("no such file"));
-    if (static_cast<std::uintmax_t>(info.size()) > platform::kMaxPictureFileBytes)
-        return fail(error, QStringLiteral("file too large"));
-
-    QImageReader reader(name);
+// The checks every picture passes before it is decoded: a format we show
+// and a size within bounds.
+std::optional<QImage> decode(QImageReader& reader, QString* error) {
     reader.setDecideFormatFromContent(true);
     const QByteArray format = reader.format();
     if (format != "bmp" && format != "gif" && format != "jpeg")
@@ -35,9 +32,35 @@ std::optional<QImage> readImage(const QString& name, QString* error) {
     return image;
 }
 
+}  // namespace
+
+std::optional<QImage> readImage(const QString& name, QString* error) {
+    const QFileInfo info(name);
+    if (!info.isFile()) return fail(error, QStringLiteral("no such file"));
+    if (static_cast<std::uintmax_t>(info.size()) > platform::kMaxPictureFileBytes)
+        return fail(error, QStringLiteral("file too large"));
+
+    QImageReader reader(name);
+    return decode(reader, error);
+}
+
 std::optional<QImage> readImageFile(const std::filesystem::path& file, QString* error) {
-    // Paths are in the user's own encoding, as the file system holds them.
-    return readImage(QFile::decodeName(QByteArray::fromStdString(file.native())), error);
+    // Read by the path's own bytes, which need not be valid in any encoding,
+    // and only from a regular file: a named pipe is never waited on.
+    std::string bytes;
+    switch (platform::native::readFileBounded(file, platform::kMaxPictureFileBytes, bytes)) {
+        case platform::native::ReadStatus::missing:
+            return fail(error, QStringLiteral("no such file"));
+        case platform::native::ReadStatus::unreadable:
+            return fail(error, QStringLiteral("file too large or unreadable"));
+        case platform::native::ReadStatus::ok:
+            break;
+    }
+    QByteArray data = QByteArray::fromStdString(bytes);
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    QImageReader reader(&buffer);
+    return decode(reader, error);
 }
 
 std::shared_ptr<const void> readScreenImage(const std::filesystem::path& file, std::string* error) {

@@ -3,10 +3,11 @@
 // terminating signal.
 
 #include <QApplication>
-#include <QFile>
 
 #include "app/Program.h"
 #include "platform/FileSystem.h"
+#include "platform/NativeFiles.h"
+#include "platform/ProgramLock.h"
 #include "platform/WallpaperKeeper.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/curl/CurlWeatherService.h"
@@ -27,12 +28,26 @@ int main(int argc, char** argv) {
     if (const auto status = skyroll::qt::rejectOtherArguments(argc, argv)) return *status;
     skyroll::qt::installFontSubstitutions();
 
+    const auto files = skyroll::platform::makeLocalFileSystem(
+        {}, {}, [](const std::string& note) { qCWarning(skyroll::qt::lcProgram, "%s", note.c_str()); });
+    // The data folder SKR20 lies beside the executable, or the program is
+    // installed; the file system tells which. The folder comes from the
+    // system, never from the current folder.
+    const std::filesystem::path appFolder = skyroll::platform::native::executableFolder();
+    if (appFolder.empty()) {
+        qCCritical(skyroll::qt::lcProgram, "Skyroll cannot find the folder of its own executable.");
+        return 1;
+    }
+    // One program per user: a second one would take the first one's space
+    // picture for the user's wallpaper. It leaves before touching the desktop.
+    const skyroll::platform::ProgramLock onePerUser = skyroll::platform::lockProgram(*files);
+    if (!onePerUser.message.empty()) qCWarning(skyroll::qt::lcProgram, "%s", onePerUser.message.c_str());
+    if (onePerUser.otherRunning) return 0;
+
     skyroll::qt::QtToolkit toolkit;
     // For measuring what the picture cache saves: SKYROLL_PICTURE_CACHE=off
     // reads and decodes every picture on every load.
     if (qgetenv("SKYROLL_PICTURE_CACHE") == "off") toolkit.pictures().setEnabled(false);
-    const auto files = skyroll::platform::makeLocalFileSystem(
-        {}, {}, [](const std::string& note) { qCWarning(skyroll::qt::lcProgram, "%s", note.c_str()); });
     // The wallpaper service of this session, and the keeper that gives the
     // user's wallpaper back, after a crash too.
     const auto wallpaperLog = [](const std::string& message) {
@@ -44,10 +59,6 @@ int main(int argc, char** argv) {
     const auto weather = skyroll::platform::makeCurlWeatherService();
     skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
 
-    // The data folder SKR20 lies beside the executable, or the program is
-    // installed; the file system tells which.
-    const std::filesystem::path appFolder =
-        QFile::encodeName(QCoreApplication::applicationDirPath()).toStdString();
     skyroll::app::Program program(services, appFolder);
     // A terminating signal ends the program as "EXIT" would, from the event
     // loop; a nested loop it interrupts ends by ProgramEnded.

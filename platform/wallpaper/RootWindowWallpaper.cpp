@@ -5,7 +5,6 @@
 // background (a pixmap left by such a program, or a plain colour) is left
 // alive while the space picture is on, so that it can be put back exactly.
 
-#include <QFile>
 #include <QImage>
 #include <QString>
 #include <algorithm>
@@ -15,6 +14,8 @@
 #include <utility>
 #include <vector>
 
+#include "platform/NativeFiles.h"
+#include "platform/PictureFile.h"
 #include "platform/wallpaper/WallpaperServices.h"
 
 // Xlib last: its macros (None, Status, Bool) would clash with Qt's names.
@@ -181,7 +182,12 @@ public:
 
     bool apply(const std::string& path,
                const std::function<bool(const std::string& shown)>& committing) override {
-        QImage picture(QFile::decodeName(QByteArray::fromStdString(path)));
+        // Read by the path's own bytes, only from a regular file.
+        std::string bytes;
+        if (platform::native::readFileBounded(path, platform::kMaxPictureFileBytes, bytes) !=
+            platform::native::ReadStatus::ok)
+            return false;
+        const QImage picture = QImage::fromData(QByteArray::fromStdString(bytes));
         if (picture.isNull()) return false;
         Connection x;
         if (!x.display) return false;

@@ -56,8 +56,9 @@ bool writeAll(HANDLE file, std::string_view data) {
 fs::path temporaryBeside(const fs::path& folder, unsigned attempt) {
     static std::atomic<unsigned> counter{0};
     wchar_t name[64];
-    std::swprintf(name, 64, L".skyroll-%08lx-%08x-%08lx.tmp", static_cast<unsigned long>(GetCurrentProcessId()),
-                  counter.fetch_add(1) + attempt, static_cast<unsigned long>(GetTickCount()));
+    std::swprintf(name, 64, L".skyroll-%08lx-%08x-%08lx.tmp",
+                  static_cast<unsigned long>(GetCurrentProcessId()), counter.fetch_add(1) + attempt,
+                  static_cast<unsigned long>(GetTickCount()));
     return folder / name;
 }
 
@@ -75,21 +76,32 @@ bool canCreateFilesIn(const fs::path& folder) {
 
 namespace native {
 
-ReadStatus readFileBounded(const fs::path& file, std::size_t maxSize, std::string& content) {
-    Handle handle(CreateFileW(file.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+ReadStatus readFileBounded(const fs::path& file, std::size_t maxSize, std::string& content, bool cutAtMax) {
+    Handle handle(CreateFileW(file.c_str(), GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!handle.valid()) {
         const DWORD error = GetLastError();
-        return (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND) ? ReadStatus::missing
-                                                                                : ReadStatus::unreadable;
+        const DWORD attributes = GetFileAttributesW(file.c_str());
+        const bool folder =
+            attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+        return (folder || error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+                   ? ReadStatus::missing
+                   : ReadStatus::unreadable;
     }
+    // Only files on a disk: a pipe or a device reads as missing.
+    if (GetFileType(handle.get()) != FILE_TYPE_DISK) return ReadStatus::missing;
     content.clear();
     char chunk[16 * 1024];
     while (true) {
         DWORD got = 0;
         if (!ReadFile(handle.get(), chunk, sizeof chunk, &got, nullptr)) return ReadStatus::unreadable;
         if (got == 0) break;
-        if (content.size() + got > maxSize) return ReadStatus::unreadable;
+        if (content.size() + got > maxSize) {
+            if (!cutAtMax) return ReadStatus::unreadable;
+            content.append(chunk, maxSize - content.size());
+            break;
+        }
         content.append(chunk, got);
     }
     return ReadStatus::ok;
@@ -101,8 +113,8 @@ bool replaceFileAtomically(const fs::path& target, std::string_view content) {
     std::optional<Handle> file;
     for (unsigned attempt = 0; attempt < 16; ++attempt) {
         temporary = temporaryBeside(folder, attempt);
-        file.emplace(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                 nullptr));
+        file.emplace(CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                 FILE_ATTRIBUTE_NORMAL, nullptr));
         if (file->valid()) break;
         if (GetLastError() != ERROR_FILE_EXISTS) return false;
     }
@@ -117,13 +129,14 @@ bool replaceFileAtomically(const fs::path& target, std::string_view content) {
         // implementation of ReplaceFileW keeps them (Wine's does not).
         const DWORD attributes = GetFileAttributesW(target.c_str());
         const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-        constexpr DWORD kCarried =
-            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
-        if (exists && (attributes & kCarried) != 0) SetFileAttributesW(temporary.c_str(), attributes & kCarried);
-        ok = (exists &&
-              ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                           nullptr) != 0) ||
-             MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        constexpr DWORD kCarried = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_ARCHIVE |
+                                   FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+        if (exists && (attributes & kCarried) != 0)
+            SetFileAttributesW(temporary.c_str(), attributes & kCarried);
+        ok = (exists && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0) ||
+             MoveFileExW(temporary.c_str(), target.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
     }
     if (!ok) DeleteFileW(temporary.c_str());
     return ok;
@@ -131,11 +144,34 @@ bool replaceFileAtomically(const fs::path& target, std::string_view content) {
 
 bool replaceWithFile(const fs::path& written, const fs::path& target) {
     {
-        Handle file(CreateFileW(written.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                nullptr));
+        Handle file(CreateFileW(written.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.valid() || FlushFileBuffers(file.get()) == 0) return false;
     }
-    return MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+    return MoveFileExW(written.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) !=
+           0;
+}
+
+fs::path executableFolder() {
+    std::wstring buffer(MAX_PATH, L'\0');
+    while (buffer.size() <= 32768) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+        if (length == 0) return {};
+        if (length < buffer.size()) {
+            const fs::path executable(std::wstring_view(buffer.data(), length));
+            return executable.is_absolute() ? executable.parent_path() : fs::path();
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+    return {};
+}
+
+fs::path userHome() {
+    PWSTR profile = nullptr;
+    fs::path home;
+    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_Profile, 0, nullptr, &profile))) home = fs::path(profile);
+    CoTaskMemFree(profile);
+    return home;
 }
 
 fs::path defaultSystemFolder() {

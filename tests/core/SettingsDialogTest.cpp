@@ -3,7 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
+#include <random>
+
 #include "platform/headless/HeadlessForm.h"
+#include "settings/IniPalam.h"
 #include "settings/Setting.h"
 #include "tests/support/Scenario.h"
 
@@ -229,6 +236,108 @@ TEST(SettingsDialog, RunsInsideAWaitAndOpensOnlyOnce) {
     EXPECT_EQ(s.sim->records("fSetting", "created").size(), 1u);
     EXPECT_EQ(s.form().top(), 8265);  // lower right: 11520 - (2750 + 500), at a whole pixel
 }
+
+// EARTH.INI as something other than a plain file. What cannot be read as a
+// file reads as missing (never waiting on a named pipe, never taking in a
+// file far beyond any settings); OK writes through a link to its target and
+// otherwise leaves the thing as it was with one message; the program ends
+// as usual either way.
+struct BadEarthIni {
+    const char* name;
+    bool (*make)(const std::filesystem::path& ini);  // false: not possible on this system
+    bool readsAsMissing;
+    bool okWrites;
+};
+
+bool makeFolder(const std::filesystem::path& ini) { return std::filesystem::create_directory(ini); }
+bool makeDanglingLink(const std::filesystem::path& ini) {
+    std::error_code error;
+    std::filesystem::create_symlink("elsewhere.ini", ini, error);
+    return !error;
+}
+bool makeLinkToAFile(const std::filesystem::path& ini) {
+    writeFile(ini.parent_path() / "elsewhere.ini", "[POSITION]\r\nDISPPOS=3\r\n");
+    return makeDanglingLink(ini);
+}
+bool makeNamedPipe(const std::filesystem::path& ini) {
+#if defined(_WIN32)
+    (void)ini;
+    return false;
+#else
+    return ::mkfifo(ini.c_str(), 0600) == 0;
+#endif
+}
+constexpr std::uintmax_t kHundredMiB = 100u << 20;
+bool makeHuge(const std::filesystem::path& ini) {
+    writeFile(ini, "[POSITION]\r\nDISPPOS=3\r\n");
+    std::filesystem::resize_file(ini, kHundredMiB);
+    return true;
+}
+bool makeRandomBytes(const std::filesystem::path& ini) {
+    std::mt19937 random(16);
+    std::string bytes(64 * 1024, '\0');
+    for (char& c : bytes) c = static_cast<char>(random());
+    writeFile(ini, bytes);
+    return true;
+}
+
+class BadEarthIniTest : public testing::TestWithParam<BadEarthIni> {};
+
+TEST_P(BadEarthIniTest, ReadsAsMissingOrWorksAndTheProgramEndsCleanly) {
+    namespace fs = std::filesystem;
+    const BadEarthIni& c = GetParam();
+    // Where the globe stands without any EARTH.INI.
+    static const auto withoutFile = [] {
+        Scenario plain;
+        plain.start();
+        return std::pair(plain.form().left(), plain.form().top());
+    }();
+
+    DialogScenario s;
+    fs::create_directories(s.earthIni().parent_path());
+    if (!c.make(s.earthIni())) GTEST_SKIP() << "cannot be made on this system";
+    const fs::file_type type = fs::symlink_status(s.earthIni()).type();
+    s.start();
+    auto& tk = s.toolkit();
+    if (c.readsAsMissing) {
+        EXPECT_EQ(std::pair(s.form().left(), s.form().top()), withoutFile);
+    } else {
+        EXPECT_EQ(s.form().left(), 300) << "what the file holds is applied";
+    }
+
+    s.openDialog([&](headless::HeadlessForm&) {
+        tk.selectOption("fSetting", "Option1(2)");
+        s.ok();
+    });
+    EXPECT_EQ(fs::symlink_status(s.earthIni()).type(), type) << "still what it was";
+    if (c.okWrites) {
+        EXPECT_TRUE(tk.messages().empty());
+        std::string dispPos, rollSpeed;
+        settings::ReadEarthIni(dispPos, rollSpeed, s.earthIni());
+        EXPECT_EQ(dispPos, "2");
+    } else {
+        ASSERT_EQ(tk.messages().size(), 1u);
+        EXPECT_NE(tk.messages()[0].find(s.earthIni().string()), std::string::npos) << tk.messages()[0];
+        if (type == fs::file_type::regular) {
+            EXPECT_EQ(fs::file_size(s.earthIni()), kHundredMiB);
+        }
+    }
+
+    s.sim->program().endNow();
+    EXPECT_TRUE(tk.ended());
+    EXPECT_EQ(tk.exitCode(), 0);
+    EXPECT_FALSE(tk.trayIcon());
+    EXPECT_EQ(s.sim->desktop().wallpapersSet().back(), "/home/user/wallpaper.png");
+}
+
+INSTANTIATE_TEST_SUITE_P(Settings, BadEarthIniTest,
+                         testing::Values(BadEarthIni{"Folder", makeFolder, true, false},
+                                         BadEarthIni{"DanglingLink", makeDanglingLink, true, true},
+                                         BadEarthIni{"LinkToAFile", makeLinkToAFile, false, true},
+                                         BadEarthIni{"NamedPipe", makeNamedPipe, true, false},
+                                         BadEarthIni{"HundredMiB", makeHuge, true, false},
+                                         BadEarthIni{"RandomBytes", makeRandomBytes, true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace skyroll::test

@@ -1,0 +1,83 @@
+// Frames that cannot be shown, whatever stands under their names: the
+// program ends with one message naming the file and undoes what it did to
+// the desktop; it never waits on a named pipe or allocates for a size a
+// header merely claims.
+
+#include <gtest/gtest.h>
+
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
+
+#include <cstring>
+
+#include "tests/support/Scenario.h"
+
+namespace skyroll::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A BMP header that claims `side` x `side` pixels of 24 bits over a few
+// bytes of pixels.
+std::string bmpClaiming(std::int32_t side) {
+    std::string bmp = makeBmp(2, 2, 1);
+    std::memcpy(bmp.data() + 18, &side, 4);
+    std::memcpy(bmp.data() + 22, &side, 4);
+    return bmp;
+}
+
+bool makeNamedPipe(const fs::path& file) {
+#if defined(_WIN32)
+    (void)file;
+    return false;
+#else
+    return ::mkfifo(file.c_str(), 0600) == 0;
+#endif
+}
+
+struct BadFrame {
+    const char* name;
+    bool moon;       // a moon frame, shown once the moon is opened
+    bool namedPipe;  // a named pipe with no writer in the frame's place
+};
+
+class BadFrameTest : public testing::TestWithParam<BadFrame> {};
+
+TEST_P(BadFrameTest, EndsWithOneMessageAndTheCleanUp) {
+    const BadFrame& c = GetParam();
+    Scenario s;
+    writeMoonFrames(s.app());
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
+    const fs::path frame =
+        s.app() / "SKR20" /
+        (c.moon ? fs::path("moon") / "MoonMap_3.bmp" : fs::path("earth") / "EarthMap_3.bmp");
+    fs::remove(frame);
+    if (c.namedPipe) {
+        if (!makeNamedPipe(frame)) GTEST_SKIP() << "no named pipes here";
+    } else {
+        writeFile(frame, bmpClaiming(60000));
+    }
+    s.start();
+    if (c.moon) s.toolkit().chooseMenu("fSky_Roll", "mMOON");
+    s.sim->runFor(10);
+    EXPECT_TRUE(s.toolkit().ended());
+    EXPECT_EQ(s.toolkit().exitCode(), 1);
+    ASSERT_TRUE(s.toolkit().fatalMessage());
+    EXPECT_NE(s.toolkit().fatalMessage()->find(frame.filename().string()), std::string::npos)
+        << *s.toolkit().fatalMessage();
+    EXPECT_EQ(s.sim->records("program", "message").size(), 1u);
+    EXPECT_FALSE(s.toolkit().trayIcon());
+    EXPECT_EQ(s.sim->desktop().wallpapersSet().back(), "/home/user/wallpaper.png");
+    EXPECT_EQ(fs::symlink_status(frame).type(), c.namedPipe ? fs::file_type::fifo : fs::file_type::regular);
+}
+
+INSTANTIATE_TEST_SUITE_P(Frames, BadFrameTest,
+                         testing::Values(BadFrame{"GlobeClaimingHugeSize", false, false},
+                                         BadFrame{"MoonClaimingHugeSize", true, false},
+                                         BadFrame{"GlobeAsNamedPipe", false, true},
+                                         BadFrame{"MoonAsNamedPipe", true, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace skyroll::test
