@@ -1,8 +1,11 @@
 #include "platform/qt/ImageFile.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QFileInfo>
 #include <QImageReader>
+
+#include <span>
 
 #include "platform/PictureFile.h"
 
@@ -20,18 +23,30 @@ std::optional<QImage> readImage(const QString& name, QString* error) {
     if (!info.isFile()) return fail(error, QStringLiteral("no such file"));
     if (static_cast<std::uintmax_t>(info.size()) > platform::kMaxPictureFileBytes)
         return fail(error, QStringLiteral("file too large"));
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) return fail(error, file.errorString());
+    const QByteArray bytes = file.read(qint64(platform::kMaxPictureFileBytes) + 1);
+    file.close();
 
-    QImageReader reader(name);
-    reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
-    if (format != "bmp" && format != "gif" && format != "jpeg")
-        return fail(error, QStringLiteral("not a BMP, GIF or JPEG picture"));
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > platform::kMaxPictureSide ||
-        size.height() > platform::kMaxPictureSide)
-        return fail(error, QStringLiteral("picture size not acceptable"));
+    // The same check as the headless platform's, on the same bytes, so both
+    // give the same verdict on a file before QImage decodes it.
+    std::string why;
+    const auto header = platform::checkPicture(
+        std::span(reinterpret_cast<const unsigned char*>(bytes.constData()), std::size_t(bytes.size())), &why);
+    if (!header) return fail(error, QString::fromStdString(why));
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const char* format = header->format == platform::PictureFormat::Bmp   ? "bmp"
+                         : header->format == platform::PictureFormat::Gif ? "gif"
+                                                                          : "jpeg";
+    QImageReader reader(&buffer, format);
+    reader.setAllocationLimit(int(platform::kMaxPicturePixels * 4 >> 20));
     QImage image = reader.read();
     if (image.isNull()) return fail(error, reader.errorString());
+    if (image.size() != QSize(header->width, header->height))
+        return fail(error, QStringLiteral("picture size not acceptable"));
     return image;
 }
 
