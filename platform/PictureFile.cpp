@@ -29,7 +29,8 @@ bool checkBmp(std::span<const unsigned char> data, BmpFields& f, std::string* er
     const unsigned char* d = data.data();
     f.pixelOffset = le32(d + 10);
     f.headerSize = le32(d + 14);
-    if (f.headerSize < 40 || 14 + std::uint64_t{f.headerSize} > data.size()) return fail(error, "bad BMP header");
+    if (f.headerSize < 40 || 14 + std::uint64_t{f.headerSize} > data.size())
+        return fail(error, "bad BMP header");
     f.width = static_cast<std::int32_t>(le32(d + 18));
     f.rawHeight = static_cast<std::int32_t>(le32(d + 22));
     const std::uint32_t planes = le16(d + 26), compression = le32(d + 30);

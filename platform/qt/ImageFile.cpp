@@ -32,7 +32,8 @@ std::optional<QImage> readImage(const QString& name, QString* error) {
     // give the same verdict on a file before QImage decodes it.
     std::string why;
     const auto header = platform::checkPicture(
-        std::span(reinterpret_cast<const unsigned char*>(bytes.constData()), std::size_t(bytes.size())), &why);
+        std::span(reinterpret_cast<const unsigned char*>(bytes.constData()), std::size_t(bytes.size())),
+        &why);
     if (!header) return fail(error, QString::fromStdString(why));
 
     QBuffer buffer;
