@@ -134,9 +134,12 @@ std::optional<PictureHeader> checkPicture(std::span<const unsigned char> data, s
     PictureHeader header;
     bool ok = false;
     if (data.size() >= 2 && data[0] == 'B' && data[1] == 'M') {
+        // The sides are only known to be in range once the check passed.
         ok = checkBmp(data, bmp, error);
-        header.width = bmp.width;
-        header.height = bmp.rawHeight > 0 ? bmp.rawHeight : -bmp.rawHeight;
+        if (ok) {
+            header.width = bmp.width;
+            header.height = bmp.rawHeight > 0 ? bmp.rawHeight : -bmp.rawHeight;
+        }
     } else if (data.size() >= 6 &&
                (std::memcmp(data.data(), "GIF87a", 6) == 0 || std::memcmp(data.data(), "GIF89a", 6) == 0)) {
         ok = measureGif(data, header, error);

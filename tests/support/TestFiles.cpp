@@ -106,6 +106,8 @@ std::vector<FrameCase> frameCases() {
     set32(pastTheEnd, 10, static_cast<std::uint32_t>(whole.size()) - 100);
     std::string bigOffset = whole;
     set32(bigOffset, 10, 0x7FFFFFF0u);
+    std::string lowestHeight = whole;
+    set32(lowestHeight, 22, 0x80000000u);
     return {
         {"Bitmap24", whole, true, 180, 183},
         {"Bitmap1", makeOneBitBmp(301, 40), true, 301, 40},
@@ -113,6 +115,7 @@ std::vector<FrameCase> frameCases() {
         {"HeaderOnly", whole.substr(0, 54), false},
         {"PixelsPastTheEnd", pastTheEnd, false},
         {"OffsetPastTheEnd", bigOffset, false},
+        {"LowestHeight", lowestHeight, false},
         // 12 MB of file, but 100 million pixels: 400 MB once decoded.
         {"Bitmap1TooManyPixels", makeOneBitBmp(10000, 10000), false},
         {"TextOnly", "BM and then some text that is no picture at all, long enough for a header", false},
