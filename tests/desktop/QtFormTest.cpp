@@ -148,6 +148,13 @@ TEST_F(FormTest, PicturesComeFromTheCacheOnlyWhileTheirFileIsUnchanged) {
     ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
     EXPECT_EQ(shown->image().cacheKey(), decoded);
 
+    // The cached file rewritten in place two seconds later, same size.
+    const auto written = std::filesystem::last_write_time(path("frame.bmp"));
+    ASSERT_TRUE(save(Qt::yellow, "frame.bmp"));
+    std::filesystem::last_write_time(path("frame.bmp"), written + std::chrono::seconds(2));
+    ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
+    EXPECT_EQ(colour(), QColor(Qt::yellow));
+
     // A file replaced by another shows its new picture at the next load.
     ASSERT_TRUE(save(Qt::green, "next.bmp"));
     std::filesystem::rename(path("next.bmp"), path("frame.bmp"));
