@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -24,11 +25,28 @@ struct Picture {
     std::vector<std::uint32_t> pixels;
 };
 
-// Largest file and picture side accepted; anything bigger is not a picture.
+// Largest file, picture side and pixel count accepted; anything bigger is not
+// a picture. The pixel count bounds the memory of a decoded picture (four
+// bytes a pixel) to 128 MiB, whatever depth the file itself has.
 inline constexpr std::uintmax_t kMaxPictureFileBytes = 64u << 20;
 inline constexpr int kMaxPictureSide = 16384;
+inline constexpr std::uint64_t kMaxPicturePixels = std::uint64_t{32} << 20;
 
-// Reads and checks a picture file. Uncompressed BMP of 1, 4, 8, 24 or 32 bits
+// What a picture file says of itself, once checked.
+struct PictureHeader {
+    PictureFormat format = PictureFormat::Bmp;
+    int width = 0;
+    int height = 0;
+};
+
+// The one check every toolkit runs on a picture file's bytes before decoding
+// them: a BMP, GIF or JPEG file within the limits above, and for BMP a header
+// this program decodes (uncompressed, 1, 4, 8, 24 or 32 bits) whose palette
+// and pixel rows all lie inside the file. Returns std::nullopt, with the
+// reason in `error` when given, for anything else.
+std::optional<PictureHeader> checkPicture(std::span<const unsigned char> data, std::string* error = nullptr);
+
+// Reads and checks a picture file (checkPicture). Uncompressed BMP of 1, 4, 8, 24 or 32 bits
 // (bottom-up or top-down) is decoded in full. Returns std::nullopt, with the
 // reason in `error` when given, for a missing, unreadable, truncated, oversized
 // or unknown file.

@@ -5,6 +5,8 @@
 #include <QFileInfo>
 #include <QImageReader>
 
+#include <span>
+
 #include "platform/NativeFiles.h"
 #include "platform/PictureFile.h"
 
@@ -16,19 +18,27 @@ std::optional<QImage> fail(QString* error, const QString& why) {
     return std::nullopt;
 }
 
-// The checks every picture passes before it is decoded: a format we show
-// and a size within bounds.
-std::optional<QImage> decode(QImageReader& reader, QString* error) {
-    reader.setDecideFormatFromContent(true);
-    const QByteArray format = reader.format();
-    if (format != "bmp" && format != "gif" && format != "jpeg")
-        return fail(error, QStringLiteral("not a BMP, GIF or JPEG picture"));
-    const QSize size = reader.size();
-    if (!size.isValid() || size.width() > platform::kMaxPictureSide ||
-        size.height() > platform::kMaxPictureSide)
-        return fail(error, QStringLiteral("picture size not acceptable"));
+// The same check as the headless platform's, on the same bytes, so both give
+// the same verdict on a file before QImage decodes it.
+std::optional<QImage> decode(const QByteArray& bytes, QString* error) {
+    std::string why;
+    const auto header = platform::checkPicture(
+        std::span(reinterpret_cast<const unsigned char*>(bytes.constData()), std::size_t(bytes.size())),
+        &why);
+    if (!header) return fail(error, QString::fromStdString(why));
+
+    QBuffer buffer;
+    buffer.setData(bytes);
+    buffer.open(QIODevice::ReadOnly);
+    const char* format = header->format == platform::PictureFormat::Bmp   ? "bmp"
+                         : header->format == platform::PictureFormat::Gif ? "gif"
+                                                                          : "jpeg";
+    QImageReader reader(&buffer, format);
+    reader.setAllocationLimit(int(platform::kMaxPicturePixels * 4 >> 20));
     QImage image = reader.read();
     if (image.isNull()) return fail(error, reader.errorString());
+    if (image.size() != QSize(header->width, header->height))
+        return fail(error, QStringLiteral("picture size not acceptable"));
     return image;
 }
 
@@ -39,9 +49,9 @@ std::optional<QImage> readImage(const QString& name, QString* error) {
     if (!info.isFile()) return fail(error, QStringLiteral("no such file"));
     if (static_cast<std::uintmax_t>(info.size()) > platform::kMaxPictureFileBytes)
         return fail(error, QStringLiteral("file too large"));
-
-    QImageReader reader(name);
-    return decode(reader, error);
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly)) return fail(error, file.errorString());
+    return decode(file.read(qint64(platform::kMaxPictureFileBytes) + 1), error);
 }
 
 std::optional<QImage> readImageFile(const std::filesystem::path& file, QString* error) {
@@ -56,11 +66,7 @@ std::optional<QImage> readImageFile(const std::filesystem::path& file, QString* 
         case platform::native::ReadStatus::ok:
             break;
     }
-    QByteArray data = QByteArray::fromStdString(bytes);
-    QBuffer buffer(&data);
-    buffer.open(QIODevice::ReadOnly);
-    QImageReader reader(&buffer);
-    return decode(reader, error);
+    return decode(QByteArray::fromStdString(bytes), error);
 }
 
 std::shared_ptr<const void> readScreenImage(const std::filesystem::path& file, std::string* error) {

@@ -34,14 +34,40 @@ TEST(GlobeAnimation, FramesRunOneToFortyFourAndCountTurns) {
     EXPECT_EQ(s.globe().RollCount, 1);
 }
 
-TEST(GlobeAnimation, TurnCountStopsGrowingWithTheOverlayOff) {
-    Scenario s;
-    s.start();  // fastest speed: 1 ms
-    s.globe().WeatherOn = false;
-    s.sim->toolkit().setRecording(false);
-    s.sim->runFor(44 * 0.001 * 6);  // six turns
-    EXPECT_EQ(s.globe().RollCount, 3);
-    EXPECT_FALSE(s.toolkit().ended());
+// The turn count at the end of each of the first `turns` turns.
+std::vector<int> countsAtTurnEnds(Scenario& s, std::size_t turns) {
+    std::vector<int> counts;
+    int last = s.globe().FrameNo;
+    for (int step = 0; counts.size() < turns && step < 10000; ++step) {
+        s.sim->runFor(0.1);
+        const int frame = s.globe().FrameNo;
+        if (frame < last) counts.push_back(s.globe().RollCount);
+        last = frame;
+    }
+    return counts;
+}
+
+TEST(GlobeAnimation, TurnCountPastTheThirdTurn) {
+    // With the overlay off nothing sets the count back: it stops at 3.
+    {
+        Scenario s;
+        s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");  // 100 ms
+        s.start();
+        s.globe().WeatherOn = false;
+        s.sim->toolkit().setRecording(false);
+        EXPECT_EQ(countsAtTurnEnds(s, 6), (std::vector<int>{1, 2, 3, 3, 3, 3}));
+        EXPECT_FALSE(s.toolkit().ended());
+    }
+    // With the overlay on, the third turn shows a city and counts afresh.
+    {
+        Scenario s;
+        s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
+        s.start();
+        ASSERT_TRUE(s.globe().WeatherOn);
+        s.sim->toolkit().setRecording(false);
+        EXPECT_EQ(countsAtTurnEnds(s, 7), (std::vector<int>{1, 2, 1, 2, 1, 2, 1}));
+        EXPECT_EQ(s.globe().TourCount, 3);
+    }
 }
 
 TEST(GlobeAnimation, SpeedFromTheMenuChangesTheIntervalOnly) {
@@ -116,12 +142,18 @@ TEST(GlobeAnimation, UnchangedFramesComeFromTheCacheAndAChangedOneShowsAtTheNext
     ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_1.bmp");
     EXPECT_EQ(s.toolkit().pictures().files().size(), 44u);
     EXPECT_EQ(picture->decoded(), first) << "an unchanged frame was decoded again";
-    // Rewrite frame 2 with another size: the tick must read the new file.
-    writeFile(s.app() / "SKR20" / "earth" / "EarthMap_2.bmp", makeBmp(20, 10, 99));
+    // Frame 2, cached, is rewritten in place two seconds later with other
+    // pixels of the same size: the next tick must show the new pixels.
+    const auto frame2 = s.app() / "SKR20" / "earth" / "EarthMap_2.bmp";
+    const auto written = std::filesystem::last_write_time(frame2);
+    writeFile(frame2, makeBmp(180, 183, 99));
+    std::filesystem::last_write_time(frame2, written + std::chrono::seconds(2));
+    const auto expected = platform::readPictureFile(frame2);
+    ASSERT_TRUE(expected);
     s.sim->runFor(1.0);
     ASSERT_EQ(std::filesystem::path(picture->picture()).filename(), "EarthMap_2.bmp");
     ASSERT_TRUE(picture->decoded());
-    EXPECT_EQ(picture->decoded()->width, 20);
+    EXPECT_TRUE(picture->decoded()->pixels == expected->pixels) << "a changed frame was shown stale";
 }
 
 }  // namespace

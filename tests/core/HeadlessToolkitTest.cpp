@@ -4,6 +4,7 @@
 
 #include "platform/headless/HeadlessForm.h"
 #include "platform/headless/HeadlessToolkit.h"
+#include "tests/support/TestFiles.h"
 
 namespace skyroll::headless {
 namespace {
@@ -135,6 +136,24 @@ TEST_F(HeadlessWindows, SitAtWholePixels) {
     EXPECT_EQ(form->left(), -1305);
     form->setHeight(2750);
     EXPECT_EQ(form->height(), 2750);
+}
+
+// The desktop build judges the same files alike (QtFormTest).
+TEST(HeadlessPictures, FramesAreJudgedWholeBeforeAnyPixelIsDecoded) {
+    test::TempDir dir;
+    platform::PictureCache cache;
+    for (const auto& c : test::frameCases()) {
+        SCOPED_TRACE(c.name);
+        const auto file = dir.path() / (std::string(c.name) + ".bmp");
+        test::writeFile(file, c.bytes);
+        std::string error;
+        const auto picture = cache.load(file, &error);
+        ASSERT_EQ(picture != nullptr, c.accepted) << error;
+        if (!picture) continue;
+        EXPECT_EQ(picture->width, c.width);
+        EXPECT_EQ(picture->height, c.height);
+        EXPECT_EQ(picture->pixels.size(), std::size_t(c.width) * std::size_t(c.height));
+    }
 }
 
 }  // namespace

@@ -75,6 +75,24 @@ TEST(SettingsFile, AFileThatCannotBeWrittenKeepsItsContent) {
     EXPECT_FALSE(std::filesystem::exists(noFolder.parent_path()));
 }
 
+// A write makes the new file beside the old one and puts it in its place:
+// the old file is never changed, so a crash during the write leaves it whole.
+TEST(SettingsFile, AWriteNeverChangesTheOldFileInPlace) {
+    TempDir dir;
+    const auto ini = dir.path() / "EARTH.INI";
+    const std::string before = "[POSITION]\r\nDISPPOS=1\r\n[SPEED]\r\nROLLSPEED=1\r\n";
+    writeFile(ini, before);
+    // A second name keeps the old file in sight, as a reader that opened it would.
+    std::error_code error;
+    std::filesystem::create_hard_link(ini, dir.path() / "old", error);
+    if (error) GTEST_SKIP() << "no hard links here: " << error.message();
+    ASSERT_TRUE(WriteEarthIni("3", "4", ini));
+    EXPECT_EQ(readFile(dir.path() / "old"), before) << "the settings were written in place";
+    EXPECT_EQ(read(ini).dispPos, "3");
+    EXPECT_EQ(read(ini).rollSpeed, "4");
+    EXPECT_EQ(treeOf(dir.path()), (std::vector<std::string>{"EARTH.INI", "old"}));
+}
+
 TEST(WindowShape, DividesRoundedOperandsHalfToEven) {
     struct Row {
         double dividend, divisor;
@@ -82,7 +100,7 @@ TEST(WindowShape, DividesRoundedOperandsHalfToEven) {
     } const rows[] = {
         {2700, 15, 180}, {2750, 15, 183}, {6255, 15, 417}, {3165, 15, 211}, {1600, 15, 106}, {1650, 15, 110},
         {2700, 12, 225}, {2750, 12, 229}, {2700.5, 15, 180}, {2701.5, 15.5, 168}, {44.5, 14.5, 3},
-        {100, 0.4, 0},
+        {2700, 4.5, 675}, {2749.5, 4.5, 687}, {2748.5, 22.5, 124}, {100, 0.4, 0},
     };
     for (const Row& r : rows)
         EXPECT_EQ(app::RoundedIntegerDivide(r.dividend, r.divisor), r.expected) << r.dividend << " \\ " << r.divisor;

@@ -21,6 +21,7 @@
 #include "platform/qt/QtForm.h"
 #include "platform/qt/QtToolkit.h"
 #include "tests/desktop/TestForms.h"
+#include "tests/support/TestFiles.h"
 
 namespace skyroll::qt::test {
 namespace {
@@ -147,6 +148,13 @@ TEST_F(FormTest, PicturesComeFromTheCacheOnlyWhileTheirFileIsUnchanged) {
     ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
     EXPECT_EQ(shown->image().cacheKey(), decoded);
 
+    // The cached file rewritten in place two seconds later, same size.
+    const auto written = std::filesystem::last_write_time(path("frame.bmp"));
+    ASSERT_TRUE(save(Qt::yellow, "frame.bmp"));
+    std::filesystem::last_write_time(path("frame.bmp"), written + std::chrono::seconds(2));
+    ASSERT_TRUE(picture.loadPicture(path("frame.bmp")));
+    EXPECT_EQ(colour(), QColor(Qt::yellow));
+
     // A file replaced by another shows its new picture at the next load.
     ASSERT_TRUE(save(Qt::green, "next.bmp"));
     std::filesystem::rename(path("next.bmp"), path("frame.bmp"));
@@ -161,6 +169,22 @@ TEST_F(FormTest, PicturesComeFromTheCacheOnlyWhileTheirFileIsUnchanged) {
         EXPECT_EQ(colour(), QColor(Qt::green));
     }
     EXPECT_FALSE(form->control("Label3").loadPicture(path("frame.bmp")));
+}
+
+// The headless platform judges the same files alike (HeadlessToolkitTest).
+TEST_F(FormTest, FramesAreJudgedWholeBeforeQtDecodesThem) {
+    skyroll::test::TempDir dir;
+    platform::Control& picture = form->control("Picture1");
+    auto* shown = qform.findControl("Picture1")->pictureWidget();
+    for (const auto& c : skyroll::test::frameCases()) {
+        SCOPED_TRACE(c.name);
+        const auto file = dir.path() / (std::string(c.name) + ".bmp");
+        skyroll::test::writeFile(file, c.bytes);
+        ASSERT_EQ(picture.loadPicture(file), c.accepted);
+        if (c.accepted) {
+            EXPECT_EQ(shown->image().size(), QSize(c.width, c.height));
+        }
+    }
 }
 
 TEST_F(FormTest, MouseMovesReportButtonsAndTheControlsUnit) {

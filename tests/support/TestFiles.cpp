@@ -67,6 +67,61 @@ std::string makeBmp(int width, int height, std::uint32_t seed) {
     return s;
 }
 
+namespace {
+// A top-down 1-bit BMP of black and white stripes, with a two-colour palette.
+std::string makeOneBitBmp(int width, int height) {
+    const std::uint32_t stride = ((static_cast<std::uint32_t>(width) + 31) / 32) * 4;
+    const std::uint32_t pixelBytes = stride * static_cast<std::uint32_t>(height);
+    std::string s = "BM";
+    put32(s, 62 + pixelBytes);
+    put32(s, 0);
+    put32(s, 62);
+    put32(s, 40);
+    put32(s, static_cast<std::uint32_t>(width));
+    put32(s, static_cast<std::uint32_t>(-height));
+    put16(s, 1);
+    put16(s, 1);
+    put32(s, 0);
+    put32(s, pixelBytes);
+    put32(s, 2835);
+    put32(s, 2835);
+    put32(s, 2);
+    put32(s, 0);
+    put32(s, 0x000000);
+    put32(s, 0xFFFFFF);
+    s.append(pixelBytes, '\x0F');
+    return s;
+}
+
+void set32(std::string& s, std::size_t at, std::uint32_t v) {
+    std::string bytes;
+    put32(bytes, v);
+    s.replace(at, 4, bytes);
+}
+}  // namespace
+
+std::vector<FrameCase> frameCases() {
+    const std::string whole = makeBmp(180, 183, 7);
+    std::string pastTheEnd = whole;
+    set32(pastTheEnd, 10, static_cast<std::uint32_t>(whole.size()) - 100);
+    std::string bigOffset = whole;
+    set32(bigOffset, 10, 0x7FFFFFF0u);
+    std::string lowestHeight = whole;
+    set32(lowestHeight, 22, 0x80000000u);
+    return {
+        {"Bitmap24", whole, true, 180, 183},
+        {"Bitmap1", makeOneBitBmp(301, 40), true, 301, 40},
+        {"CutShort", whole.substr(0, whole.size() - 1), false},
+        {"HeaderOnly", whole.substr(0, 54), false},
+        {"PixelsPastTheEnd", pastTheEnd, false},
+        {"OffsetPastTheEnd", bigOffset, false},
+        {"LowestHeight", lowestHeight, false},
+        // 12 MB of file, but 100 million pixels: 400 MB once decoded.
+        {"Bitmap1TooManyPixels", makeOneBitBmp(10000, 10000), false},
+        {"TextOnly", "BM and then some text that is no picture at all, long enough for a header", false},
+    };
+}
+
 void writeGlobeFrames(const std::filesystem::path& appFolder) {
     const auto data = appFolder / "SKR20";
     for (const char* folder : {"earth", "moon", "PALAM", "BACK", "WEATHER"})

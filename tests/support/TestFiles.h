@@ -27,6 +27,17 @@ private:
 // depends on `seed`.
 std::string makeBmp(int width, int height, std::uint32_t seed);
 
+// Frame files every toolkit must judge alike: a sound BMP of each depth the
+// program reads is shown at its size, anything cut short, pointing past its
+// end or too big to hold in memory is refused, before any pixel is decoded.
+struct FrameCase {
+    const char* name;
+    std::string bytes;
+    bool accepted;
+    int width = 0, height = 0;
+};
+std::vector<FrameCase> frameCases();
+
 // The 44 globe frames EarthMap_1.bmp .. EarthMap_44.bmp, 180 x 183, in
 // <appFolder>/SKR20/earth, and the other data folders, empty.
 void writeGlobeFrames(const std::filesystem::path& appFolder);

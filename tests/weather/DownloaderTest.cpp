@@ -93,6 +93,15 @@ TEST_F(CurlDownloaderTest, StoresPagesInCodePage932) {
     const std::string utf8Meta = "<HTML><HEAD><meta charset=\"UTF-8\"></HEAD>\r\nパリ\r\n";
     const std::string utf8HttpEquiv =
         "<META HTTP-EQUIV='Content-Type' CONTENT='text/html; charset=utf-8'>\r\nパリ\r\n";
+    // Pages of about 100 KB, far longer than one step of the conversion,
+    // with the city near the end.
+    std::string longUtf8, longEucJp;
+    for (int i = 0; i < 6000; ++i) {
+        longUtf8 += "<TD>晴れ</TD>\r\n";
+        longEucJp += "<TD>\xC0\xB2\xA4\xEC</TD>\r\n";
+    }
+    longUtf8 += "<TD>パリ</TD>\r\n<TD>雪</TD>\r\n";
+    longEucJp += "<TD>\xA5\xD1\xA5\xEA</TD>\r\n<TD>\xC0\xE3</TD>\r\n";
     struct Case {
         const char* name;
         HttpResponse response;
@@ -112,6 +121,8 @@ TEST_F(CurlDownloaderTest, StoresPagesInCodePage932) {
          sjis + "<meta charset=utf-8>"},
         {"EUC-JP", page("\xA5\xD1\xA5\xEA\r\n", "text/html; charset=EUC-JP"),
          cp932::toCp932FromUtf8("パリ\r\n")},
+        {"long UTF-8 page", page(longUtf8, "text/html; charset=UTF-8"), cp932::toCp932FromUtf8(longUtf8)},
+        {"long EUC-JP page", page(longEucJp, "text/html; charset=EUC-JP"), cp932::toCp932FromUtf8(longUtf8)},
         {"invalid UTF-8 bytes become ?",
          page("a\xFF\xFE"
               "b€\r\n",

@@ -8,6 +8,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/Failure.h"
+#include "platform/FileSystem.h"
 #include "settings/IniPalam.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/FixtureExpectations.h"
@@ -103,6 +104,19 @@ TEST_F(WeatherFileTest, UnwritableWeatherFileIsFatal) {
     EXPECT_THROW(BeginWeatherFile(missing), FatalError);
     EXPECT_THROW(ExtractPageWeather(m_folder.path(), missing, "EU.html", "パリ"), FatalError);
     EXPECT_THROW(EndWeatherFile(missing), FatalError);
+}
+
+// A full disk: the short writes go to a buffer and fail only when it is
+// flushed at close. That is a failure of the write all the same.
+TEST_F(WeatherFileTest, ADiskFullAtCloseIsAFailure) {
+    const std::filesystem::path full = "/dev/full";
+    if (!std::filesystem::exists(full)) GTEST_SKIP() << "no /dev/full here";
+    BeginWeatherFile(weatherIni());
+    std::filesystem::remove(NewWeatherFile(weatherIni()));
+    std::filesystem::create_symlink(full, NewWeatherFile(weatherIni()));
+    EXPECT_THROW(ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ"), FatalError);
+    // The file service of the program and its tools.
+    EXPECT_FALSE(platform::makeLocalFileSystem(m_folder.path())->writeFile(full, "DUMMY DATA\r\n"));
 }
 
 // A page cannot write lines of its own into WEATHER.INI, nor make it too big

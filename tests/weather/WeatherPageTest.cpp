@@ -23,6 +23,7 @@ TEST(ClassifyWeather, FirstMatchingRuleDecides) {
     const ClassifyCase cases[] = {
         {"fine at times rain", U"晴れ時々雨", false, U"SUN_RAIN.gif"},
         {"rain later snow", U"雨のち雪", false, U"SNOW.gif"},
+        {"fine, rain and snow: snow wins", U"晴れ時々雨一時雪", false, U"SNOW.gif"},
         {"cloudy at times fine", U"くもり時々晴れ", false, U"SUN.gif"},
         {"cloudy at times rain", U"くもり一時雨", false, U"RAIN.gif"},
         {"kana cloudy on a world page", U"くもり", false, U"CLOUDY.gif"},
