@@ -218,8 +218,12 @@ sigkill() {
     term
 }
 
-# The situations, taken in turn; the moment inside each is random.
+# The situations, taken in turn; the moment inside each is random. The two
+# SIGKILL situations take the kill library's steps in turn, then a kill at a
+# random moment after the request.
 situations=(startup refresh city space dialog moon startup space dialog moon write_kill switch_kill)
+kill_steps=(write rename renamed timed)
+kill_turn=0
 
 run_point() {
     case $situation in
@@ -275,8 +279,7 @@ run_point() {
     write_kill)
         # 左下 in the settings dialog and OK: the program writes DISPPOS=4.
         fresh 4 127.0.0.1:1
-        local steps=(write rename renamed timed)
-        local step=${steps[RANDOM % 4]}
+        local step=${kill_steps[kill_turn++ / 2 % 4]}
         situation="write_kill/$step"
         if [[ $step == timed ]]; then start; else start LD_PRELOAD="$shim" SKYROLL_KILL_FOLDER="$palam" \
             SKYROLL_KILL_STEP="$step" ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}verify_asan_link_order=0"; fi
@@ -299,8 +302,7 @@ run_point() {
         ;;
     switch_kill)
         fresh 4 127.0.0.1:1
-        local steps=(write rename renamed timed)
-        local step=${steps[RANDOM % 4]}
+        local step=${kill_steps[kill_turn++ / 2 % 4]}
         situation="switch_kill/$step"
         if [[ $step == timed ]]; then start; else start LD_PRELOAD="$shim" SKYROLL_KILL_FOLDER="$state" \
             SKYROLL_KILL_STEP="$step" ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}verify_asan_link_order=0"; fi
