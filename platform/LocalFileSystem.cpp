@@ -148,7 +148,8 @@ public:
         for (; it != fs::directory_iterator(); it.increment(error)) {
             if (error) return -1;
             const fs::path name = it->path().filename();
-            if (!isTemporaryFileName(name) && std::find(alsoNamed.begin(), alsoNamed.end(), name) == alsoNamed.end())
+            if (!isTemporaryFileName(name) &&
+                std::find(alsoNamed.begin(), alsoNamed.end(), name) == alsoNamed.end())
                 continue;
             std::error_code typeError;
             if (it->is_regular_file(typeError) && !it->is_symlink(typeError)) leftovers.push_back(it->path());
@@ -181,7 +182,8 @@ bool isTemporaryFileName(const fs::path& name) {
     // name no code page can hold is simply not ours.
     const auto& text = name.native();
     constexpr std::string_view prefix = ".skyroll-", suffix = ".tmp";
-    if (text.size() <= prefix.size() + suffix.size() || text.size() > prefix.size() + 40 + suffix.size()) return false;
+    if (text.size() <= prefix.size() + suffix.size() || text.size() > prefix.size() + 40 + suffix.size())
+        return false;
     const auto matches = [&](std::size_t at, std::string_view part) {
         for (std::size_t i = 0; i < part.size(); ++i)
             if (text[at + i] != static_cast<unsigned char>(part[i])) return false;
