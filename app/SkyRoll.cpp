@@ -4,11 +4,13 @@
 #include <cstring>
 #include <iostream>
 #include <utility>
+#include <vector>
 
 #include "app/Layouts.h"
 #include "app/WindowShape.h"
 #include "companions/Wallpaper.h"
 #include "weather/LiveDownloader.h"
+#include "weather/WeatherFile.h"
 #include "weather/WeatherRefresh.h"
 #include "weather/WorldTempDir.h"
 
@@ -43,6 +45,7 @@ void fSky_Roll::Form_Load() {
     // While another program refreshes, this one waits for it; when it does
     // not finish in time, this one leaves the folder and the weather file alone.
     m_pageFolder = weather::HoldPageFolder(m_services.files, weather::kPageFolderWait);
+    RemoveLeftovers();
     const std::filesystem::path systemFolder = m_services.files.systemFolder();
     WorldTempDir = m_pageFolder || systemFolder.empty() ? weather::PrepareWorldTempDir(m_services.files)
                                                         : systemFolder / "WORLDTEMP";
@@ -74,6 +77,29 @@ void fSky_Roll::Form_Load() {
     ApplySettings();
     CutToEllipse(m_services.toolkit, *m_form, m_program.WindowRegion);
     FirstActivate = true;
+}
+
+void fSky_Roll::RemoveLeftovers() {
+    // A program killed while it replaced a file leaves its temporary file
+    // beside it; the file itself is whole, old or new. Only names of our own
+    // temporary files go. The weather file's new copy is another program's
+    // work in progress while that one refreshes, so it goes only while this
+    // one holds the page folder.
+    platform::FileSystem& files = m_services.files;
+    std::vector<std::filesystem::path> folders;
+    const auto add = [&](const std::filesystem::path& folder) {
+        if (!folder.empty() && std::find(folders.begin(), folders.end(), folder) == folders.end())
+            folders.push_back(folder);
+    };
+    if (!EarthIni.empty()) add(EarthIni.parent_path());
+    if (!WeatherIni.empty()) add(WeatherIni.parent_path());
+    add(files.stateFolder());
+    for (const std::filesystem::path& folder : folders) {
+        std::vector<std::filesystem::path> alsoNamed;
+        if (m_pageFolder && !WeatherIni.empty() && folder == WeatherIni.parent_path())
+            alsoNamed.push_back(weather::NewWeatherFile(WeatherIni).filename());
+        files.deleteLeftovers(folder, alsoNamed);
+    }
 }
 
 void fSky_Roll::FillTrayIconData() {

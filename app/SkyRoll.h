@@ -97,6 +97,7 @@ public:
 private:
     void SelectSpeed(std::size_t row);
     void FillTrayIconData();
+    void RemoveLeftovers();
     void ShowMoon();
 
     platform::Services& m_services;

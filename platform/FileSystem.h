@@ -6,6 +6,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skyroll::platform {
 
@@ -61,7 +62,21 @@ public:
     // when the folder cannot be listed, is a symbolic link, or a matching
     // file cannot be deleted.
     virtual int deleteFilesEndingWith(const std::filesystem::path& folder, std::string_view suffix) = 0;
+
+    // Deletes what a program of ours, killed while writing, can leave
+    // directly in `folder`: the regular files named like the temporary file
+    // of a replaced file (isTemporaryFileName) and those named exactly like
+    // one of `alsoNamed`. Nothing else is touched and no link is followed or
+    // deleted. Returns the number deleted, or -1 when the folder cannot be
+    // listed or a leftover cannot be deleted.
+    virtual int deleteLeftovers(const std::filesystem::path& folder,
+                                const std::vector<std::filesystem::path>& alsoNamed) = 0;
 };
+
+// True for the names of the program's temporary files beside a file it
+// replaces: ".skyroll-", then 1 to 40 lowercase hexadecimal digits and
+// dashes, then ".tmp".
+bool isTemporaryFileName(const std::filesystem::path& name);
 
 // The portable implementation on std::filesystem. `systemFolderOverride`
 // and `stateFolderOverride`, when not empty, are used as the system and the

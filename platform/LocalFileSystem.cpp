@@ -2,6 +2,7 @@
 // system folder comes from the native file operations; the per-user
 // configuration folder holds the settings of an installed program.
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -136,6 +137,29 @@ public:
         return static_cast<int>(matching.size());
     }
 
+    int deleteLeftovers(const fs::path& folder, const std::vector<fs::path>& alsoNamed) override {
+        std::vector<fs::path> leftovers;
+        std::error_code error;
+        if (fs::is_symlink(fs::symlink_status(folder, error))) return -1;
+        fs::directory_iterator it(folder, error);
+        if (error) return -1;
+        for (; it != fs::directory_iterator(); it.increment(error)) {
+            if (error) return -1;
+            const fs::path name = it->path().filename();
+            if (!isTemporaryFileName(name) &&
+                std::find(alsoNamed.begin(), alsoNamed.end(), name) == alsoNamed.end())
+                continue;
+            std::error_code typeError;
+            if (it->is_regular_file(typeError) && !it->is_symlink(typeError)) leftovers.push_back(it->path());
+        }
+        if (error) return -1;
+        for (const fs::path& file : leftovers) {
+            if (!fs::remove(file, error) || error) return -1;
+            if (m_log) m_log("a leftover temporary file is removed: " + file.string());
+        }
+        return static_cast<int>(leftovers.size());
+    }
+
 private:
     fs::path m_override;
     fs::path m_stateOverride;
@@ -149,6 +173,26 @@ std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFold
                                                 std::function<void(const std::string&)> log) {
     return std::make_unique<LocalFileSystem>(std::move(systemFolderOverride), std::move(stateFolderOverride),
                                              std::move(log));
+}
+
+bool isTemporaryFileName(const fs::path& name) {
+    // Compared on the system's own form of the name (wide on Windows), so a
+    // name no code page can hold is simply not ours.
+    const auto& text = name.native();
+    constexpr std::string_view prefix = ".skyroll-", suffix = ".tmp";
+    if (text.size() <= prefix.size() + suffix.size() || text.size() > prefix.size() + 40 + suffix.size())
+        return false;
+    const auto matches = [&](std::size_t at, std::string_view part) {
+        for (std::size_t i = 0; i < part.size(); ++i)
+            if (text[at + i] != static_cast<unsigned char>(part[i])) return false;
+        return true;
+    };
+    if (!matches(0, prefix) || !matches(text.size() - suffix.size(), suffix)) return false;
+    for (std::size_t i = prefix.size(); i < text.size() - suffix.size(); ++i) {
+        const auto c = text[i];
+        if (!((c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || c == '-')) return false;
+    }
+    return true;
 }
 
 }  // namespace skyroll::platform

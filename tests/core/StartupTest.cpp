@@ -151,6 +151,39 @@ TEST(Startup, TheWeatherRefreshRunsOnceAtTheFirstActivation) {
     EXPECT_EQ(s.sim->weatherService().addresses().size(), 1u);
 }
 
+TEST(Startup, RemovesOnlyOurOwnLeftoverTemporaryFiles) {
+    // What a program killed while replacing a file leaves, beside files of
+    // the same folders that merely look alike.
+    Scenario s;
+    const auto palam = s.app() / "SKR20" / "PALAM";
+    const auto state = s.dir.path() / "system" / "state";
+    std::filesystem::create_directories(state);
+    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
+    const std::vector<std::filesystem::path> leftovers = {
+        palam / ".skyroll-0123456789abcdef.tmp", palam / ".skyroll-4021.tmp", palam / "WEATHER.INI.new",
+        state / ".skyroll-00001a2b-00000003-0badf00d.tmp"};
+    const std::vector<std::filesystem::path> others = {
+        palam / ".skyroll-notes.tmp",    palam / ".skyroll-.tmp",     palam / ".skyroll-0123ABCD.tmp",
+        palam / ".skyroll-0123.tmp.old", palam / "EARTH.INI.new",     palam / "skyroll-0123.tmp",
+        state / "WEATHER.INI.new",       s.dir.path() / "outside.txt"};
+    for (const auto& file : leftovers) writeFile(file, "half");
+    for (const auto& file : others) writeFile(file, "keep");
+    std::filesystem::create_directory(palam / ".skyroll-00aa.tmp");
+    std::error_code noLinks;  // a Windows account may not be allowed to make links
+    std::filesystem::create_symlink(s.dir.path() / "outside.txt", palam / ".skyroll-00bb.tmp", noLinks);
+
+    s.start();
+    for (const auto& file : leftovers) EXPECT_FALSE(std::filesystem::exists(file)) << file;
+    for (const auto& file : others) EXPECT_EQ(readFile(file), "keep") << file;
+    EXPECT_TRUE(std::filesystem::is_directory(palam / ".skyroll-00aa.tmp"));
+    if (!noLinks) {
+        EXPECT_TRUE(std::filesystem::is_symlink(palam / ".skyroll-00bb.tmp"))
+            << "a link is not ours to remove";
+    }
+    EXPECT_EQ(readFile(s.earthIni()), "[SPEED]\r\nROLLSPEED=2\r\n");
+    EXPECT_TRUE(s.checked("mNOR"));
+}
+
 TEST(Startup, RegionFollowsTheTwipsPerPixel) {
     // The window is 2700 x 2750 twips; both sides are rounded to whole twips
     // and divided by the rounded twips per pixel, a half going to the even
