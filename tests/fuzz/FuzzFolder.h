@@ -1,6 +1,8 @@
 #pragma once
 // A scratch folder of one fuzzing process, for the targets whose code reads
-// and writes real files. Removed when the process ends normally.
+// and writes real files: in memory (/dev/shm) where there is one, since the
+// profile write flushes every file to the disk. Removed when the process
+// ends normally.
 
 #include <unistd.h>
 
@@ -15,8 +17,7 @@ namespace skyroll::fuzz {
 class FuzzFolder {
 public:
     FuzzFolder()
-        : m_path(std::filesystem::temp_directory_path() /
-                 ("skyroll-fuzz-" + std::to_string(static_cast<long>(::getpid())))) {
+        : m_path(base() / ("skyroll-fuzz-" + std::to_string(static_cast<long>(::getpid())))) {
         std::filesystem::create_directories(m_path);
     }
     ~FuzzFolder() {
@@ -37,6 +38,12 @@ public:
     }
 
 private:
+    static std::filesystem::path base() {
+        std::error_code ec;
+        if (std::filesystem::is_directory("/dev/shm", ec)) return "/dev/shm";
+        return std::filesystem::temp_directory_path();
+    }
+
     std::filesystem::path m_path;
 };
 
