@@ -16,8 +16,7 @@ namespace skyroll::fuzz {
 
 class FuzzFolder {
 public:
-    FuzzFolder()
-        : m_path(base() / ("skyroll-fuzz-" + std::to_string(static_cast<long>(::getpid())))) {
+    FuzzFolder() : m_path(base() / ("skyroll-fuzz-" + std::to_string(static_cast<long>(::getpid())))) {
         std::filesystem::create_directories(m_path);
     }
     ~FuzzFolder() {

@@ -44,8 +44,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string_view section = nextField(input);
     const std::string_view key = nextField(input);
     const std::string_view value = nextField(input);
-    const auto file = folder.write("EARTH.INI", reinterpret_cast<const std::uint8_t*>(input.data()),
-                                   input.size());
+    const auto file =
+        folder.write("EARTH.INI", reinterpret_cast<const std::uint8_t*>(input.data()), input.size());
 
     const std::string before = profile::getPrivateProfileString(section, key, "", 500, file);
     if (before.size() > 499) std::abort();
