@@ -24,6 +24,8 @@ packages=(
   python3
   # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks
   dpkg-dev file desktop-file-utils appstream
+  # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
+  clang libclang-rt-14-dev
   # the Windows cross build and its tests under Wine (GoogleTest's sources
   # for the cross compiler, a Japanese locale made with localedef)
   g++-mingw-w64-x86-64-posix googletest wine wine64 fonts-wine locales

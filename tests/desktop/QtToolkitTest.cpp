@@ -160,14 +160,21 @@ TEST_F(ToolkitTest, AMessageWaitsForTheUserWhileTimersGoOn) {
     timer.setInterval(5);
     QString shown;
     int ticksWhileShown = 0;
-    QTimer::singleShot(200, [&] {
+    // The box is answered once the timer has ticked five times beneath it,
+    // or after five seconds (a slow build, a busy machine) at the latest.
+    QTimer poll;
+    int polls = 0;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
         ticksWhileShown = events.count("timer Timer1");
+        if (ticksWhileShown < 5 && ++polls < 250) return;
         for (QWidget* w : QApplication::topLevelWidgets())
             if (auto* box = qobject_cast<QMessageBox*>(w); box && box->isVisible()) {
                 shown = box->text();
                 box->accept();
+                poll.stop();
             }
     });
+    poll.start(20);
     toolkit.showMessage("cannot save /tmp/EARTH.INI");
     EXPECT_EQ(shown, QStringLiteral("cannot save /tmp/EARTH.INI"));
     EXPECT_GE(ticksWhileShown, 5);
