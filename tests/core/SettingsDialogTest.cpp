@@ -237,6 +237,50 @@ TEST(SettingsDialog, RunsInsideAWaitAndOpensOnlyOnce) {
     EXPECT_EQ(s.form().top(), 8265);  // lower right: 11520 - (2750 + 500), at a whole pixel
 }
 
+// A city on show with the moon on: the dialog opened during the display
+// holds the display (and "EXIT" disabled) until it closes, and then nothing
+// is lost: the city counts as shown, the globe turns on at its stored place
+// and the moon is back beside it.
+TEST(SettingsDialog, OpenedDuringACityDisplayHoldsItsEndAndLosesNothing) {
+    DialogScenario s;
+    s.writeEarthIni("[POSITION]\r\nDISPPOS=1\r\n[SPEED]\r\nROLLSPEED=0\r\n");
+    s.start();
+    auto& tk = s.toolkit();
+    tk.chooseMenu("fSky_Roll", "mMOON");
+    platform::Control& caption = s.form().control("Label2");
+    // At 1 ms a tick, São Paulo is on show from about 0.1 s to 1.6 s.
+    const double start = tk.now();
+    bool showing = false;
+    tk.post(start + 0.6, [&] {
+        showing = caption.visible();
+        tk.chooseMenu("fSky_Roll", "mSETTING");
+    });
+    bool held = false;
+    tk.post(start + 3.5, [&] {
+        // Long past the display's 1.5 s, inside the dialog.
+        held = tk.findForm("fSetting") != nullptr && caption.visible() && !s.form().menu("mEnd").enabled() &&
+               !s.form().control("Timer1").enabled() && !s.form().visible() && s.moon() == nullptr &&
+               s.globe().TourCount == 0;
+        s.ok();
+    });
+    // The display ends with OK at 3.5 s; the next city comes at frame 10 two
+    // turns later.
+    s.sim->runFor(3.55);
+    EXPECT_TRUE(showing);
+    EXPECT_TRUE(held);
+    EXPECT_EQ(tk.findForm("fSetting"), nullptr);
+    EXPECT_FALSE(caption.visible());
+    EXPECT_TRUE(s.form().menu("mEnd").enabled());
+    EXPECT_TRUE(s.form().control("Timer1").enabled());
+    EXPECT_EQ(s.globe().TourCount, 1);
+    EXPECT_TRUE(s.globe().CityShown[0]);
+    EXPECT_TRUE(s.form().visible());
+    EXPECT_EQ(s.form().top(), 8265);  // lower right, as stored
+    ASSERT_NE(s.moon(), nullptr);
+    EXPECT_TRUE(s.moon()->visible());
+    EXPECT_TRUE(s.checked("mMOON"));
+}
+
 // EARTH.INI as something other than a plain file. What cannot be read as a
 // file reads as missing (never waiting on a named pipe, never taking in a
 // file far beyond any settings); OK writes through a link to its target and
