@@ -58,20 +58,6 @@ bool hostIsDown(CURLcode code) {
            code == CURLE_COULDNT_RESOLVE_PROXY || code == CURLE_OPERATION_TIMEDOUT;
 }
 
-struct Body {
-    std::string bytes;
-    std::size_t limit = 0;
-};
-
-std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* body = static_cast<Body*>(user);
-    const std::size_t n = size * count;
-    // Returning less than given ends the transfer with CURLE_WRITE_ERROR.
-    if (n > body->limit - body->bytes.size()) return 0;
-    body->bytes.append(data, n);
-    return n;
-}
-
 // Writes the page (possibly empty) as `folder`/`file`. An existing entry of
 // that name is removed first, so a link placed there is never followed.
 bool storePage(const fs::path& folder, const std::string& file, std::string_view bytes) {

@@ -2,6 +2,15 @@
 
 namespace skyroll::platform {
 
+std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user) {
+    auto* body = static_cast<Body*>(user);
+    const std::size_t n = size * count;
+    // Returning less than given ends the transfer with CURLE_WRITE_ERROR.
+    if (n > body->limit - body->bytes.size()) return 0;
+    body->bytes.append(data, n);
+    return n;
+}
+
 CURLcode performStoppable(CURL* easy, CURLM* multi) {
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
     CURLcode code = CURLE_OK;

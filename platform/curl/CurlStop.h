@@ -1,5 +1,5 @@
 #pragma once
-// The stop request of the program for libcurl transfers: set
+// What every libcurl transfer of the program shares. The stop request: set
 //   CURLOPT_XFERINFOFUNCTION to abortOnStopRequest and CURLOPT_NOPROGRESS to 0
 // on every easy handle; a requested stop then ends the transfer with
 // CURLE_ABORTED_BY_CALLBACK. libcurl calls the function about once a second
@@ -9,6 +9,8 @@
 #include <curl/curl.h>
 
 #include <chrono>
+#include <cstddef>
+#include <string>
 
 #include "platform/StopRequest.h"
 
@@ -19,6 +21,15 @@ inline constexpr std::chrono::milliseconds kStopCheckInterval{100};
 inline int abortOnStopRequest(void*, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
     return stopRequested() ? 1 : 0;
 }
+
+// A transfer's body, kept in memory up to `limit` bytes: set
+// CURLOPT_WRITEFUNCTION to appendToBody and CURLOPT_WRITEDATA to the Body; a
+// longer body ends the transfer with CURLE_WRITE_ERROR.
+struct Body {
+    std::string bytes;
+    std::size_t limit = 0;
+};
+std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user);
 
 // Runs the transfer of `easy` through `multi`, waiting for the network in
 // slices of kStopCheckInterval; CURLE_ABORTED_BY_CALLBACK once a stop is

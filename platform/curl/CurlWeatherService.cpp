@@ -14,20 +14,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-struct Body {
-    std::string bytes;
-    std::size_t limit = 0;
-};
-
-std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user) {
-    auto* body = static_cast<Body*>(user);
-    const std::size_t n = size * count;
-    // Returning less than given ends the transfer with CURLE_WRITE_ERROR.
-    if (n > body->limit - body->bytes.size()) return 0;
-    body->bytes.append(data, n);
-    return n;
-}
-
 bool isWebAddress(std::string_view address) {
     return address.starts_with("http://") || address.starts_with("https://");
 }
