@@ -114,8 +114,38 @@ public:
     }
 
     int deleteFilesEndingWith(const fs::path& folder, std::string_view suffix) override {
-        // Collected first: removing entries while a directory is being read
-        // may or may not show them to the iteration.
+        return deleteMatching(folder, [suffix](const fs::directory_entry& entry) {
+            const std::string name = entry.path().filename().string();
+            std::error_code error;
+            return name.size() >= suffix.size() &&
+                   name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0 &&
+                   entry.is_regular_file(error);
+        });
+    }
+
+    int deleteLeftovers(const fs::path& folder, const std::vector<fs::path>& alsoNamed) override {
+        return deleteMatching(
+            folder,
+            [&alsoNamed](const fs::directory_entry& entry) {
+                const fs::path name = entry.path().filename();
+                std::error_code error;
+                return (isTemporaryFileName(name) ||
+                        std::find(alsoNamed.begin(), alsoNamed.end(), name) != alsoNamed.end()) &&
+                       entry.is_regular_file(error) && !entry.is_symlink(error);
+            },
+            [this](const fs::path& file) {
+                if (m_log) m_log("a leftover temporary file is removed: " + file.string());
+            });
+    }
+
+private:
+    // Deletes the entries of `folder` (never followed when it is a link) that
+    // `matches`; -1 when the folder cannot be listed or one cannot be deleted.
+    // Collected first: removing entries while a directory is being read may
+    // or may not show them to the iteration.
+    template <typename Matches>
+    static int deleteMatching(const fs::path& folder, Matches matches,
+                              const std::function<void(const fs::path&)>& deleted = {}) {
         std::vector<fs::path> matching;
         std::error_code error;
         if (fs::is_symlink(fs::symlink_status(folder, error))) return -1;
@@ -123,44 +153,16 @@ public:
         if (error) return -1;
         for (; it != fs::directory_iterator(); it.increment(error)) {
             if (error) return -1;
-            const std::string name = it->path().filename().string();
-            if (name.size() < suffix.size() ||
-                name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0)
-                continue;
-            std::error_code typeError;
-            if (it->is_regular_file(typeError)) matching.push_back(it->path());
+            if (matches(*it)) matching.push_back(it->path());
         }
         if (error) return -1;
         for (const fs::path& file : matching) {
             if (!fs::remove(file, error) || error) return -1;
+            if (deleted) deleted(file);
         }
         return static_cast<int>(matching.size());
     }
 
-    int deleteLeftovers(const fs::path& folder, const std::vector<fs::path>& alsoNamed) override {
-        std::vector<fs::path> leftovers;
-        std::error_code error;
-        if (fs::is_symlink(fs::symlink_status(folder, error))) return -1;
-        fs::directory_iterator it(folder, error);
-        if (error) return -1;
-        for (; it != fs::directory_iterator(); it.increment(error)) {
-            if (error) return -1;
-            const fs::path name = it->path().filename();
-            if (!isTemporaryFileName(name) &&
-                std::find(alsoNamed.begin(), alsoNamed.end(), name) == alsoNamed.end())
-                continue;
-            std::error_code typeError;
-            if (it->is_regular_file(typeError) && !it->is_symlink(typeError)) leftovers.push_back(it->path());
-        }
-        if (error) return -1;
-        for (const fs::path& file : leftovers) {
-            if (!fs::remove(file, error) || error) return -1;
-            if (m_log) m_log("a leftover temporary file is removed: " + file.string());
-        }
-        return static_cast<int>(leftovers.size());
-    }
-
-private:
     fs::path m_override;
     fs::path m_stateOverride;
     std::function<void(const std::string&)> m_log;
