@@ -50,8 +50,9 @@ export DISPLAY=$display
 skyroll_globe_window >/dev/null || fail "no globe window with -display $display from $app"
 
 # The second start: nothing in the user's folders or the program's changes.
-# The first program's own refresh is over once its globe turns.
-skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_' 60 || fail "the first program's globe does not turn"
+# The first program's own refresh is over once its weather file is there; the
+# globe turns during the refresh already.
+skyroll_wait_until 60 test -f "$app/SKR20/PALAM/WEATHER.INI" || fail "the first program wrote no weather file"
 files_now() { find "$SKYROLL_ENV_TMP/state" "$SKYROLL_ENV_TMP/config" "$SKYROLL_ENV_TMP/cache" "$app" \
     -printf '%p %s %T@\n' 2>/dev/null | sort; }
 before=$(files_now)
