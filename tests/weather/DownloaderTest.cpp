@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <string>
 
 #include "platform/Cp932.h"
@@ -204,11 +205,20 @@ TEST_F(CurlDownloaderTest, AHostThatFailedIsNotAskedAgain) {
 }
 
 TEST_F(CurlDownloaderTest, TheWholeRefreshIsBounded) {
-    LoopbackServer hanging([](const std::string&) { return skyroll::testing::silence(); });
+    // The refresh's clock jumps past its bound once the silent server has
+    // the first request, so the second call sees it spent however busy the
+    // machine is.
+    std::atomic<bool> spent{false};
+    LoopbackServer hanging([&](const std::string&) {
+        spent = true;
+        return skyroll::testing::silence();
+    });
     LoopbackServer healthy([](const std::string&) { return page("fine"); });
     DownloadLimits limits = testLimits();
     limits.pageTimeout = 60'000ms;
     limits.refreshTimeout = 300ms;
+    const auto start = std::chrono::steady_clock::now();
+    limits.now = [&] { return spent ? start + 1h : start; };
     const auto downloader = makeCurlDownloader(limits);
     // The page bound is far away; the refresh bound ends the first call and
     // every call after it, without a request.
