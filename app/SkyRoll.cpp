@@ -9,6 +9,7 @@
 #include "app/Layouts.h"
 #include "app/WindowShape.h"
 #include "companions/Wallpaper.h"
+#include "platform/PathText.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"
 #include "weather/WeatherRefresh.h"
@@ -148,7 +149,7 @@ void fSky_Roll::mSPACE_Click() {
         companions::SetUserWallpaper(m_services.desktop, UserWallpaper, m_userWallpaperRead);
     } else {
         item.setChecked(true);
-        m_services.desktop.setDeskWallpaper(SpaceBmp.string());
+        m_services.desktop.setDeskWallpaper(platform::pathText(SpaceBmp));
     }
 }
 

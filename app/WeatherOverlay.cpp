@@ -4,6 +4,7 @@
 // seconds. When all 28 have been shown the tour starts again.
 
 #include "app/SkyRoll.h"
+#include "platform/PathText.h"
 #include "settings/IniPalam.h"
 #include "weather/WeatherPicture.h"
 
@@ -35,9 +36,9 @@ void fSky_Roll::ShowCityWeather(const std::string& key) {
     // shows the unknown-weather picture, or no picture when even that fails;
     // the display goes on either way.
     platform::Control& image = m_form->control("Image1");
-    const bool pictureLoaded =
-        (weather::IsPlainFileName(weather) && image.loadPicture(WeatherDir / weather)) ||
-        image.loadPicture(WeatherDir / weather::kUnknownWeatherPicture);
+    const bool pictureLoaded = (weather::IsPlainFileName(weather) &&
+                                image.loadPicture(WeatherDir / platform::pathFromText(weather))) ||
+                               image.loadPicture(WeatherDir / weather::kUnknownWeatherPicture);
     platform::Control& caption = m_form->control("Label2");
     caption.setVisible(true);
     if (pictureLoaded) image.setVisible(true);

@@ -7,6 +7,7 @@
 
 #include "platform/AnswerCache.h"
 #include "platform/Cp932.h"
+#include "platform/PathText.h"
 #include "platform/curl/W3getvCommand.h"
 #include "weather/LiveAnswer.h"
 #include "weather/WeatherTables.h"
@@ -68,12 +69,12 @@ std::int32_t LiveDownloader::W3getv(std::string& command, std::int32_t& /*option
     const std::optional<platform::W3getvRequest> request = platform::parseW3getvCommand(command);
     if (!request || request->file.empty()) return kFailed;
     if (!isRegionFile(request->file)) {
-        storePage(fs::path(request->folder), request->file, {});
+        storePage(platform::pathFromText(request->folder), request->file, {});
         return kFailed;
     }
     const LiveConditions& known = conditions();
     const std::string page = cp932::encode(MakeLivePage(request->file, known));
-    const bool stored = storePage(fs::path(request->folder), request->file, page);
+    const bool stored = storePage(platform::pathFromText(request->folder), request->file, page);
     return stored && everyCityKnown(request->file, known) ? kStored : kFailed;
 }
 

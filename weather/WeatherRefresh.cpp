@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 
+#include "platform/PathText.h"
 #include "platform/StopRequest.h"
 #include "weather/WeatherFile.h"
 
@@ -30,8 +31,8 @@ std::string PageAddress(const Region& region, const Sites& sites) {
 
 std::string W3getvCommand(const std::filesystem::path& worldTempDir, const Region& region,
                           const Sites& sites) {
-    // path::string() is the user's own encoding: UTF-8 here, the ANSI code page on Windows.
-    return "-d " + worldTempDir.string() + " -j sjis -o " + std::string(region.file) + " " +
+    // The folder as the downloaders read it back: its bytes on Linux, UTF-8 on Windows.
+    return "-d " + platform::pathText(worldTempDir) + " -j sjis -o " + std::string(region.file) + " " +
            PageAddress(region, sites);
 }
 

@@ -17,6 +17,7 @@
 #include <string>
 #include <system_error>
 
+#include "platform/PathText.h"
 #include "platform/curl/CurlStop.h"
 #include "platform/curl/PageCharset.h"
 #include "platform/curl/W3getvCommand.h"
@@ -94,7 +95,8 @@ public:
         if (!request || request->file.empty()) return kFailed;
 
         std::optional<std::string> page = fetch(request->address);
-        const bool stored = storePage(fs::path(request->folder), request->file, page ? *page : std::string());
+        const bool stored =
+            storePage(pathFromText(request->folder), request->file, page ? *page : std::string());
         return stored && page ? kStored : kFailed;
     }
 

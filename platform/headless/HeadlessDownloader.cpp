@@ -6,6 +6,7 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/PathText.h"
 #include "platform/StopRequest.h"
 #include "platform/curl/W3getvCommand.h"
 
@@ -67,7 +68,7 @@ std::int32_t HeadlessDownloader::W3getv(std::string& command, std::int32_t& /*op
             page = readPage(m_pagesFolder / *relative);
     }
 
-    const fs::path folder(request->folder);
+    const fs::path folder = platform::pathFromText(request->folder);
     std::error_code error;
     if (!fs::is_directory(folder, error)) return 1;
     const fs::path target = folder / request->file;

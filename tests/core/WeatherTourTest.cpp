@@ -19,6 +19,9 @@ using weather::WeatherTour;
 // The headless platform checks and measures a GIF without decoding it.
 std::string gif() { return std::string("GIF89a\x1e\x00\x1e\x00\x80\x00\x00;", 14); }
 
+// The file name in a picture record, which names files with "/" in UTF-8.
+std::string fileNameOf(const std::string& record) { return record.substr(record.rfind('/') + 1); }
+
 fs::path weatherDir(const Scenario& s) { return s.app() / "SKR20" / "WEATHER"; }
 fs::path weatherIni(const Scenario& s) { return s.app() / "SKR20" / "PALAM" / "WEATHER.INI"; }
 
@@ -73,7 +76,7 @@ Timeline timeline(const Scenario& s) {
         } else if (r.subject == "fSky_Roll.Image1") {
             if (r.what == "left") imageLeft = r.value;
             if (r.what == "top") imageTop = r.value;
-            if (r.what == "picture") picture = fs::path(r.value).filename().string();
+            if (r.what == "picture") picture = fileNameOf(r.value);
             if (r.what == "visible" && r.value == "true" && open) open->picture = picture;
         } else if (r.subject == "fSky_Roll.Label2") {
             if (r.what == "left") captionLeft = r.value;
@@ -115,7 +118,7 @@ TEST(WeatherTour, FirstCitiesFromStartUpReadTheirOwnKeys) {
     for (const headless::Record& r : s.sim->toolkit().records()) {
         turning = turning || (r.subject == "fSky_Roll.Picture1" && r.what == "picture");
         if (!turning) continue;
-        const std::string value = r.what == "picture" ? fs::path(r.value).filename().string() : r.value;
+        const std::string value = r.what == "picture" ? fileNameOf(r.value) : r.value;
         const std::string step = r.subject.substr(r.subject.find('.') + 1) + " " + r.what + " " + value;
         if (steps.empty() && step != "Timer1 enabled false") continue;
         steps.push_back(step);
@@ -263,26 +266,28 @@ TEST(WeatherTour, ValuesThatNameNoPictureShowTheUnknownPicture) {
     writeFile(weatherDir(s) / "SUN.gif\x1b", gif());
 #endif
     writeFile(weatherDir(s) / "CLOUDY.gif", "GIF89a");  // broken
+    writeFile(weatherDir(s) / fs::path(u8"雨.gif"), gif());
     const std::string longName = std::string(296, 'a') + ".gif";
     // In tour order: São Paulo, Washington, Buenos Aires, Vancouver, Mexico
     // City, New York, Honolulu, Auckland, Guam, Sydney, Tokyo.
     writeWeatherIni(s, {"サンパウロ=..\\..\\x.gif", "ワシントンD.C.=../../x.gif",
                         "ブエノスアイレス=/etc/passwd", "バンクーバー=C:\\x.gif", "メキシコシティー=不明",
                         "ニューヨーク=晴れ時々曇り", "ホノルル=" + longName, "オークランド=SUN.gif\x1b",
-                        "グアム=CLOUDY.gif", "シドニー=RAIN.gif", "東京=NOWHERE.gif"});
+                        "グアム=CLOUDY.gif", "シドニー=雨.gif", "東京=NOWHERE.gif"});
     s.sim->runFor(10 * (1.5 + 2 * 0.044));
     Timeline t = timeline(s);
     ASSERT_EQ(t.displays.size(), 10u);
     for (std::size_t i = 0; i < 10; ++i) {
         const Display& d = t.displays[i];
         EXPECT_EQ(d.caption, WeatherTour[i].caption);
-        EXPECT_EQ(d.picture, i == 9 ? "RAIN.gif" : "UNKNOWN.gif") << d.caption;
+        EXPECT_EQ(d.picture, i == 9 ? "雨.gif" : "UNKNOWN.gif") << d.caption;
         EXPECT_EQ(std::tie(d.exitOn, d.timerOn), std::tie(d.end, d.end)) << d.caption;
     }
     // Nothing outside the picture folder was even tried.
     for (const auto& r : s.sim->records("fSky_Roll.Image1")) {
         if (r.what != "picture" && r.what != "picture-failed") continue;
-        const fs::path file(r.value.substr(0, r.value.find(": ")));
+        const std::string name = r.value.substr(0, r.value.find(": "));
+        const fs::path file(std::u8string(name.begin(), name.end()));
         EXPECT_EQ(file.parent_path(), weatherDir(s)) << r.value;
         EXPECT_EQ(file.filename().string().find("x.gif"), std::string::npos) << r.value;
         EXPECT_NE(file.filename(), "SUN.gif\x1b");
