@@ -15,7 +15,7 @@ import zipfile
 # Windows' own DLLs the program may import; anything else would have to be
 # shipped beside it.
 SYSTEM_DLLS = re.compile(
-    r"(kernel32|user32|gdi32|gdiplus|shell32|shlwapi|advapi32|ole32|oleaut32|comctl32|comdlg32|uxtheme|"
+    r"(kernel32|user32|gdi32|gdiplus|msimg32|shell32|shlwapi|advapi32|ole32|oleaut32|comctl32|comdlg32|uxtheme|"
     r"winhttp|msvcrt|ucrtbase|api-ms-win-[a-z0-9-]+|ws2_32|crypt32|bcrypt|version|imm32|winmm|dwmapi)\.dll",
     re.IGNORECASE)
 
