@@ -18,8 +18,8 @@
 #include "platform/win32/WinHttp.h"
 // After the platform headers: windows.h defines some of their names as
 // macros. shellapi.h needs windows.h first.
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 
 #define SKYROLL_WIDE_(text) L##text
 #define SKYROLL_WIDE(text) SKYROLL_WIDE_(text)
@@ -61,7 +61,7 @@ void say(std::wstring_view text, bool error) {
 }
 
 // The program's notes, one line each on standard error when there is one.
-void log(std::string_view category, const std::string& text) {
+void note(std::string_view category, const std::string& text) {
     std::fprintf(stderr, "skyroll.%.*s: %s\n", static_cast<int>(category.size()), category.data(),
                  text.c_str());
     std::fflush(stderr);
@@ -100,8 +100,8 @@ std::optional<int> answerCommandLine() {
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     if (const auto status = answerCommandLine()) return *status;
 
-    const auto files =
-        skyroll::platform::makeLocalFileSystem({}, {}, [](const std::string& note) { log("program", note); });
+    const auto files = skyroll::platform::makeLocalFileSystem(
+        {}, {}, [](const std::string& text) { note("program", text); });
     // The data folder SKR20 lies beside the executable; the folder comes from
     // the system, never from the current folder.
     const std::filesystem::path appFolder = skyroll::platform::native::executableFolder();
@@ -112,12 +112,12 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // One program per user: a second one would take the first one's space
     // picture for the user's wallpaper. It leaves before touching the desktop.
     const skyroll::platform::ProgramLock onePerUser = skyroll::platform::lockProgram(*files);
-    if (!onePerUser.message.empty()) log("program", onePerUser.message);
+    if (!onePerUser.message.empty()) note("program", onePerUser.message);
     if (onePerUser.otherRunning) return 0;
 
     skyroll::win32::Win32Toolkit toolkit;
     // The keeper gives the user's wallpaper back, after a crash too.
-    const auto wallpaperLog = [](const std::string& message) { log("wallpaper", message); };
+    const auto wallpaperLog = [](const std::string& message) { note("wallpaper", message); };
     const auto wallpaperService = skyroll::platform::win32::makeWin32Wallpaper();
     skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     const auto downloader = skyroll::platform::makeWinHttpDownloader();
@@ -128,6 +128,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // Windows asking the program to end ends it as "EXIT" would, from the
     // event loop; a nested loop it interrupts ends by ProgramEnded.
     skyroll::platform::win32::StopSignals stopSignals([&] { toolkit.dispatch([&] { program.endNow(); }); });
-    if (!stopSignals.installed()) log("program", "the program cannot be asked to end by the system");
+    if (!stopSignals.installed()) note("program", "the program cannot be asked to end by the system");
     return program.run();
 }
