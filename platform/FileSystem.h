@@ -29,7 +29,8 @@ public:
     //   says so; the settings are still read from PALAM.
     // - installed, otherwise: the data in `appFolder`/../share/skyroll/SKR20,
     //   the settings file in the per-user configuration folder
-    //   ($XDG_CONFIG_HOME/skyroll, else ~/.config/skyroll), the weather file
+    //   (native::userConfigFolder(): $XDG_CONFIG_HOME/skyroll, else
+    //   ~/.config/skyroll; on Windows %APPDATA%\Skyroll), the weather file
     //   in systemFolder().
     // Folders the files go into are created when missing. A file's path is
     // empty when its folder cannot be determined or created.
@@ -42,8 +43,9 @@ public:
     virtual std::filesystem::path systemFolder() = 0;
 
     // The per-user state folder, which keeps the wallpaper's crash record
-    // ($XDG_STATE_HOME/skyroll, else ~/.local/state/skyroll), created when
-    // missing. Returns an empty path when it cannot be determined or created.
+    // and the program lock (native::userStateFolder(): $XDG_STATE_HOME/skyroll,
+    // else ~/.local/state/skyroll; on Windows %LOCALAPPDATA%\Skyroll), created
+    // when missing. Returns an empty path when it cannot be determined or created.
     virtual std::filesystem::path stateFolder() = 0;
 
     // True when `folder` exists and is a folder itself, not a symbolic link

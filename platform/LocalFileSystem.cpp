@@ -1,10 +1,10 @@
 // The file system on std::filesystem. The folder that stands in for the
-// system folder comes from the native file operations; the per-user
-// configuration folder holds the settings of an installed program.
+// system folder and the per-user folders come from the native file
+// operations, each system's own; the per-user configuration folder holds the
+// settings of an installed program.
 
 #include <algorithm>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <system_error>
@@ -17,17 +17,6 @@ namespace skyroll::platform {
 namespace {
 
 namespace fs = std::filesystem;
-
-// $<variable>/skyroll when the variable holds an absolute path (the base
-// directory rules ignore a relative one), else <home>/<fallback>/skyroll.
-fs::path userFolder(const char* variable, const char* fallback) {
-    if (const char* xdg = std::getenv(variable); xdg != nullptr && *xdg != '\0') {
-        const fs::path base(xdg);
-        if (base.is_absolute()) return base / "skyroll";
-    }
-    const fs::path home = native::userHome();
-    return home.empty() ? fs::path() : home / fallback / "skyroll";
-}
 
 // `folder`, made with its parents when missing; empty when it cannot be.
 fs::path madeFolder(const fs::path& folder) {
@@ -71,7 +60,7 @@ public:
         std::error_code error;
         const fs::path portable = appFolder / "SKR20";
         if (!fs::is_directory(portable, error)) {
-            const fs::path config = madeFolder(userFolder("XDG_CONFIG_HOME", ".config"));
+            const fs::path config = madeFolder(native::userConfigFolder());
             const fs::path cache = systemFolder();
             return {appFolder.parent_path() / "share" / "skyroll" / "SKR20",
                     config.empty() ? fs::path() : config / "EARTH.INI",
@@ -91,8 +80,7 @@ public:
     }
 
     fs::path stateFolder() override {
-        return madeFolder(m_stateOverride.empty() ? userFolder("XDG_STATE_HOME", ".local/state")
-                                                  : m_stateOverride);
+        return madeFolder(m_stateOverride.empty() ? native::userStateFolder() : m_stateOverride);
     }
 
     bool folderExists(const fs::path& folder) override {

@@ -48,6 +48,17 @@ std::filesystem::path executableFolder();
 // %USERPROFILE%). Empty when none is known.
 std::filesystem::path userHome();
 
+// The per-user folder for the settings of an installed program: on Linux
+// $XDG_CONFIG_HOME/skyroll, else userHome()/.config/skyroll; on Windows
+// %APPDATA%\Skyroll. May not exist yet; empty when it cannot be determined.
+std::filesystem::path userConfigFolder();
+
+// The per-user state folder (the wallpaper's crash record, the program
+// lock): on Linux $XDG_STATE_HOME/skyroll, else
+// userHome()/.local/state/skyroll; on Windows %LOCALAPPDATA%\Skyroll. May not
+// exist yet; empty when it cannot be determined.
+std::filesystem::path userStateFolder();
+
 // The folder for the page folder when no other is given. On Linux the
 // per-user cache folder ($XDG_CACHE_HOME/skyroll, else
 // userHome()/.cache/skyroll); on

@@ -164,16 +164,26 @@ fs::path userHome() {
     return base.is_absolute() ? base : fs::path();
 }
 
-// $XDG_CACHE_HOME/skyroll when XDG_CACHE_HOME is an absolute path (the base
-// directory rules ignore a relative one), else <home>/.cache/skyroll.
-fs::path defaultSystemFolder() {
-    if (const char* xdg = std::getenv("XDG_CACHE_HOME"); xdg != nullptr && *xdg != '\0') {
+namespace {
+
+// $<variable>/skyroll when the variable holds an absolute path (the base
+// directory rules ignore a relative one), else <home>/<fallback>/skyroll.
+fs::path xdgFolder(const char* variable, const char* fallback) {
+    if (const char* xdg = std::getenv(variable); xdg != nullptr && *xdg != '\0') {
         const fs::path base(xdg);
         if (base.is_absolute()) return base / "skyroll";
     }
     const fs::path home = userHome();
-    return home.empty() ? fs::path() : home / ".cache" / "skyroll";
+    return home.empty() ? fs::path() : home / fallback / "skyroll";
 }
+
+}  // namespace
+
+fs::path userConfigFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
+
+fs::path userStateFolder() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
+
+fs::path defaultSystemFolder() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
 
 }  // namespace native
 

@@ -77,5 +77,18 @@ done
 grep -qF '"\xff2d\xff33 \xff30\x30b4\x30b7\x30c3\x30af"="IPAPGothic"' "$prefix/user.reg" ||
     fail "the font replacement of ＭＳ Ｐゴシック is not in the prefix's registry"
 
+# The download: skyroll.exe, SKR20 and the window pictures, drawn by the Linux
+# build before this one (SKYROLL_WINDOWS_DATA); no runtime DLL beside them.
+if ninja -C build/windows -t targets all 2>/dev/null | grep -q '^skyroll_windows_zip:'; then
+    echo "== skyroll-*-windows-x64.zip"
+    cmake --build --preset windows --target skyroll_windows_zip >"$tmp/zip.log" 2>&1 ||
+        { cat "$tmp/zip.log" >&2; failed+=(skyroll_windows_zip); }
+    zip=$(ls -t build/windows/skyroll-*-windows-x64.zip 2>/dev/null | head -n 1)
+    python3 tests/windows/check_windows_zip.py "${zip:-no zip}" x86_64-w64-mingw32-objdump ||
+        failed+=(check_windows_zip)
+else
+    echo "== no skyroll.exe in this build (the Win32 toolkit or the WinHTTP downloader is missing): no zip"
+fi
+
 echo "Windows step: $((SECONDS - start)) s (cross build $((build_done - start)) s)"
 ((${#failed[@]} == 0)) || fail "under Wine: ${failed[*]}"

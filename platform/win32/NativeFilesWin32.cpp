@@ -174,18 +174,30 @@ fs::path userHome() {
     return home;
 }
 
+namespace {
+
+// <known folder>\Skyroll; empty when the system does not know the folder.
+fs::path knownFolderOfOurs(REFKNOWNFOLDERID id) {
+    PWSTR base = nullptr;
+    fs::path folder;
+    if (SUCCEEDED(SHGetKnownFolderPath(id, 0, nullptr, &base)) && base != nullptr && *base != L'\0')
+        folder = fs::path(base) / L"Skyroll";
+    CoTaskMemFree(base);
+    return folder.is_absolute() ? folder : fs::path();
+}
+
+}  // namespace
+
+fs::path userConfigFolder() { return knownFolderOfOurs(FOLDERID_RoamingAppData); }
+
+fs::path userStateFolder() { return knownFolderOfOurs(FOLDERID_LocalAppData); }
+
 fs::path defaultSystemFolder() {
     fs::path system;
     wchar_t buffer[MAX_PATH + 1];
     const UINT length = GetSystemDirectoryW(buffer, MAX_PATH + 1);
     if (length > 0 && length <= MAX_PATH) system = fs::path(std::wstring_view(buffer, length));
-
-    fs::path perUser;
-    PWSTR localAppData = nullptr;
-    if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr, &localAppData)))
-        perUser = fs::path(localAppData) / L"Skyroll";
-    CoTaskMemFree(localAppData);
-    return win32::writableFolderOr(system, perUser);
+    return win32::writableFolderOr(system, knownFolderOfOurs(FOLDERID_LocalAppData));
 }
 
 }  // namespace native

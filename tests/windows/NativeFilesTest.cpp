@@ -12,6 +12,7 @@
 #include <random>
 #include <string>
 
+#include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
 #include "platform/ProfileFile.h"
 #include "platform/win32/Win32Folders.h"
@@ -70,7 +71,8 @@ TEST_F(NativeFilesTest, ReplaceKeepsAttributesAndReadOnlyIsRefused) {
 TEST_F(NativeFilesTest, BoundedReadTellsMissingFromUnreadable) {
     std::string content;
     EXPECT_EQ(native::readFileBounded(m_folder / "none.ini", 100, content), native::ReadStatus::missing);
-    EXPECT_EQ(native::readFileBounded(m_folder / "no" / "none.ini", 100, content), native::ReadStatus::missing);
+    EXPECT_EQ(native::readFileBounded(m_folder / "no" / "none.ini", 100, content),
+              native::ReadStatus::missing);
     // Only a file is read: a folder in its place reads as missing.
     EXPECT_EQ(native::readFileBounded(m_folder, 100, content), native::ReadStatus::missing);
     std::ofstream(m_folder / "ten.ini", std::ios::binary) << "0123456789";
@@ -91,6 +93,30 @@ TEST_F(NativeFilesTest, SystemFolderFallsBackToThePerUserFolder) {
     ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH + 1), 0u);
     const fs::path chosen = native::defaultSystemFolder();
     EXPECT_TRUE(chosen == fs::path(system) || chosen.filename() == "Skyroll") << chosen;
+}
+
+TEST_F(NativeFilesTest, PerUserFoldersAreTheApplicationDataFolders) {
+    // Asked another way than the code does: the environment the shell gives
+    // every program.
+    const auto environmentFolder = [](const wchar_t* name) {
+        wchar_t value[MAX_PATH + 1];
+        const DWORD length = GetEnvironmentVariableW(name, value, MAX_PATH + 1);
+        return length > 0 && length <= MAX_PATH ? fs::path(std::wstring_view(value, length)) : fs::path();
+    };
+    const fs::path localAppData = environmentFolder(L"LOCALAPPDATA");
+    const fs::path appData = environmentFolder(L"APPDATA");
+    ASSERT_FALSE(localAppData.empty());
+    ASSERT_FALSE(appData.empty());
+    EXPECT_TRUE(fs::equivalent(native::userStateFolder().parent_path(), localAppData));
+    EXPECT_EQ(native::userStateFolder().filename(), "Skyroll");
+    EXPECT_TRUE(fs::equivalent(native::userConfigFolder().parent_path(), appData));
+    EXPECT_EQ(native::userConfigFolder().filename(), "Skyroll");
+
+    // The file system makes the state folder, which holds the program lock
+    // and the wallpaper's crash record.
+    const fs::path state = makeLocalFileSystem()->stateFolder();
+    EXPECT_EQ(state, native::userStateFolder());
+    EXPECT_TRUE(fs::is_directory(state));
 }
 
 }  // namespace
