@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/win32/NarrowPath.h"
+#include "platform/PathText.h"
 
 namespace skyroll::platform::win32 {
 namespace {
@@ -250,9 +250,7 @@ public:
         const auto picture = expanded(saved.picture);
         if (!text || !shown || !picture) return std::nullopt;
         WallpaperState state;
-        // A path the core's narrow text cannot hold stays in `saved` alone.
-        state.path =
-            picture->empty() ? std::optional<std::string>(std::string()) : narrowPath(fs::path(*picture));
+        state.path = picture->empty() ? std::string() : pathText(fs::path(*picture));
         state.shown = *shown;
         state.saved = *text;
         return state;
@@ -260,10 +258,10 @@ public:
 
     bool apply(const std::string& path,
                const std::function<bool(const std::string& shown)>& committing) override {
-        const auto file = pathFromNarrow(path);
-        if (!file || file->empty()) return false;
+        const fs::path file = pathFromText(path);
+        if (file.empty()) return false;
         std::error_code error;
-        const fs::path absolute = fs::absolute(*file, error);
+        const fs::path absolute = fs::absolute(file, error);
         if (error || !fs::is_regular_file(absolute, error)) return false;
         const std::wstring wide = absolute.wstring();
         const auto shown = toUtf8(wide);

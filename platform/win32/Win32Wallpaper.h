@@ -9,8 +9,8 @@
 
 namespace skyroll::platform::win32 {
 
-// The picture's path reaches the core in std::filesystem's narrow form (see
-// NarrowPath.h); `saved` is UTF-8 text of the service's own making.
+// The picture's path reaches the core as platform/PathText.h has it (UTF-8);
+// `saved` is UTF-8 text of the service's own making.
 std::unique_ptr<WallpaperService> makeWin32Wallpaper();
 
 }  // namespace skyroll::platform::win32

@@ -15,7 +15,7 @@
 #include <random>
 #include <string>
 
-#include "platform/win32/NarrowPath.h"
+#include "platform/PathText.h"
 #include "platform/win32/Win32Wallpaper.h"
 
 namespace skyroll::platform::win32 {
@@ -109,22 +109,22 @@ TEST_F(Win32WallpaperTest, ReadApplyAndRestoreKeepPictureAndStyle) {
     const auto before = service->read();
     ASSERT_TRUE(before);
     // The path with its variable filled in, in the core's narrow form.
-    EXPECT_EQ(before->path, narrowPath(user));
-    EXPECT_EQ(pathFromNarrow(*before->path), user);
+    EXPECT_EQ(before->path, pathText(user));
+    EXPECT_EQ(pathFromText(*before->path), user);
 
     // Refused while committing: nothing changes.
-    EXPECT_FALSE(service->apply(*narrowPath(space), [](const std::string&) { return false; }));
+    EXPECT_FALSE(service->apply(pathText(space), [](const std::string&) { return false; }));
     EXPECT_EQ(get(L"Wallpaper"), userPicture);
     // A picture that is not there is not offered.
     bool asked = false;
-    EXPECT_FALSE(service->apply(*narrowPath(m_folder / "none.bmp"), [&](const std::string&) {
+    EXPECT_FALSE(service->apply(pathText(m_folder / "none.bmp"), [&](const std::string&) {
         asked = true;
         return true;
     }));
     EXPECT_FALSE(asked);
 
     std::string committed;
-    ASSERT_TRUE(service->apply(*narrowPath(space), [&](const std::string& shown) {
+    ASSERT_TRUE(service->apply(pathText(space), [&](const std::string& shown) {
         committed = shown;
         // Recorded before the desktop changes.
         EXPECT_EQ(get(L"Wallpaper"), userPicture);
@@ -132,7 +132,7 @@ TEST_F(Win32WallpaperTest, ReadApplyAndRestoreKeepPictureAndStyle) {
     }));
     const auto during = service->read();
     ASSERT_TRUE(during);
-    EXPECT_EQ(during->path, narrowPath(space));
+    EXPECT_EQ(during->path, pathText(space));
     EXPECT_EQ(during->shown, committed) << "a later start recognises the space picture by this";
     EXPECT_NE(during->shown, before->shown);
 
@@ -152,7 +152,7 @@ TEST_F(Win32WallpaperTest, ReadApplyAndRestoreKeepPictureAndStyle) {
     const auto none = service->read();
     ASSERT_TRUE(none);
     EXPECT_EQ(none->path, std::string());
-    ASSERT_TRUE(service->apply(*narrowPath(space), [](const std::string&) { return true; }));
+    ASSERT_TRUE(service->apply(pathText(space), [](const std::string&) { return true; }));
     ASSERT_TRUE(service->restore(none->saved));
     EXPECT_EQ(get(L"Wallpaper"), RegValue{});
 
