@@ -68,8 +68,8 @@ Win32Control::Win32Control(Win32Form& form, const platform::ControlLayout& layou
     switch (m_kind) {
         case ControlKind::PictureBox:
         case ControlKind::Frame:
-            m_window = CreateWindowExW(0, Win32Toolkit::kPaneClass, L"", shown | WS_CLIPCHILDREN, int(x), int(y), w,
-                                       h, parent, nullptr, instance, nullptr);
+            m_window = CreateWindowExW(0, Win32Toolkit::kPaneClass, L"", shown | WS_CLIPCHILDREN, int(x),
+                                       int(y), w, h, parent, nullptr, instance, nullptr);
             if (m_window) toolkit.windowCreated(m_window, &form, this);
             break;
         case ControlKind::OptionButton:
@@ -128,8 +128,8 @@ void Win32Control::moveTo(RECT rect) {
     const RECT old = m_rect;
     m_rect = rect;
     if (m_window) {
-        MoveWindow(m_window, int(rect.left), int(rect.top), int(rect.right - rect.left), int(rect.bottom - rect.top),
-                   TRUE);
+        MoveWindow(m_window, int(rect.left), int(rect.top), int(rect.right - rect.left),
+                   int(rect.bottom - rect.top), TRUE);
     } else if (light() && m_visible) {
         invalidate(old);
         invalidate(m_rect);
@@ -193,8 +193,10 @@ void Win32Control::setEnabled(bool v) {
         if (v != was) updateTimer();
         return;
     }
-    if (m_window) EnableWindow(m_window, v);
-    else if (light() && v != was) invalidate(m_rect);
+    if (m_window)
+        EnableWindow(m_window, v);
+    else if (light() && v != was)
+        invalidate(m_rect);
 }
 
 void Win32Control::setInterval(int ms) {
@@ -228,7 +230,8 @@ bool Win32Control::value() const {
 
 void Win32Control::uncheckSiblings() {
     for (const auto& other : m_form.controls())
-        if (other.get() != this && other->kind() == ControlKind::OptionButton && other->container() == m_container)
+        if (other.get() != this && other->kind() == ControlKind::OptionButton &&
+            other->container() == m_container)
             other->setValue(false);
 }
 
@@ -268,8 +271,8 @@ bool Win32Control::loadPicture(const std::filesystem::path& file) {
     std::string error;
     auto picture = m_form.toolkit().pictures().load<Bitmap>(file, readBitmapFile, &error);
     if (!picture) {
-        trace("skyroll.frames", "picture failed " + m_form.name() + "." + m_name + " " + narrow(file.wstring()) +
-                                    " : " + error);
+        trace("skyroll.frames", "picture failed " + m_form.name() + "." + m_name + " " +
+                                    narrow(file.wstring()) + " : " + error);
         return false;
     }
     m_picture = std::move(picture);
@@ -331,7 +334,7 @@ void Win32Control::paintLight(HDC dc, const RECT& clip) const {
     const std::wstring text = widen(m_caption);
     HGDIOBJ oldFont = SelectObject(dc, m_font ? m_font : m_form.toolkit().dialogFont());
     SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, !m_enabled      ? GetSysColor(COLOR_GRAYTEXT)
+    SetTextColor(dc, !m_enabled    ? GetSysColor(COLOR_GRAYTEXT)
                      : m_foreColor ? colorRef(*m_foreColor)
                                    : GetSysColor(COLOR_BTNTEXT));
     UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_TOP;

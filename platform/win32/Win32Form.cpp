@@ -52,8 +52,8 @@ Win32Form::Win32Form(Win32Toolkit& toolkit, const platform::FormLayout& layout, 
     // Borderless; a window that shows no task-bar button is a tool window.
     const DWORD exStyle = layout.showInTaskbar ? WS_EX_APPWINDOW : WS_EX_TOOLWINDOW;
     m_window = CreateWindowExW(exStyle, Win32Toolkit::kFormClass, widen(layout.title).c_str(),
-                               WS_POPUP | WS_CLIPCHILDREN, int(m_leftPx), int(m_topPx), int(w), int(h), nullptr,
-                               nullptr, GetModuleHandleW(nullptr), nullptr);
+                               WS_POPUP | WS_CLIPCHILDREN, int(m_leftPx), int(m_topPx), int(w), int(h),
+                               nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (!m_window) {
         DeleteObject(m_backBrush);
         throw std::runtime_error("cannot create the window of " + m_name);
@@ -94,7 +94,8 @@ void Win32Form::buildMenu(const platform::MenuLayout& item, HMENU parent, UINT p
     const std::string name(item.name);
     if (!parent) {
         m_menuRoot = CreatePopupMenu();
-        m_menus.push_back(std::make_unique<Win32MenuItem>(name, nullptr, 0, m_menuRoot, 0, item.checked, item.enabled));
+        m_menus.push_back(
+            std::make_unique<Win32MenuItem>(name, nullptr, 0, m_menuRoot, 0, item.checked, item.enabled));
         UINT i = 0;
         for (const auto& child : item.children) buildMenu(child, m_menuRoot, i++);
         return;
@@ -111,8 +112,8 @@ void Win32Form::buildMenu(const platform::MenuLayout& item, HMENU parent, UINT p
     }
     const UINT command = kFirstCommand + UINT(m_menus.size());
     AppendMenuW(parent, MF_STRING, command, caption.c_str());
-    m_menus.push_back(
-        std::make_unique<Win32MenuItem>(name, parent, position, nullptr, command, item.checked, item.enabled));
+    m_menus.push_back(std::make_unique<Win32MenuItem>(name, parent, position, nullptr, command, item.checked,
+                                                      item.enabled));
 }
 
 double Win32Form::unitsPerPixelX() const {
@@ -140,20 +141,23 @@ void Win32Form::setLeft(double twips) {
     RECT r;
     if (m_window && GetWindowRect(m_window, &r)) m_topPx = r.top;
     if (m_window)
-        SetWindowPos(m_window, nullptr, int(m_leftPx), int(m_topPx), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(m_window, nullptr, int(m_leftPx), int(m_topPx), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void Win32Form::setTop(double twips) {
     m_topPx = platform::twipsToPixels(twips, m_toolkit.twipsPerPixelY());
     RECT r;
     if (m_window && GetWindowRect(m_window, &r)) m_leftPx = r.left;
     if (m_window)
-        SetWindowPos(m_window, nullptr, int(m_leftPx), int(m_topPx), 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(m_window, nullptr, int(m_leftPx), int(m_topPx), 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void Win32Form::setWidth(double twips) {
     m_widthTwips = twips;
     const long w = std::max(1L, platform::twipsToPixels(twips, m_toolkit.twipsPerPixelX()));
     const long h = std::max(1L, platform::twipsToPixels(m_heightTwips, m_toolkit.twipsPerPixelY()));
-    if (m_window) SetWindowPos(m_window, nullptr, 0, 0, int(w), int(h), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    if (m_window)
+        SetWindowPos(m_window, nullptr, 0, 0, int(w), int(h), SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 void Win32Form::setHeight(double twips) {
     m_heightTwips = twips;
@@ -245,7 +249,8 @@ void Win32Form::stopTimers() {
 }
 
 void Win32Form::repaintNow() {
-    if (m_window && IsWindowVisible(m_window)) RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+    if (m_window && IsWindowVisible(m_window))
+        RedrawWindow(m_window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
 }
 
 // --- Controls and menus ------------------------------------------------------
@@ -279,7 +284,8 @@ void Win32Form::popupMenu(std::string_view name) {
     const Win32MenuItem* item = nullptr;
     for (const auto& m : m_menus)
         if (m->name() == name) item = m.get();
-    if (!item || !item->submenu()) throw std::out_of_range("no submenu " + std::string(name) + " on " + m_name);
+    if (!item || !item->submenu())
+        throw std::out_of_range("no submenu " + std::string(name) + " on " + m_name);
 
     POINT at{};
     GetCursorPos(&at);
@@ -290,10 +296,9 @@ void Win32Form::popupMenu(std::string_view name) {
     // click after a tray menu work (as the shell's documentation advises).
     SetForegroundWindow(m_window);
     m_toolkit.setMenuOpen(true);
-    const UINT command = UINT(TrackPopupMenuEx(item->submenu(),
-                                               TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_LEFTALIGN |
-                                                   TPM_TOPALIGN,
-                                               int(at.x), int(at.y), m_window, nullptr));
+    const UINT command = UINT(TrackPopupMenuEx(
+        item->submenu(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
+        int(at.x), int(at.y), m_window, nullptr));
     m_toolkit.setMenuOpen(false);
     if (m_window) PostMessageW(m_window, WM_NULL, 0, 0);
     m_toolkit.throwIfEnded();
@@ -327,6 +332,13 @@ bool Win32Form::handle(Win32Control* control, HWND window, UINT message, WPARAM 
         case WM_PAINT:
             paint(control, window);
             return true;
+        case WM_PRINTCLIENT: {
+            // What the window shows, drawn into the caller's device context.
+            RECT client;
+            GetClientRect(window, &client);
+            paintTo(control, reinterpret_cast<HDC>(wParam), client);
+            return true;
+        }
         case WM_MOUSEMOVE:
         case WM_LBUTTONDOWN:
         case WM_RBUTTONDOWN:
@@ -390,25 +402,30 @@ void Win32Form::paint(Win32Control* container, HWND window) {
     // second and must not flicker.
     HDC buffer = w > 0 && h > 0 ? CreateCompatibleDC(dc) : nullptr;
     HBITMAP bitmap = buffer ? CreateCompatibleBitmap(dc, w, h) : nullptr;
-    HDC target = bitmap ? buffer : dc;
-    HGDIOBJ old = bitmap ? SelectObject(buffer, bitmap) : nullptr;
     const RECT clip = ps.rcPaint;
-    if (container) {
-        container->paintFace(target, clip);
-    } else {
-        FillRect(target, &clip, m_backBrush);
-        if (m_backPicture) m_backPicture->draw(target, 0, 0, clip);
-    }
-    for (const auto& c : m_controls)
-        if (c->container() == container && c->light() && c->visible()) c->paintLight(target, clip);
     if (bitmap) {
-        BitBlt(dc, int(clip.left), int(clip.top), int(clip.right - clip.left), int(clip.bottom - clip.top), buffer,
-               int(clip.left), int(clip.top), SRCCOPY);
+        HGDIOBJ old = SelectObject(buffer, bitmap);
+        paintTo(container, buffer, clip);
+        BitBlt(dc, int(clip.left), int(clip.top), int(clip.right - clip.left), int(clip.bottom - clip.top),
+               buffer, int(clip.left), int(clip.top), SRCCOPY);
         SelectObject(buffer, old);
         DeleteObject(bitmap);
+    } else {
+        paintTo(container, dc, clip);
     }
     if (buffer) DeleteDC(buffer);
     EndPaint(window, &ps);
+}
+
+void Win32Form::paintTo(Win32Control* container, HDC dc, const RECT& clip) {
+    if (container) {
+        container->paintFace(dc, clip);
+    } else {
+        FillRect(dc, &clip, m_backBrush);
+        if (m_backPicture) m_backPicture->draw(dc, 0, 0, clip);
+    }
+    for (const auto& c : m_controls)
+        if (c->container() == container && c->light() && c->visible()) c->paintLight(dc, clip);
 }
 
 void Win32Form::mouse(Win32Control* container, HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -450,7 +467,8 @@ void Win32Form::mouse(Win32Control* container, HWND window, UINT message, WPARAM
     }
     const int button = buttonMask(wParam), shift = shiftMask(wParam);
     const auto fx = float(double(localX) * ux), fy = float(double(localY) * uy);
-    m_toolkit.dispatch([this, &name, button, shift, fx, fy] { m_events.mouseMove(name, button, shift, fx, fy); });
+    m_toolkit.dispatch(
+        [this, &name, button, shift, fx, fy] { m_events.mouseMove(name, button, shift, fx, fy); });
 }
 
 }  // namespace skyroll::win32

@@ -67,6 +67,7 @@ public:
 private:
     void buildMenu(const platform::MenuLayout& item, HMENU parent, UINT position);
     void paint(Win32Control* container, HWND window);
+    void paintTo(Win32Control* container, HDC dc, const RECT& clip);
     void mouse(Win32Control* container, HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void destroyWindow();
     Win32Control* controlOfWindow(HWND window) const;

@@ -115,7 +115,8 @@ std::shared_ptr<const void> readBitmapFile(const std::filesystem::path& file, st
     if (handle) {
         for (UINT row = 0; row < height; ++row) {
             auto* to = static_cast<std::uint32_t*>(bits) + std::size_t(row) * width;
-            const auto* from = static_cast<const unsigned char*>(data.Scan0) + std::ptrdiff_t(row) * data.Stride;
+            const auto* from =
+                static_cast<const unsigned char*>(data.Scan0) + std::ptrdiff_t(row) * data.Stride;
             std::memcpy(to, from, std::size_t(width) * 4);
             for (UINT x = 0; x < width && !alpha; ++x) alpha = (to[x] >> 24) != 0xFF;
         }

@@ -1,8 +1,8 @@
 #include "platform/win32/Win32Support.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <vector>
 
 namespace skyroll::win32 {
@@ -20,7 +20,8 @@ std::wstring toWide(std::string_view bytes, UINT codePage) {
 }
 
 void writeLine(std::string_view category, std::string_view text) {
-    std::fprintf(stderr, "%.*s: %.*s\n", int(category.size()), category.data(), int(text.size()), text.data());
+    std::fprintf(stderr, "%.*s: %.*s\n", int(category.size()), category.data(), int(text.size()),
+                 text.data());
     std::fflush(stderr);
 }
 

@@ -296,7 +296,8 @@ bool Win32Toolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIc
         record.hIcon = icon(data.hIcon);
         // The tip is the core's ANSI text (code page 932) up to its end.
         const char* end = std::find(data.szTip, data.szTip + sizeof data.szTip, '\0');
-        const std::wstring tip = widenCodePage(std::string_view(data.szTip, std::size_t(end - data.szTip)), 932);
+        const std::wstring tip =
+            widenCodePage(std::string_view(data.szTip, std::size_t(end - data.szTip)), 932);
         const std::size_t room = 64 - 1;  // the first layout's tip, with its end
         std::copy_n(tip.begin(), std::min(tip.size(), room), record.szTip);
         if (!Shell_NotifyIconW(NIM_ADD, &record)) {
@@ -352,7 +353,8 @@ platform::RegionHandle Win32Toolkit::createEllipticRgn(int left, int top, int ri
     const platform::RegionHandle handle = m_nextRegion++;
     m_regions.emplace(handle, Region{region, 0});
     trace("skyroll.region", "created " + std::to_string(handle) + " ellipse " + std::to_string(left) + " " +
-                                std::to_string(top) + " " + std::to_string(right) + " " + std::to_string(bottom));
+                                std::to_string(top) + " " + std::to_string(right) + " " +
+                                std::to_string(bottom));
     return handle;
 }
 
@@ -387,7 +389,8 @@ bool Win32Toolkit::deleteObject(platform::RegionHandle region) {
 }
 
 void Win32Toolkit::releaseWindowRegion(platform::RegionHandle region) {
-    if (region && m_regions.erase(region) > 0) trace("skyroll.region", "freed with window " + std::to_string(region));
+    if (region && m_regions.erase(region) > 0)
+        trace("skyroll.region", "freed with window " + std::to_string(region));
 }
 
 // --- Messages and failures ---------------------------------------------------
@@ -408,7 +411,8 @@ void Win32Toolkit::showMessage(const std::string& message) {
     // Modal to the program's windows; timers and the rest of the message
     // loop go on inside the box's own loop until the user dismisses it.
     ++m_messageBoxes;
-    MessageBoxW(nullptr, widen(message).c_str(), L"Skyroll", MB_OK | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
+    MessageBoxW(nullptr, widen(message).c_str(), L"Skyroll",
+                MB_OK | MB_ICONWARNING | MB_TASKMODAL | MB_SETFOREGROUND);
     --m_messageBoxes;
     trace("skyroll.program", "message dismissed");
     throwIfEnded();
@@ -421,7 +425,8 @@ void Win32Toolkit::showFatalMessage(const std::string& message) {
     std::fprintf(stderr, "skyroll: %s\n", message.c_str());
     std::fflush(stderr);
     ++m_messageBoxes;
-    MessageBoxW(nullptr, widen(message).c_str(), L"Skyroll", MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
+    MessageBoxW(nullptr, widen(message).c_str(), L"Skyroll",
+                MB_OK | MB_ICONERROR | MB_TASKMODAL | MB_SETFOREGROUND);
     --m_messageBoxes;
 }
 
