@@ -87,6 +87,8 @@ Win32Control::Win32Control(Win32Form& form, const platform::ControlLayout& layou
             break;
     }
     if (m_window) {
+        // A control made later lies above the earlier ones it overlaps.
+        SetWindowPos(m_window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
         SendMessageW(m_window, WM_SETFONT, WPARAM(m_font ? m_font : toolkit.dialogFont()), FALSE);
         if (!m_enabled) EnableWindow(m_window, FALSE);
     }

@@ -352,10 +352,13 @@ bool Win32Form::handle(Win32Control* control, HWND window, UINT message, WPARAM 
             if (control) return false;
             for (const auto& c : m_controls) {
                 if (c->kind() == ControlKind::Timer && c->timerId() == wParam) {
-                    const std::string& timer = c->name();
+                    // The handler may end with this form gone: nothing of it
+                    // is touched afterwards.
+                    const std::string timer = c->name();
                     m_toolkit.dispatch([this, &timer] {
                         if (m_loaded && !m_toolkit.inputBlocked()) m_events.timer(timer);
                     });
+                    return true;
                 }
             }
             return true;
