@@ -71,6 +71,29 @@ const unsigned char kGif[] = {0x47, 0x49, 0x46, 0x38, 0x39, 0x61, 0x02, 0x00, 0x
                               0x00, 0x00, 0x00, 0x00, 0x00, 0x2c, 0x00, 0x00, 0x00, 0x00, 0x02,
                               0x00, 0x02, 0x00, 0x00, 0x02, 0x02, 0x84, 0x51, 0x00, 0x3b};
 
+// Dismisses the program's message box from a thread timer of the test once
+// `until` says so (or after five seconds).
+struct BoxCloser {
+    static inline std::function<bool()> until;
+    static inline int calls = 0;
+    static BOOL CALLBACK close(HWND window, LPARAM) {
+        wchar_t name[16] = {};
+        if (GetClassNameW(window, name, 16) > 0 && std::wstring_view(name) == L"#32770")
+            PostMessageW(window, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        return TRUE;
+    }
+    static void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
+        if (++calls >= 100 || until()) EnumThreadWindows(GetCurrentThreadId(), &close, 0);
+    }
+    explicit BoxCloser(std::function<bool()> condition) {
+        until = std::move(condition);
+        calls = 0;
+        id = SetTimer(nullptr, 0, 50, &tick);
+    }
+    ~BoxCloser() { KillTimer(nullptr, id); }
+    UINT_PTR id;
+};
+
 class Win32ToolkitTest : public testing::Test {
 protected:
     void SetUp() override {
@@ -282,6 +305,48 @@ TEST_F(Win32ToolkitTest, SettingDialogOptionGroupsButtonAndModalLoop) {
     EXPECT_TRUE(IsWindowEnabled(dynamic_cast<Win32Form&>(*globe).window()));
     EXPECT_EQ(events.calls, (std::vector<std::string>{"click Option2(1)", "click Command1", "unload"}));
     EXPECT_TRUE(form.control("Option2(1)").value() || !form.loaded());
+}
+
+TEST_F(Win32ToolkitTest, MessagesLetEventsGoOnAndTheFatalMessageBlocksInput) {
+    Win32Toolkit toolkit;
+    Recorder events;
+    auto created = toolkit.createForm(app::SkyRollLayout(), events);
+    auto& form = dynamic_cast<Win32Form&>(*created);
+    form.show();
+    platform::TrayIconData tray;
+    tray.hWnd = form.handle();
+    tray.uID = 7;
+    tray.uFlags = platform::NIF_MESSAGE;
+    tray.uCallbackMessage = WM_MOUSEMOVE;
+    ASSERT_TRUE(toolkit.shellNotifyIcon(platform::NIM_ADD, tray));
+    platform::Control& timer = form.control("Timer1");
+    timer.setInterval(20);
+
+    // A message lets the timers go on until the user dismisses it.
+    {
+        BoxCloser closer([&] { return events.timers >= 2; });
+        toolkit.showMessage("天気データを取得できません");
+    }
+    EXPECT_GE(events.timers, 2);
+    EXPECT_FALSE(toolkit.inputBlocked());
+
+    // The fatal message stops the timers for good and the tray, the mouse
+    // and the menus reach the program no more.
+    {
+        BoxCloser closer([] { return BoxCloser::calls >= 3; });
+        toolkit.showFatalMessage("致命的なエラー");
+    }
+    EXPECT_TRUE(toolkit.inputBlocked());
+    const int ticks = events.timers;
+    timer.setInterval(20);
+    SendMessageW(form.window(), WM_MOUSEMOVE, 7, WM_RBUTTONDOWN);
+    SendMessageW(form.findControl("Picture1")->window(), WM_MOUSEMOVE, 0, MAKELPARAM(3, 3));
+    form.popupMenu("mMenu");  // shows nothing, returns at once
+    toolkit.runUntil(toolkit.monotonicSeconds() + 0.2);
+    EXPECT_EQ(events.timers, ticks);
+    EXPECT_TRUE(events.calls.empty());
+    EXPECT_FALSE(toolkit.ended()) << "the program ends itself afterwards";
+    EXPECT_TRUE(toolkit.shellNotifyIcon(platform::NIM_DELETE, tray));
 }
 
 }  // namespace
