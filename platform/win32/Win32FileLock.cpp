@@ -39,14 +39,12 @@ std::unique_ptr<FileLock> lockFile(const std::filesystem::path& file, std::chron
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (!stopRequested()) {
         OVERLAPPED whole{};
-        if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD,
-                       &whole))
+        if (LockFileEx(handle, LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0, MAXDWORD, MAXDWORD, &whole))
             return std::make_unique<Win32FileLock>(handle);
         if (GetLastError() != ERROR_LOCK_VIOLATION) break;
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) break;
-        std::this_thread::sleep_for(
-            std::min<std::chrono::steady_clock::duration>(kRetryInterval, deadline - now));
+        std::this_thread::sleep_for(std::min<std::chrono::steady_clock::duration>(kRetryInterval, deadline - now));
     }
     CloseHandle(handle);
     return nullptr;
