@@ -339,7 +339,8 @@ void Win32Control::paintLight(HDC dc, const RECT& clip) const {
     SetTextColor(dc, !m_enabled    ? GetSysColor(COLOR_GRAYTEXT)
                      : m_foreColor ? colorRef(*m_foreColor)
                                    : GetSysColor(COLOR_BTNTEXT));
-    UINT format = DT_WORDBREAK | DT_NOPREFIX | DT_TOP;
+    // One line, cut at the edge, as the other builds show captions.
+    UINT format = DT_SINGLELINE | DT_NOPREFIX | DT_TOP;
     format |= m_alignment == platform::Alignment::Center  ? DT_CENTER
               : m_alignment == platform::Alignment::Right ? DT_RIGHT
                                                           : DT_LEFT;
