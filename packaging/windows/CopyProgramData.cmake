@@ -1,10 +1,10 @@
-# cmake -DDATA=<SKR20> -DASSETS=<window pictures> -DDESTINATION=<folder> -P CopyProgramData.cmake
+# cmake -DDATA=<SKR20> -DDESTINATION=<folder> -P CopyProgramData.cmake
 #
-# Copies the data folder's four picture folders to DESTINATION/SKR20 and the
-# window pictures to DESTINATION/assets. Only those: a data folder that a
-# program has run from also holds PALAM (settings, weather) and perhaps
-# WORLDTEMP (downloaded pages), which are no one else's business.
-foreach(variable DATA ASSETS DESTINATION)
+# Copies the data folder's four picture folders to DESTINATION/SKR20. Only
+# those: a data folder that a program has run from also holds PALAM
+# (settings, weather) and perhaps WORLDTEMP (downloaded pages), which are no
+# one else's business.
+foreach(variable DATA DESTINATION)
   if(NOT ${variable})
     message(FATAL_ERROR "${variable} is not set")
   endif()
@@ -20,15 +20,4 @@ foreach(folder IN LISTS folders)
   endif()
   file(MAKE_DIRECTORY "${DESTINATION}/SKR20/${folder}")
   file(COPY ${pictures} DESTINATION "${DESTINATION}/SKR20/${folder}")
-endforeach()
-
-# The pictures that belong to the windows (not the desktop icons of the
-# Linux menu entry).
-set(window_pictures starfield.jpg globe.ico globe_creation.bmp sun.gif palette_starfield.bmp moon_full.bmp)
-foreach(name IN LISTS window_pictures)
-  if(NOT EXISTS "${ASSETS}/${name}")
-    message(FATAL_ERROR "${ASSETS}/${name} is missing: build the Linux target skyroll_data "
-                        "or set SKYROLL_WINDOWS_ASSETS")
-  endif()
-  file(COPY "${ASSETS}/${name}" DESTINATION "${DESTINATION}/assets")
 endforeach()

@@ -81,6 +81,10 @@ std::shared_ptr<const void> readBitmapFile(const std::filesystem::path& file, st
         case platform::native::ReadStatus::ok:
             break;
     }
+    return decodeBitmap(bytes, error);
+}
+
+std::shared_ptr<const void> decodeBitmap(std::string_view bytes, std::string* error) {
     const auto header = platform::checkPicture(
         std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()), error);
     if (!header) return nullptr;

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <string_view>
 
 namespace skyroll::win32 {
 
@@ -46,5 +47,7 @@ private:
 // Reads, checks and decodes a picture file; null, with the reason in `error`,
 // on failure. The reader of the toolkit's picture cache (shared Bitmap).
 std::shared_ptr<const void> readBitmapFile(const std::filesystem::path& file, std::string* error);
+// Checks and decodes a picture held in memory (an embedded one).
+std::shared_ptr<const void> decodeBitmap(std::string_view bytes, std::string* error);
 
 }  // namespace skyroll::win32

@@ -55,22 +55,35 @@ void trace(std::string_view category, std::string_view text) {
 
 void warn(std::string_view category, std::string_view text) { writeLine(category, text); }
 
-std::filesystem::path embeddedFile(std::string_view name) {
+std::wstring resourceName(std::string_view name) {
     // A plain file name of the layouts, never a path of its own.
-    if (name.empty() || name.find_first_of("/\\:") != std::string_view::npos || name.starts_with("."))
-        return {};
-    // The executable's own path may be longer than MAX_PATH.
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-        if (length == 0) return {};
-        if (length < buffer.size()) {
-            const std::filesystem::path exe(std::wstring(buffer.data(), length));
-            return exe.parent_path() / L"assets" / widen(name);
-        }
-        if (buffer.size() >= 32768) return {};
-        buffer.resize(buffer.size() * 2);
+    if (name.empty() || name.size() > 64 || name.starts_with(".")) return {};
+    std::wstring resource;
+    for (const char c : name) {
+        if (c >= 'a' && c <= 'z')
+            resource += wchar_t(c - 'a' + 'A');
+        else if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '_')
+            resource += wchar_t(c);
+        else if (c == '.')
+            resource += L'_';
+        else
+            return {};
     }
+    return resource;
+}
+
+std::optional<std::string_view> embeddedBytes(std::string_view name) {
+    const std::wstring resource = resourceName(name);
+    if (resource.empty()) return std::nullopt;
+    HMODULE module = GetModuleHandleW(nullptr);
+    HRSRC found = FindResourceW(module, resource.c_str(), RT_RCDATA);
+    if (!found) return std::nullopt;
+    HGLOBAL loaded = LoadResource(module, found);
+    const DWORD size = SizeofResource(module, found);
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes || size == 0) return std::nullopt;
+    // Resources stay mapped for the life of the process.
+    return std::string_view(static_cast<const char*>(bytes), size);
 }
 
 }  // namespace skyroll::win32

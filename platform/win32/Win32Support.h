@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -25,8 +26,13 @@ void trace(std::string_view category, std::string_view text);
 // Warnings go out whether the trace is on or not.
 void warn(std::string_view category, std::string_view text);
 
-// The file of the embedded picture or icon `name`: the "assets" folder beside
-// the executable holds the pictures that belong to the windows.
-std::filesystem::path embeddedFile(std::string_view name);
+// The pictures and the icon that belong to the windows are resources of the
+// executable, named after their files: "sun.gif" is the RCDATA resource
+// SUN_GIF, "globe.ico" the icon resource GLOBE_ICO. Empty for a name that is
+// not a plain file name.
+std::wstring resourceName(std::string_view name);
+// The bytes of the embedded picture `name`; std::nullopt when the executable
+// has none of that name.
+std::optional<std::string_view> embeddedBytes(std::string_view name);
 
 }  // namespace skyroll::win32

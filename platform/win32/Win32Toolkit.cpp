@@ -24,7 +24,6 @@ Win32Toolkit* g_toolkit = nullptr;
 constexpr int kDrainBatch = 10000;
 
 // An icon file is small; a bigger one is not ours.
-constexpr std::uintmax_t kMaxIconFileBytes = 1u << 20;
 
 bool isTrayCode(LPARAM lParam) {
     const auto value = static_cast<std::uint64_t>(lParam);
@@ -246,24 +245,26 @@ void Win32Toolkit::closeMessageBoxes() {
 
 std::shared_ptr<const Bitmap> Win32Toolkit::embeddedPicture(std::string_view name, std::string_view forWhat) {
     if (name.empty()) return nullptr;
-    const std::filesystem::path file = embeddedFile(name);
-    std::string error = "not a plain file name";
-    auto picture = file.empty() ? nullptr : m_pictures.load<Bitmap>(file, readBitmapFile, &error);
+    if (auto it = m_embedded.find(name); it != m_embedded.end()) return it->second;
+    std::string error = "not in the executable";
+    std::shared_ptr<const Bitmap> picture;
+    if (const std::optional<std::string_view> bytes = embeddedBytes(name))
+        picture = std::static_pointer_cast<const Bitmap>(decodeBitmap(*bytes, &error));
     if (!picture)
         warn("skyroll.frames",
              "embedded picture " + std::string(name) + " for " + std::string(forWhat) + " : " + error);
+    m_embedded.emplace(std::string(name), picture);
     return picture;
 }
 
 platform::IconHandle Win32Toolkit::embeddedIcon(std::string_view name) {
     if (auto it = m_iconNames.find(name); it != m_iconNames.end()) return it->second;
-    const std::filesystem::path file = embeddedFile(name);
-    std::error_code error;
-    const std::uintmax_t size = file.empty() ? 0 : std::filesystem::file_size(file, error);
+    const std::wstring resource = resourceName(name);
     HICON icon = nullptr;
-    if (!file.empty() && !error && size > 0 && size <= kMaxIconFileBytes)
-        icon = static_cast<HICON>(LoadImageW(nullptr, file.c_str(), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
-                                             GetSystemMetrics(SM_CYSMICON), LR_LOADFROMFILE));
+    if (!resource.empty())
+        icon = static_cast<HICON>(LoadImageW(GetModuleHandleW(nullptr), resource.c_str(), IMAGE_ICON,
+                                             GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON),
+                                             LR_DEFAULTCOLOR));
     if (!icon) {
         warn("skyroll.window", "embedded icon " + std::string(name) + " missing");
         return 0;

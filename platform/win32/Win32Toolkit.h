@@ -123,6 +123,8 @@ private:
     std::map<platform::RegionHandle, Region> m_regions;
     std::map<platform::IconHandle, HICON> m_icons;
     std::map<std::string, platform::IconHandle, std::less<>> m_iconNames;
+    // Embedded pictures by name, decoded once; null for one that is missing.
+    std::map<std::string, std::shared_ptr<const Bitmap>, std::less<>> m_embedded;
     std::function<void(const std::string&)> m_failureHandler;
     platform::FileCache m_pictures;
     platform::WindowHandle m_nextWindow = 0x100;

@@ -25,8 +25,6 @@ def expected_names():
     names |= {f"SKR20/earth/EarthMap_{n}.bmp" for n in range(1, 45)}
     names |= {f"SKR20/moon/MoonMap_{n}.bmp" for n in range(1, 24)}
     names |= {f"SKR20/WEATHER/{w}.gif" for w in ("SUN", "SUN_RAIN", "RAIN", "CLOUDY", "SNOW", "UNKNOWN")}
-    names |= {f"assets/{a}" for a in ("starfield.jpg", "globe.ico", "globe_creation.bmp", "sun.gif",
-                                      "palette_starfield.bmp", "moon_full.bmp")}
     return names
 
 
