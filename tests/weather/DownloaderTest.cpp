@@ -9,7 +9,7 @@
 #include "platform/Cp932.h"
 #include "platform/StopRequest.h"
 #include "platform/curl/CurlDownloader.h"
-#include "platform/curl/W3getvCommand.h"
+#include "platform/download/W3getvCommand.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "tests/weather/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
