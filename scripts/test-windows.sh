@@ -59,7 +59,7 @@ wine_env_check_codepage "$bin/skyroll-codepage.exe" || fail "the code page of th
 # which nothing on Windows changes; the Linux builds run them.
 filter='--gtest_filter=-Speeds/WholeTour.*'
 failed=()
-for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests; do
+for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests network_tests; do
     echo "== $test.exe under Wine"
     "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 "$filter" || failed+=("$test")
 done
