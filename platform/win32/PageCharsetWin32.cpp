@@ -21,6 +21,8 @@ namespace skyroll::platform {
 namespace {
 
 constexpr char32_t kReplacement = U'\uFFFD';
+// A page with bad bytes is converted in parts of about this size.
+constexpr std::size_t kPartBytes = 64 * 1024;
 
 // How the bytes of a charset group into characters: what the slow path
 // needs to put one replacement per byte of a character that does not convert.
@@ -146,15 +148,24 @@ std::optional<std::u32string> decodeMultiByte(UINT codePage, Kind kind, std::str
     text.reserve(page.size());
     // Most pages are clean: one call for all of it.
     if (convert(codePage, MB_ERR_INVALID_CHARS, page, text)) return text;
+    // Otherwise a part at a time, so that a page that is not in this charset
+    // at all is given up at its first parts.
     text.clear();
-    std::vector<std::size_t> starts;
-    for (std::size_t i = 0; i < page.size();) {
-        starts.push_back(i);
-        i += characterLength(kind, reinterpret_cast<const unsigned char*>(page.data()) + i, page.size() - i);
-    }
-    starts.push_back(page.size());
     std::size_t invalid = 0;
-    if (!convertParts(codePage, kind, page, starts, 0, starts.size() - 1, text, invalid)) return std::nullopt;
+    std::vector<std::size_t> starts;
+    for (std::size_t at = 0; at < page.size();) {
+        starts.clear();
+        std::size_t next = at;
+        while (next < page.size() && next - at < kPartBytes) {
+            starts.push_back(next);
+            next += characterLength(kind, reinterpret_cast<const unsigned char*>(page.data()) + next,
+                                    page.size() - next);
+        }
+        starts.push_back(next);
+        if (!convertParts(codePage, kind, page, starts, 0, starts.size() - 1, text, invalid))
+            return std::nullopt;
+        at = next;
+    }
     return text;
 }
 
