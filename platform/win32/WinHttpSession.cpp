@@ -65,6 +65,7 @@ struct Transfer {
     bool done = false;
     std::atomic<bool> abandoned{false};
     HttpResult result;
+    bool answerLeftUnread = false;  // the connection holds the rest of an answer
 };
 
 std::string contentTypeOf(HINTERNET request) {
@@ -81,7 +82,7 @@ std::string contentTypeOf(HINTERNET request) {
 
 // The transfer itself, on its own thread: every WinHTTP call of one request.
 HttpResult run(HINTERNET session, const std::wstring& address, const HttpBounds& bounds,
-               const std::atomic<bool>& abandoned) {
+               const std::atomic<bool>& abandoned, bool& answerLeftUnread) {
     HttpResult result;
     URL_COMPONENTS parts{};
     parts.dwStructSize = sizeof(parts);
@@ -131,14 +132,19 @@ HttpResult run(HINTERNET session, const std::wstring& address, const HttpBounds&
     size = sizeof(announced);
     if (WinHttpQueryHeaders(request.get(), WINHTTP_QUERY_CONTENT_LENGTH | WINHTTP_QUERY_FLAG_NUMBER,
                             WINHTTP_HEADER_NAME_BY_INDEX, &announced, &size, WINHTTP_NO_HEADER_INDEX) &&
-        announced > bounds.maxBytes)
+        announced > bounds.maxBytes) {
+        answerLeftUnread = true;
         return result;
+    }
     result.status = status;
     result.contentType = contentTypeOf(request.get());
 
     std::string chunk(kReadChunk, '\0');
     for (;;) {
-        if (abandoned) return result;
+        if (abandoned) {
+            answerLeftUnread = true;
+            return result;
+        }
         DWORD read = 0;
         if (!WinHttpReadData(request.get(), chunk.data(), kReadChunk, &read)) {
             result.outcome = failureOf(GetLastError());
@@ -149,6 +155,7 @@ HttpResult run(HINTERNET session, const std::wstring& address, const HttpBounds&
         // The body is bounded while it arrives, whatever the header said.
         if (read > bounds.maxBytes - result.body.size()) {
             result.body.clear();
+            answerLeftUnread = true;
             return result;
         }
         result.body.append(chunk.data(), read);
@@ -160,10 +167,13 @@ HttpResult run(HINTERNET session, const std::wstring& address, const HttpBounds&
 }  // namespace
 
 WinHttpSession::WinHttpSession(const char* userAgent) {
-    std::wstring agent;
-    if (!toWide(userAgent, agent)) agent = L"Skyroll";
-    m_session = ownHandle(WinHttpOpen(agent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY, WINHTTP_NO_PROXY_NAME,
-                                      WINHTTP_NO_PROXY_BYPASS, 0));
+    if (!toWide(userAgent, m_userAgent)) m_userAgent = L"Skyroll";
+    open();
+}
+
+void WinHttpSession::open() {
+    m_session = ownHandle(WinHttpOpen(m_userAgent.c_str(), WINHTTP_ACCESS_TYPE_DEFAULT_PROXY,
+                                      WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
 }
 
 HttpResult WinHttpSession::get(const std::string& address, const HttpBounds& bounds) {
@@ -174,9 +184,12 @@ HttpResult WinHttpSession::get(const std::string& address, const HttpBounds& bou
     auto transfer = std::make_shared<Transfer>();
     try {
         std::thread([session = m_session, transfer, wide, bounds] {
-            HttpResult result = run(static_cast<HINTERNET>(session.get()), wide, bounds, transfer->abandoned);
+            bool answerLeftUnread = false;
+            HttpResult result = run(static_cast<HINTERNET>(session.get()), wide, bounds, transfer->abandoned,
+                                    answerLeftUnread);
             const std::lock_guard<std::mutex> lock(transfer->mutex);
             transfer->result = std::move(result);
+            transfer->answerLeftUnread = answerLeftUnread;
             transfer->done = true;
             transfer->finished.notify_all();
         }).detach();
@@ -190,15 +203,19 @@ HttpResult WinHttpSession::get(const std::string& address, const HttpBounds& bou
         const auto now = Clock::now();
         const auto slice =
             std::min<Clock::duration>(kStopCheckInterval, std::max(deadline - now, Clock::duration{}));
-        if (transfer->finished.wait_for(lock, slice, [&] { return transfer->done; }))
+        if (transfer->finished.wait_for(lock, slice, [&] { return transfer->done; })) {
+            if (transfer->answerLeftUnread) open();
             return std::move(transfer->result);
+        }
         if (stopRequested()) {
             transfer->abandoned = true;
+            open();
             return endedBy(Outcome::Stopped);
         }
         if (Clock::now() >= deadline) {
             // As a timeout of WinHTTP itself: the host is not asked again.
             transfer->abandoned = true;
+            open();
             return endedBy(Outcome::HostDown);
         }
     }

@@ -43,6 +43,11 @@ public:
     HttpResult get(const std::string& address, const HttpBounds& bounds);
 
 private:
+    // A new session, for what follows a transfer that left the rest of an
+    // answer on its connection: such a connection is never asked again.
+    void open();
+
+    std::wstring m_userAgent;
     std::shared_ptr<void> m_session;  // shared with transfers still running
 };
 
