@@ -1,5 +1,7 @@
 #!/usr/bin/env bash
-# Builds the Windows cross build (mingw-w64) and runs its tests under Wine.
+# Builds the Windows cross build (mingw-w64) and runs its tests under Wine,
+# then compares its weather refresh with the Linux build's
+# ($SKYROLL_LINUX_WEATHER_REFRESH, by default the release preset's).
 # Everything happens in a fresh Wine prefix in a temporary folder, with a
 # Japanese locale of its own, so that the ANSI code page is 932 as on the
 # systems the program is made for; the script fails loudly if it is not.
@@ -19,31 +21,23 @@ for tool in x86_64-w64-mingw32-g++-posix wine wineboot wineserver localedef; do
     command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (see scripts/install-deps.sh)"
 done
 
+source scripts/wine-env.sh
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/skyroll-windows.XXXXXX")
-prefix=$tmp/prefix
 boot_pid=""
 cleanup() {
     [[ -n "$boot_pid" ]] && kill "$boot_pid" 2>/dev/null
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    wine_env_stop
     [[ -z "${SKYROLL_KEEP_TMP:-}" ]] && rm -rf "$tmp"
     return 0
 }
 trap cleanup EXIT
 trap 'exit 130' INT TERM HUP
 
-# Wine takes its ANSI code page from the locale, and a locale that glibc
-# cannot find silently gives code page 1252: make ja_JP.UTF-8 here.
-mkdir -p "$tmp/locale"
-localedef -i ja_JP -f UTF-8 "$tmp/locale/ja_JP.UTF-8" >"$tmp/localedef.log" 2>&1 ||
-    [[ -f "$tmp/locale/ja_JP.UTF-8/LC_CTYPE" ]] || { cat "$tmp/localedef.log" >&2; fail "localedef ja_JP.UTF-8"; }
-
-# Every Wine command runs with the prefix and the locale; no display is
-# needed for these tests.
-wine_env=(env -u DISPLAY -u WAYLAND_DISPLAY LOCPATH="$tmp/locale" LANG=ja_JP.UTF-8 LC_ALL=ja_JP.UTF-8
-          WINEPREFIX="$prefix" WINEARCH=win64 WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=")
+wine_env_init "$tmp" || fail "localedef ja_JP.UTF-8"
+prefix=$WINE_PREFIX_DIR
 
 # The prefix is made while the cross build runs.
-("${wine_env[@]}" wineboot -i && "${wine_env[@]}" wineserver -w) >"$tmp/wineboot.log" 2>&1 &
+wine_env_boot >"$tmp/wineboot.log" 2>&1 &
 boot_pid=$!
 
 cmake --preset windows >"$tmp/configure.log" 2>&1 || { cat "$tmp/configure.log" >&2; fail "configure"; }
@@ -54,9 +48,7 @@ wait "$boot_pid" || { cat "$tmp/wineboot.log" >&2; fail "wineboot could not make
 boot_pid=""
 
 bin=build/windows/bin
-codepage=$("${wine_env[@]}" wine "$bin/skyroll-codepage.exe" | tr -d '\r')
-[[ "$codepage" == 932 ]] ||
-    fail "Wine's ANSI code page is '$codepage', not 932: the ja_JP.UTF-8 locale did not take"
+wine_env_check_codepage "$bin/skyroll-codepage.exe" || fail "the code page of the prefix"
 
 # Captions name "ＭＳ Ｐゴシック"; in this prefix it is the proportional IPA font.
 "${wine_env[@]}" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
@@ -67,10 +59,17 @@ codepage=$("${wine_env[@]}" wine "$bin/skyroll-codepage.exe" | tr -d '\r')
 # which nothing on Windows changes; the Linux builds run them.
 filter='--gtest_filter=-Speeds/WholeTour.*'
 failed=()
-for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests; do
+for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests network_tests; do
     echo "== $test.exe under Wine"
     "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 "$filter" || failed+=("$test")
 done
+
+# The WinHTTP refresh against the libcurl one of the Linux build, on the same
+# loopback pages (scripts/test.sh builds the release preset's tool first).
+linux_refresh=${SKYROLL_LINUX_WEATHER_REFRESH:-build/release/bin/weather-refresh}
+echo "== weather-refresh.exe under Wine against $linux_refresh"
+SKYROLL_WINE_DIR=$tmp bash tests/windows/refresh_under_wine.sh "$linux_refresh" "$bin/weather-refresh.exe" ||
+    failed+=(refresh_under_wine)
 "${wine_env[@]}" wineserver -w
 
 # The prefix's registry is saved now; the name must have arrived as Unicode.

@@ -30,7 +30,8 @@ SKYROLL_RUN_SECONDS=3 bash tests/desktop/run_command.sh
 # SIGTERM and SIGKILL at fifty moments of a fixed seed: the desktop, the
 # settings and the weather file always come back whole.
 cmake --preset release
-cmake --build --preset release -j "$jobs" --target skyroll skyroll_data
+# weather-refresh is the Linux side of the Windows refresh test at the end.
+cmake --build --preset release -j "$jobs" --target skyroll skyroll_data weather-refresh
 bash tests/killpoints/killpoints.sh build/release/bin/skyroll 1 50
 
 # The Debian package from the release build, installed with apt-get and run

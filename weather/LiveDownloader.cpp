@@ -1,14 +1,13 @@
 #include "weather/LiveDownloader.h"
 
 #include <algorithm>
-#include <fstream>
 #include <system_error>
 #include <utility>
 
 #include "platform/AnswerCache.h"
 #include "platform/Cp932.h"
-#include "platform/PathText.h"
-#include "platform/curl/W3getvCommand.h"
+#include "platform/download/PageStore.h"
+#include "platform/download/W3getvCommand.h"
 #include "weather/LiveAnswer.h"
 #include "weather/WeatherTables.h"
 
@@ -19,17 +18,6 @@ namespace fs = std::filesystem;
 
 constexpr std::int32_t kStored = 0;
 constexpr std::int32_t kFailed = 1;
-
-bool storePage(const fs::path& folder, const std::string& file, std::string_view bytes) {
-    std::error_code error;
-    if (!fs::is_directory(folder, error)) return false;
-    const fs::path target = folder / file;
-    fs::remove(target, error);  // a link placed there is never followed
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    out.close();
-    return !out.fail();
-}
 
 bool isRegionFile(std::string_view file) {
     return std::any_of(kRegions.begin(), kRegions.end(), [&](const Region& r) { return r.file == file; });
@@ -69,12 +57,12 @@ std::int32_t LiveDownloader::W3getv(std::string& command, std::int32_t& /*option
     const std::optional<platform::W3getvRequest> request = platform::parseW3getvCommand(command);
     if (!request || request->file.empty()) return kFailed;
     if (!isRegionFile(request->file)) {
-        storePage(platform::pathFromText(request->folder), request->file, {});
+        platform::storePage(*request, {});
         return kFailed;
     }
     const LiveConditions& known = conditions();
     const std::string page = cp932::encode(MakeLivePage(request->file, known));
-    const bool stored = storePage(platform::pathFromText(request->folder), request->file, page);
+    const bool stored = platform::storePage(*request, page);
     return stored && everyCityKnown(request->file, known) ? kStored : kFailed;
 }
 

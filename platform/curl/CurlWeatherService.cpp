@@ -1,10 +1,10 @@
 #include "platform/curl/CurlWeatherService.h"
 #include "platform/curl/CurlStop.h"
+#include "platform/download/RefreshBounds.h"
 
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <chrono>
 #include <mutex>
 #include <optional>
 #include <string>
@@ -12,23 +12,20 @@
 namespace skyroll::platform {
 namespace {
 
-using Clock = std::chrono::steady_clock;
-
 bool isWebAddress(std::string_view address) {
     return address.starts_with("http://") || address.starts_with("https://");
 }
 
 class CurlWeatherService final : public WeatherService {
 public:
-    explicit CurlWeatherService(DownloadLimits limits) : m_limits(limits) {
+    explicit CurlWeatherService(DownloadLimits limits) : m_bounds(std::move(limits)) {
         static std::once_flag once;
         std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     }
 
     std::optional<std::string> fetch(const std::string& address) override {
-        const auto now = Clock::now();
-        if (!m_deadline) m_deadline = now + m_limits.refreshTimeout;
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(*m_deadline - now);
+        m_bounds.start();
+        const auto left = m_bounds.left();
         if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
 
         CURL* curl = curl_easy_init();
@@ -38,18 +35,18 @@ public:
             curl_easy_cleanup(curl);
             return std::nullopt;
         }
-        Body body{{}, m_limits.maxBytes};
+        const DownloadLimits& limits = m_bounds.limits();
+        Body body{{}, limits.maxBytes};
         curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
         curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
         curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, m_limits.maxRedirects);
+        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
         curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
-                         static_cast<long>(std::min(m_limits.connectTimeout, left).count()));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS,
-                         static_cast<long>(std::min(m_limits.pageTimeout, left).count()));
-        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(m_limits.maxBytes));
+                         static_cast<long>(m_bounds.connectTimeout(left).count()));
+        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_bounds.pageTimeout(left).count()));
+        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(curl, CURLOPT_USERAGENT, weatherServiceUserAgent());
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendToBody);
@@ -68,16 +65,13 @@ public:
     }
 
 private:
-    DownloadLimits m_limits;
-    std::optional<Clock::time_point> m_deadline;
+    RefreshBounds m_bounds;
 };
 
 }  // namespace
 
-const char* weatherServiceUserAgent() { return "Skyroll/" SKYROLL_VERSION; }
-
 std::unique_ptr<WeatherService> makeCurlWeatherService(DownloadLimits limits) {
-    return std::make_unique<CurlWeatherService>(limits);
+    return std::make_unique<CurlWeatherService>(std::move(limits));
 }
 
 }  // namespace skyroll::platform

@@ -13,7 +13,4 @@ namespace skyroll::platform {
 // User-Agent naming Skyroll and its version.
 std::unique_ptr<WeatherService> makeCurlWeatherService(DownloadLimits limits = {});
 
-// "Skyroll/<version>": the User-Agent of the weather service's requests.
-const char* weatherServiceUserAgent();
-
 }  // namespace skyroll::platform

@@ -6,9 +6,9 @@
 #include <optional>
 #include <system_error>
 
-#include "platform/PathText.h"
 #include "platform/StopRequest.h"
-#include "platform/curl/W3getvCommand.h"
+#include "platform/download/PageStore.h"
+#include "platform/download/W3getvCommand.h"
 
 namespace skyroll::headless {
 namespace {
@@ -68,16 +68,8 @@ std::int32_t HeadlessDownloader::W3getv(std::string& command, std::int32_t& /*op
             page = readPage(m_pagesFolder / *relative);
     }
 
-    const fs::path folder = platform::pathFromText(request->folder);
-    std::error_code error;
-    if (!fs::is_directory(folder, error)) return 1;
-    const fs::path target = folder / request->file;
-    fs::remove(target, error);
-    std::ofstream out(target, std::ios::binary | std::ios::trunc);
-    if (!out) return 1;
-    if (page) out.write(page->data(), static_cast<std::streamsize>(page->size()));
-    out.close();
-    return !out.fail() && page ? 0 : 1;
+    const bool stored = platform::storePage(*request, page ? *page : std::string());
+    return stored && page ? 0 : 1;
 }
 
 }  // namespace skyroll::headless

@@ -9,7 +9,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/curl/PageCharset.h"
+#include "platform/download/PageCharset.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace skyroll::platform;

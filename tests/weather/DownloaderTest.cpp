@@ -1,29 +1,20 @@
-// The downloaders behind W3getv: the command string, the libcurl downloader
-// against a loopback server, and the headless downloader.
+// The downloaders behind W3getv: the command string and the headless
+// downloader (the network ones: NetworkDownloaderTest.cpp).
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <string>
 
-#include "platform/Cp932.h"
-#include "platform/StopRequest.h"
-#include "platform/curl/CurlDownloader.h"
-#include "platform/curl/W3getvCommand.h"
+#include "platform/download/W3getvCommand.h"
 #include "platform/headless/HeadlessDownloader.h"
-#include "tests/weather/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 
 namespace skyroll::platform {
 namespace {
 
 namespace fs = std::filesystem;
-using skyroll::testing::HttpResponse;
-using skyroll::testing::LoopbackServer;
 using skyroll::test::readFile;
-using skyroll::test::writeFile;
 using skyroll::test::TempDir;
-using namespace std::chrono_literals;
 
 TEST(ParseW3getvCommand, ReadsTheOptionsFromTheRight) {
     struct Case {
@@ -55,227 +46,6 @@ TEST(ParseW3getvCommand, ReadsTheOptionsFromTheRight) {
         EXPECT_EQ(got->folder, c.expected->folder) << c.command;
         EXPECT_EQ(got->file, c.expected->file) << c.command;
         EXPECT_EQ(got->address, c.expected->address) << c.command;
-    }
-}
-
-// Small bounds so that every failure ends quickly.
-DownloadLimits testLimits() {
-    DownloadLimits limits;
-    limits.connectTimeout = 1000ms;
-    limits.pageTimeout = 400ms;
-    limits.refreshTimeout = 10'000ms;
-    return limits;
-}
-
-class CurlDownloaderTest : public ::testing::Test {
-protected:
-    // Fetches `path` from `server` into `file` of the page folder.
-    int fetch(Downloader& downloader, const std::string& host, const std::string& path,
-              const std::string& file = "PAGE.html") {
-        std::string command = "-d " + m_pages.string() + " -j sjis -o " + file + " http://" + host + path;
-        std::int32_t option = 0;
-        return downloader.W3getv(command, option);
-    }
-    std::string stored(const std::string& file = "PAGE.html") const { return readFile(m_pages / file); }
-
-    TempDir m_folder;
-    fs::path m_pages = m_folder.path() / "WORLD TEMP";  // a blank in the folder's name
-
-    void SetUp() override { fs::create_directory(m_pages); }
-};
-
-HttpResponse page(std::string body, std::string contentType = "text/html") {
-    return skyroll::testing::okPage(std::move(body), std::move(contentType));
-}
-
-TEST_F(CurlDownloaderTest, StoresPagesInCodePage932) {
-    const std::string sjis = cp932::toCp932FromUtf8("<TD>パリ</TD>\r\n<TD>晴れ</TD>\n");
-    const std::string utf8 = "<TD>パリ</TD>\r\n<TD>晴れ</TD>\n";
-    const std::string utf8Meta = "<HTML><HEAD><meta charset=\"UTF-8\"></HEAD>\r\nパリ\r\n";
-    const std::string utf8HttpEquiv =
-        "<META HTTP-EQUIV='Content-Type' CONTENT='text/html; charset=utf-8'>\r\nパリ\r\n";
-    // Pages of about 100 KB, far longer than one step of the conversion,
-    // with the city near the end.
-    std::string longUtf8, longEucJp;
-    for (int i = 0; i < 6000; ++i) {
-        longUtf8 += "<TD>晴れ</TD>\r\n";
-        longEucJp += "<TD>\xC0\xB2\xA4\xEC</TD>\r\n";
-    }
-    longUtf8 += "<TD>パリ</TD>\r\n<TD>雪</TD>\r\n";
-    longEucJp += "<TD>\xA5\xD1\xA5\xEA</TD>\r\n<TD>\xC0\xE3</TD>\r\n";
-    struct Case {
-        const char* name;
-        HttpResponse response;
-        std::string expected;
-    };
-    const Case cases[] = {
-        {"no charset: stored as it is", page(sjis), sjis},
-        {"Shift_JIS in the header", page(sjis, "text/html; charset=Shift_JIS"), sjis},
-        {"UTF-8 in the header, line ends kept", page(utf8, "text/html; charset=UTF-8"),
-         cp932::toCp932FromUtf8(utf8)},
-        {"quoted charset in the header", page(utf8, "text/html; charset=\"utf-8\""),
-         cp932::toCp932FromUtf8(utf8)},
-        {"UTF-8 in a meta charset tag", page(utf8Meta), cp932::toCp932FromUtf8(utf8Meta)},
-        {"UTF-8 in a meta http-equiv tag", page(utf8HttpEquiv), cp932::toCp932FromUtf8(utf8HttpEquiv)},
-        {"the header wins over the page",
-         page(sjis + "<meta charset=utf-8>", "text/html; charset=Windows-31J"),
-         sjis + "<meta charset=utf-8>"},
-        {"EUC-JP", page("\xA5\xD1\xA5\xEA\r\n", "text/html; charset=EUC-JP"),
-         cp932::toCp932FromUtf8("パリ\r\n")},
-        {"long UTF-8 page", page(longUtf8, "text/html; charset=UTF-8"), cp932::toCp932FromUtf8(longUtf8)},
-        {"long EUC-JP page", page(longEucJp, "text/html; charset=EUC-JP"), cp932::toCp932FromUtf8(longUtf8)},
-        {"invalid UTF-8 bytes become ?",
-         page("a\xFF\xFE"
-              "b€\r\n",
-              "text/html; charset=utf-8"),
-         "a??b?\r\n"},
-        {"unknown charset: stored as it is", page(sjis, "text/html; charset=x-no-such-charset"), sjis},
-    };
-    for (const Case& c : cases) {
-        LoopbackServer server([&](const std::string&) { return c.response; });
-        const auto downloader = makeCurlDownloader(testLimits());
-        EXPECT_EQ(fetch(*downloader, server.host(), "/p.html"), 0) << c.name;
-        EXPECT_EQ(stored(), c.expected) << c.name;
-    }
-}
-
-TEST_F(CurlDownloaderTest, FailuresLeaveAnEmptyPage) {
-    using skyroll::testing::statusPage;
-    struct Case {
-        const char* name;
-        HttpResponse response;
-        std::size_t requests;
-    };
-    const Case cases[] = {
-        {"server error", statusPage(500), 1},
-        {"not found", statusPage(404), 1},
-        {"larger than 4 MiB", page(std::string(5 * 1024 * 1024, 'x')), 1},
-        {"redirect loop: three redirects followed", statusPage(302, "/loop"), 4},
-        {"no answer", skyroll::testing::silence(), 1},
-    };
-    for (const Case& c : cases) {
-        LoopbackServer server([&](const std::string&) { return c.response; });
-        const auto downloader = makeCurlDownloader(testLimits());
-        writeFile(m_pages / "PAGE.html", "an old page");
-        EXPECT_NE(fetch(*downloader, server.host(), "/loop"), 0) << c.name;
-        EXPECT_TRUE(fs::exists(m_pages / "PAGE.html")) << c.name;
-        EXPECT_EQ(stored(), "") << c.name;
-        EXPECT_EQ(server.requests().size(), c.requests) << c.name;
-    }
-}
-
-TEST_F(CurlDownloaderTest, FollowsAShortRedirect) {
-    LoopbackServer server([](const std::string& path) {
-        HttpResponse response = page("moved here");
-        if (path == "/old") {
-            response.status = 302;
-            response.location = "/new";
-        }
-        return response;
-    });
-    const auto downloader = makeCurlDownloader(testLimits());
-    EXPECT_EQ(fetch(*downloader, server.host(), "/old"), 0);
-    EXPECT_EQ(stored(), "moved here");
-}
-
-TEST_F(CurlDownloaderTest, ReusesOneConnection) {
-    LoopbackServer server(LoopbackServer::folderHandler(SKYROLL_WEATHER_DATA "/site"));
-    const auto downloader = makeCurlDownloader(testLimits());
-    for (const char* path :
-         {"/world/wd001.html", "/world/wd002.html", "/world/wd003.html", "/cities/63.html"})
-        EXPECT_EQ(fetch(*downloader, server.host(), path), 0) << path;
-    EXPECT_EQ(server.connections(), 1);
-    EXPECT_EQ(stored(), readFile(SKYROLL_WEATHER_DATA "/site/cities/63.html"));
-}
-
-TEST_F(CurlDownloaderTest, AHostThatFailedIsNotAskedAgain) {
-    LoopbackServer hanging([](const std::string&) { return skyroll::testing::silence(); });
-    LoopbackServer healthy([](const std::string&) { return page("fine"); });
-    const std::string refused = "127.0.0.1:" + std::to_string(LoopbackServer::closedPort());
-    const auto downloader = makeCurlDownloader(testLimits());
-
-    EXPECT_NE(fetch(*downloader, hanging.host(), "/a"), 0);
-    EXPECT_NE(fetch(*downloader, refused, "/a"), 0);
-    EXPECT_NE(fetch(*downloader, hanging.host(), "/b", "B.html"), 0);
-    EXPECT_NE(fetch(*downloader, refused, "/b", "B.html"), 0);
-    EXPECT_EQ(hanging.requests(), std::vector<std::string>{"/a"});
-    EXPECT_EQ(stored("B.html"), "");
-    EXPECT_EQ(fetch(*downloader, healthy.host(), "/c"), 0) << "other hosts are still asked";
-    EXPECT_EQ(stored(), "fine");
-}
-
-TEST_F(CurlDownloaderTest, TheWholeRefreshIsBounded) {
-    // The refresh's clock jumps past its bound once the silent server has
-    // the first request, so the second call sees it spent however busy the
-    // machine is.
-    std::atomic<bool> spent{false};
-    LoopbackServer hanging([&](const std::string&) {
-        spent = true;
-        return skyroll::testing::silence();
-    });
-    LoopbackServer healthy([](const std::string&) { return page("fine"); });
-    DownloadLimits limits = testLimits();
-    limits.pageTimeout = 60'000ms;
-    limits.refreshTimeout = 300ms;
-    const auto start = std::chrono::steady_clock::now();
-    limits.now = [&] { return spent ? start + 1h : start; };
-    const auto downloader = makeCurlDownloader(limits);
-    // The page bound is far away; the refresh bound ends the first call and
-    // every call after it, without a request.
-    EXPECT_NE(fetch(*downloader, hanging.host(), "/a"), 0);
-    EXPECT_NE(fetch(*downloader, healthy.host(), "/b", "B.html"), 0);
-    EXPECT_TRUE(healthy.requests().empty());
-    EXPECT_TRUE(fs::exists(m_pages / "B.html"));
-    EXPECT_EQ(stored("B.html"), "");
-}
-
-// A stop request (a terminating signal) aborts the transfer that waits for a
-// silent server, long before any bound, and no page is asked for after it.
-TEST_F(CurlDownloaderTest, AStopRequestAbortsTheTransfer) {
-    LoopbackServer hanging([](const std::string&) {
-        requestStop();
-        return skyroll::testing::silence();
-    });
-    LoopbackServer healthy([](const std::string&) { return page("fine"); });
-    DownloadLimits limits = testLimits();
-    limits.pageTimeout = limits.refreshTimeout = 60'000ms;
-    const auto downloader = makeCurlDownloader(limits);
-    EXPECT_NE(fetch(*downloader, hanging.host(), "/a"), 0);
-    EXPECT_NE(fetch(*downloader, healthy.host(), "/b", "B.html"), 0);
-    clearStopRequest();
-    EXPECT_EQ(hanging.requests(), std::vector<std::string>{"/a"});
-    EXPECT_TRUE(healthy.requests().empty());
-    EXPECT_EQ(stored(), "");
-    EXPECT_EQ(stored("B.html"), "");
-}
-
-TEST_F(CurlDownloaderTest, NeverWritesOutsideItsFolder) {
-    LoopbackServer server([](const std::string&) { return page("page"); });
-    const auto downloader = makeCurlDownloader(testLimits());
-    const fs::path outside = m_folder.path() / "x.html";
-    const bool tmpHadIt = fs::exists("/tmp/x.html");
-    for (const std::string& file : {std::string("../x.html"), outside.string(), std::string("/tmp/x.html"),
-                                    std::string("a/b.html"), std::string("..")}) {
-        EXPECT_NE(fetch(*downloader, server.host(), "/p", file), 0) << file;
-    }
-    EXPECT_FALSE(fs::exists(outside));
-    if (!tmpHadIt) {
-        EXPECT_FALSE(fs::exists("/tmp/x.html"));
-    }
-    EXPECT_TRUE(fs::is_empty(m_pages));
-    EXPECT_TRUE(server.requests().empty());
-}
-
-TEST_F(CurlDownloaderTest, OnlyHttpAndHttps) {
-    const auto downloader = makeCurlDownloader(testLimits());
-    const fs::path secret = m_folder.path() / "secret.txt";
-    writeFile(secret, "secret");
-    for (const std::string& address : {"file://" + secret.string(), std::string("ftp://127.0.0.1/x"),
-                                       std::string("gopher://127.0.0.1/x")}) {
-        std::string command = "-d " + m_pages.string() + " -j sjis -o PAGE.html " + address;
-        std::int32_t option = 0;
-        EXPECT_NE(downloader->W3getv(command, option), 0) << address;
-        EXPECT_EQ(stored(), "") << address;
     }
 }
 

@@ -1,5 +1,6 @@
-// The live source through libcurl against a loopback server that answers like
-// the weather service, from the recorded answer and broken variants of it.
+// The live source through the system's network (libcurl, WinHTTP) against a
+// loopback server that answers like the weather service, from the recorded
+// answer and broken variants of it.
 
 #include <gtest/gtest.h>
 
@@ -8,7 +9,7 @@
 
 #include "platform/AnswerCache.h"
 #include "platform/StopRequest.h"
-#include "platform/curl/CurlWeatherService.h"
+#include "platform/download/Network.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
 #include "tests/weather/LoopbackServer.h"
@@ -73,7 +74,7 @@ protected:
         platform::DownloadLimits limits;
         limits.connectTimeout = 1000ms;
         limits.pageTimeout = 400ms;
-        const auto service = platform::makeCurlWeatherService(limits);
+        const auto service = platform::makeNetworkWeatherService(limits);
         LiveDownloader live(*service, base, answerFile());
         fs::remove_all(m_pages);
         fs::create_directories(m_pages);
@@ -166,7 +167,7 @@ TEST(LiveService, AStopRequestAbortsTheRequest) {
     LoopbackServer healthy([](const std::string&) { return answer(kRecorded); });
     platform::DownloadLimits limits;
     limits.connectTimeout = limits.pageTimeout = limits.refreshTimeout = 600'000ms;
-    const auto service = platform::makeCurlWeatherService(limits);
+    const auto service = platform::makeNetworkWeatherService(limits);
     EXPECT_FALSE(service->fetch("http://" + silent.host() + "/v1/forecast"));
     EXPECT_FALSE(service->fetch("http://" + healthy.host() + "/v1/forecast"));
     platform::clearStopRequest();

@@ -2,9 +2,11 @@
 // A small HTTP/1.1 server on 127.0.0.1 and an ephemeral port, for the
 // downloader's tests and benchmark. It runs on its own thread from
 // construction to destruction, keeps connections open between requests, and
-// answers each GET with what the handler says.
+// answers each GET with what the handler says. Its sockets are POSIX
+// (LoopbackSocketsPosix.cpp) or Winsock (tests/windows/LoopbackSocketsWin32.cpp).
 
 #include <atomic>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <mutex>
@@ -64,10 +66,11 @@ public:
 
 private:
     void serve();
-    bool answer(int fd, std::string& input, bool& silent);
+    bool answer(std::intptr_t socket, std::string& input, bool& silent);
+    static bool sendAll(std::intptr_t socket, const std::string& bytes);
 
     Handler m_handler;
-    int m_listener = -1;
+    std::intptr_t m_listener = -1;  // a descriptor, or a Winsock SOCKET
     int m_port = 0;
     std::atomic<bool> m_stop{false};
     std::atomic<int> m_connections{0};

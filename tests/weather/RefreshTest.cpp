@@ -1,5 +1,6 @@
 // The weather refresh on the globe form, through the headless toolkit, with
-// the libcurl downloader against the loopback server.
+// the system's network downloader (libcurl, WinHTTP) against the loopback
+// server.
 
 #include <gtest/gtest.h>
 
@@ -12,7 +13,7 @@
 #include "app/Layouts.h"
 #include "platform/Cp932.h"
 #include "platform/StopRequest.h"
-#include "platform/curl/CurlDownloader.h"
+#include "platform/download/Network.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "tests/weather/FixtureExpectations.h"
@@ -98,7 +99,7 @@ protected:
 
 TEST_F(RefreshTest, FetchesEveryPageInOrderWhileTheGlobeStandsStill) {
     LoopbackServer server(LoopbackServer::folderHandler(kSite));
-    const auto downloader = platform::makeCurlDownloader();
+    const auto downloader = platform::makeNetworkDownloader();
     const Sites sites{server.host(), server.host()};
     refresh(*downloader, sites);
 
@@ -203,7 +204,7 @@ TEST_F(RefreshTest, NetworkFaultsEndInAWellFormedWeatherFile) {
         LoopbackServer japan(fixture);
         const std::string worldHost =
             c.worldRefused ? "127.0.0.1:" + std::to_string(LoopbackServer::closedPort()) : world.host();
-        const auto downloader = platform::makeCurlDownloader(limits);
+        const auto downloader = platform::makeNetworkDownloader(limits);
         refresh(*downloader, {worldHost, japan.host()});
         EXPECT_EQ(weatherLines(), c.expectedLines);
         EXPECT_EQ(world.requests().size(), c.worldRequests);
@@ -261,7 +262,7 @@ TEST_F(RefreshTest, HostilePagesStayWithinTheRefreshsBound) {
     platform::DownloadLimits limits;
     const auto start = std::chrono::steady_clock::now();
     limits.now = [&] { return start + std::chrono::seconds(virtualSeconds.load()); };
-    const auto downloader = platform::makeCurlDownloader(limits);
+    const auto downloader = platform::makeNetworkDownloader(limits);
     refresh(*downloader, {world.host(), world.host()});
 
     EXPECT_EQ(readFile(m_pages / "HONKON.html"), utf32);

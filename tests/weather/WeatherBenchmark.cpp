@@ -12,7 +12,7 @@
 #include "platform/Cp932.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/curl/CurlWeatherService.h"
-#include "platform/curl/PageCharset.h"
+#include "platform/download/PageCharset.h"
 #include "tests/weather/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 #include "weather/LiveDownloader.h"

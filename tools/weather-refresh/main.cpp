@@ -22,8 +22,7 @@
 #include "platform/Cp932.h"
 #include "platform/Failure.h"
 #include "platform/FileSystem.h"
-#include "platform/curl/CurlDownloader.h"
-#include "platform/curl/CurlWeatherService.h"
+#include "platform/download/Network.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "platform/headless/HeadlessWeatherService.h"
 #include "weather/LiveDownloader.h"
@@ -37,7 +36,8 @@ namespace fs = std::filesystem;
 using namespace skyroll;
 
 int usage() {
-    std::fputs("usage: weather-refresh [--system-folder DIR] [--pages DIR] [--live FILE] APPFOLDER\n", stderr);
+    std::fputs("usage: weather-refresh [--system-folder DIR] [--pages DIR] [--live FILE] APPFOLDER\n",
+               stderr);
     return 2;
 }
 
@@ -61,7 +61,7 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
     const fs::path worldTempDir = weather::PrepareWorldTempDir(*files);
     const weather::Sites sites = weather::ReadSites(palam / "EARTH.INI", &std::clog);
     const std::unique_ptr<platform::WeatherService> service =
-        liveAnswer.empty() ? platform::makeCurlWeatherService()
+        liveAnswer.empty() ? platform::makeNetworkWeatherService()
                            : std::make_unique<headless::HeadlessWeatherService>(liveAnswer);
     // A folder of pages stands for the page sites, an answer file for the service.
     weather::WeatherSource source = sites.source;
@@ -73,7 +73,7 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
                                                                weather::LiveAnswerFile(worldTempDir));
         std::printf("live weather from %s\n", sites.live.c_str());
     } else if (pages.empty()) {
-        downloader = platform::makeCurlDownloader();
+        downloader = platform::makeNetworkDownloader();
     } else {
         downloader = std::make_unique<headless::HeadlessDownloader>(pages);
     }
@@ -86,9 +86,8 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
              const std::string from =
                  source == weather::WeatherSource::Live ? "live" : weather::PageAddress(region, sites);
              std::printf("page %2d/%zu %s -> %.*s %ju bytes %s\n", step, weather::kRegions.size(),
-                         from.c_str(), static_cast<int>(region.file.size()),
-                         region.file.data(), sizeOf(worldTempDir / std::string(region.file)),
-                         result == 0 ? "stored" : "failed");
+                         from.c_str(), static_cast<int>(region.file.size()), region.file.data(),
+                         sizeOf(worldTempDir / std::string(region.file)), result == 0 ? "stored" : "failed");
          }});
 
     const fs::path weatherIni = palam / "WEATHER.INI";

@@ -1,6 +1,7 @@
 #pragma once
 // The character set a page declares and its conversion to code page 932.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -19,12 +20,22 @@ std::string charsetOfMetaTag(std::string_view page);
 // bytes are stored as they are.
 bool isCp932Charset(std::string_view charset);
 
+// Each invalid byte costs the converter one more step. A page with more of
+// them than this is not in the charset it declares.
+inline constexpr std::size_t kMaxInvalidPageBytes = 4096;
+
 // The page in code page 932. Bytes that are not valid in `charset` become one
 // replacement character each (then "?"), characters code page 932 cannot
 // hold become "?", line ends are kept. A page in code page 932 already, in
 // a charset the converter does not know, or with more than 4,096 bytes that
 // are not valid in `charset` (it is not in that charset), is returned
 // unchanged. The conversion takes time in proportion to the page's length.
+// Each system converts with its own converter: iconv, or the code-page API
+// on Windows.
 std::string pageToCp932(std::string_view page, std::string_view charset);
+
+// A downloaded page in code page 932: the charset of the Content-Type header
+// value, else of the page's meta tag, converted by pageToCp932.
+std::string pageInCp932(std::string_view body, std::string_view contentType);
 
 }  // namespace skyroll::platform

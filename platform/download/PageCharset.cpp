@@ -1,23 +1,17 @@
-#include "platform/curl/PageCharset.h"
+// The charset a page declares; shared by every downloader. The conversion
+// itself is the system's (PageCharsetIconv.cpp, win32/PageCharsetWin32.cpp).
 
-#include <iconv.h>
+#include "platform/download/PageCharset.h"
 
 #include <algorithm>
 #include <array>
-#include <bit>
-#include <cerrno>
 #include <cstddef>
-
-#include "platform/Cp932.h"
 
 namespace skyroll::platform {
 namespace {
 
 constexpr std::size_t kMetaSearchLength = 8 * 1024;
 constexpr std::size_t kMaxCharsetLength = 40;
-// Each invalid byte costs one more call of the converter. A page with more
-// of them than this is not in the charset it declares.
-constexpr std::size_t kMaxInvalidBytes = 4096;
 
 char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
@@ -77,40 +71,10 @@ bool isCp932Charset(std::string_view charset) {
                        [&](std::string_view n) { return lowerAscii(n) == lower; });
 }
 
-std::string pageToCp932(std::string_view page, std::string_view charset) {
-    if (charset.empty() || isCp932Charset(charset)) return std::string(page);
-    const char* utf32 = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
-    const std::string from(charset);
-    iconv_t cd = iconv_open(utf32, from.c_str());
-    if (cd == reinterpret_cast<iconv_t>(-1)) return std::string(page);
-
-    std::u32string text;
-    std::size_t invalidBytes = 0;
-    std::array<char32_t, 4096> chunk;
-    // glibc's iconv takes a non-const input pointer but never writes through it.
-    char* in = const_cast<char*>(page.data());
-    std::size_t inLeft = page.size();
-    while (inLeft > 0) {
-        char* out = reinterpret_cast<char*>(chunk.data());
-        std::size_t outLeft = sizeof(chunk);
-        const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
-        const int error = errno;
-        text.append(chunk.data(), (sizeof(chunk) - outLeft) / sizeof(char32_t));
-        if (result != static_cast<std::size_t>(-1)) break;
-        if (error == E2BIG) continue;
-        // An invalid byte, or an incomplete sequence at the end: one
-        // replacement character for one byte, then go on.
-        if (++invalidBytes > kMaxInvalidBytes) {
-            iconv_close(cd);
-            return std::string(page);
-        }
-        text.push_back(U'\uFFFD');
-        ++in;
-        --inLeft;
-        iconv(cd, nullptr, nullptr, nullptr, nullptr);
-    }
-    iconv_close(cd);
-    return cp932::encode(text);
+std::string pageInCp932(std::string_view body, std::string_view contentType) {
+    std::string charset = charsetOfContentType(contentType);
+    if (charset.empty()) charset = charsetOfMetaTag(body);
+    return pageToCp932(body, charset);
 }
 
 }  // namespace skyroll::platform

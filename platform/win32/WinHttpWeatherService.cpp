@@ -1,0 +1,46 @@
+// The weather service's one request on WinHTTP, within the downloader's bounds.
+
+#include <optional>
+#include <string>
+
+#include "platform/StopRequest.h"
+#include "platform/download/RefreshBounds.h"
+#include "platform/win32/WinHttp.h"
+#include "platform/win32/WinHttpSession.h"
+
+namespace skyroll::platform {
+namespace {
+
+bool isWebAddress(std::string_view address) {
+    return address.starts_with("http://") || address.starts_with("https://");
+}
+
+class WinHttpWeatherService final : public WeatherService {
+public:
+    explicit WinHttpWeatherService(DownloadLimits limits)
+        : m_bounds(std::move(limits)), m_session(weatherServiceUserAgent()) {}
+
+    std::optional<std::string> fetch(const std::string& address) override {
+        m_bounds.start();
+        const auto left = m_bounds.left();
+        if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
+        const DownloadLimits& limits = m_bounds.limits();
+        HttpResult result = m_session.get(address, {m_bounds.connectTimeout(left), m_bounds.pageTimeout(left),
+                                                    limits.maxBytes, limits.maxRedirects});
+        if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
+            return std::nullopt;
+        return std::move(result.body);
+    }
+
+private:
+    RefreshBounds m_bounds;
+    WinHttpSession m_session;
+};
+
+}  // namespace
+
+std::unique_ptr<WeatherService> makeWinHttpWeatherService(DownloadLimits limits) {
+    return std::make_unique<WinHttpWeatherService>(std::move(limits));
+}
+
+}  // namespace skyroll::platform
