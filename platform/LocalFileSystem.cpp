@@ -36,10 +36,8 @@ bool canWriteIn(const fs::path& folder) {
     if (!fs::is_directory(folder, error)) return false;
     std::random_device random;
     const fs::path probe = folder / (".skyroll-" + std::to_string(random()) + ".tmp");
-    // "x": never opens, and so never removes, a file that is already there.
-    std::FILE* file = std::fopen(probe.string().c_str(), "wbx");
-    if (file == nullptr) return false;
-    std::fclose(file);
+    // Never opens, and so never removes, a file that is already there.
+    if (!native::createNewFile(probe)) return false;
     fs::remove(probe, error);
     return true;
 }

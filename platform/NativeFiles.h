@@ -38,6 +38,10 @@ bool replaceFileAtomically(const std::filesystem::path& target, std::string_view
 // leaving both as they were, when that fails.
 bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target);
 
+// Creates `file` empty, only if nothing of that name exists (a link there is
+// never followed), and closes it. False when it could not be made.
+bool createNewFile(const std::filesystem::path& file);
+
 // The folder of the running executable, asked of the system as it names it
 // (the bytes of the path on POSIX, the wide path on Windows), never derived
 // from the current folder. Empty when the system cannot tell.

@@ -116,6 +116,13 @@ bool replaceFileAtomically(const fs::path& target, std::string_view content) {
     return true;
 }
 
+bool createNewFile(const fs::path& file) {
+    const int fd = ::open(file.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
+    if (fd < 0) return false;
+    ::close(fd);
+    return true;
+}
+
 bool replaceWithFile(const fs::path& written, const fs::path& target) {
     const int fd = ::open(written.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd < 0) return false;

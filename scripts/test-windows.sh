@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the Windows cross build (mingw-w64) and runs its tests under Wine,
-# then compares its weather refresh with the Linux build's
-# ($SKYROLL_LINUX_WEATHER_REFRESH, by default the release preset's).
+# compares its weather refresh with the Linux build's
+# ($SKYROLL_LINUX_WEATHER_REFRESH, by default the release preset's), and runs
+# skyroll.exe from the Windows zip on a private X server. The pictures come
+# from the Linux release build (target skyroll_data), which must be built
+# first.
 # Everything happens in a fresh Wine prefix in a temporary folder, with a
 # Japanese locale of its own, so that the ANSI code page is 932 as on the
 # systems the program is made for; the script fails loudly if it is not.
@@ -17,15 +20,16 @@ fail() {
     exit 1
 }
 
-for tool in x86_64-w64-mingw32-g++-posix wine wineboot wineserver localedef; do
+for tool in x86_64-w64-mingw32-g++-posix wine wineboot wineserver localedef Xvfb xdotool; do
     command -v "$tool" >/dev/null 2>&1 || fail "$tool is not installed (see scripts/install-deps.sh)"
 done
 
 source scripts/wine-env.sh
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/skyroll-windows.XXXXXX")
-boot_pid=""
+boot_pid="" xvfb_pid=""
 cleanup() {
     [[ -n "$boot_pid" ]] && kill "$boot_pid" 2>/dev/null
+    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
     wine_env_stop
     [[ -z "${SKYROLL_KEEP_TMP:-}" ]] && rm -rf "$tmp"
     return 0
@@ -78,16 +82,30 @@ grep -qF '"\xff2d\xff33 \xff30\x30b4\x30b7\x30c3\x30af"="IPAPGothic"' "$prefix/u
 
 # The download: skyroll.exe, SKR20 and the window pictures, drawn by the Linux
 # build before this one (SKYROLL_WINDOWS_DATA); no runtime DLL beside them.
-if ninja -C build/windows -t targets all 2>/dev/null | grep -q '^skyroll_windows_zip:'; then
-    echo "== skyroll-*-windows-x64.zip"
-    cmake --build --preset windows --target skyroll_windows_zip >"$tmp/zip.log" 2>&1 ||
-        { cat "$tmp/zip.log" >&2; failed+=(skyroll_windows_zip); }
-    zip=$(ls -t build/windows/skyroll-*-windows-x64.zip 2>/dev/null | head -n 1)
-    python3 tests/windows/check_windows_zip.py "${zip:-no zip}" x86_64-w64-mingw32-objdump ||
-        failed+=(check_windows_zip)
-else
-    echo "== no skyroll.exe in this build (the Win32 toolkit or the WinHTTP downloader is missing): no zip"
-fi
+# The program itself: the toolkit's tests and a whole run need a display,
+# an X server of their own.
+[[ -f "$bin/skyroll.exe" ]] ||
+    fail "skyroll.exe was not built: it needs the pictures of a Linux build (build/release, target skyroll_data)"
+display_fifo=$tmp/displayfd
+mkfifo "$display_fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$display_fifo" >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 10 display_number <"$display_fifo" || fail "Xvfb did not start"
+echo "== win32_toolkit_tests.exe under Wine on display :$display_number"
+"${wine_env[@]}" DISPLAY=":$display_number" wine "$bin/win32_toolkit_tests.exe" --gtest_brief=1 ||
+    failed+=(win32_toolkit_tests)
+kill "$xvfb_pid" 2>/dev/null
+xvfb_pid=""
+
+echo "== skyroll-*-windows-x64.zip"
+cmake --build --preset windows --target skyroll_windows_zip >"$tmp/zip.log" 2>&1 ||
+    { cat "$tmp/zip.log" >&2; failed+=(skyroll_windows_zip); }
+zip=$(ls -t build/windows/skyroll-*-windows-x64.zip 2>/dev/null | head -n 1)
+python3 tests/windows/check_windows_zip.py "${zip:-no zip}" x86_64-w64-mingw32-objdump ||
+    failed+=(check_windows_zip)
+echo "== skyroll.exe from the zip under Wine"
+SKYROLL_WINE_DIR=$tmp bash tests/windows/desktop_under_wine.sh "${zip:-no zip}" ${SKYROLL_SHOTS:+"$SKYROLL_SHOTS"} ||
+    failed+=(desktop_under_wine)
 
 echo "Windows step: $((SECONDS - start)) s (cross build $((build_done - start)) s)"
 ((${#failed[@]} == 0)) || fail "under Wine: ${failed[*]}"

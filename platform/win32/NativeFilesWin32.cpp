@@ -142,6 +142,12 @@ bool replaceFileAtomically(const fs::path& target, std::string_view content) {
     return ok;
 }
 
+bool createNewFile(const fs::path& file) {
+    return Handle(CreateFileW(file.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
+                              nullptr))
+        .valid();
+}
+
 bool replaceWithFile(const fs::path& written, const fs::path& target) {
     {
         Handle file(CreateFileW(written.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,

@@ -324,7 +324,12 @@ void Win32Control::paintLight(HDC dc, const RECT& clip) const {
     RECT area;
     if (!IntersectRect(&area, &m_rect, &clip)) return;
     if (m_kind == ControlKind::Image) {
-        if (m_picture) m_picture->draw(dc, int(m_rect.left), int(m_rect.top), area);
+        if (!m_picture) return;
+        m_picture->draw(dc, int(m_rect.left), int(m_rect.top), area);
+        if (m_serial != m_shownSerial) {
+            m_shownSerial = m_serial;
+            trace("skyroll.frames", "shown " + m_form.name() + "." + m_name + " " + m_source);
+        }
         return;
     }
     if (!m_transparent) {

@@ -99,7 +99,8 @@ private:
     platform::Alignment m_alignment = platform::Alignment::Left;
     std::shared_ptr<const Bitmap> m_picture;
     std::string m_source;  // the picture's file name, for the trace
-    unsigned m_serial = 0, m_shownSerial = 0;
+    unsigned m_serial = 0;
+    mutable unsigned m_shownSerial = 0;  // the last picture traced as shown
     RECT m_rect{};  // pixels in the container's client area
     UINT_PTR m_timerId = 0;
     bool m_visible = true;

@@ -11,6 +11,7 @@
 #include <iterator>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
@@ -53,6 +54,21 @@ TEST_F(NativeFilesTest, JapaneseFileNameIsWrittenAndReadThroughWidePaths) {
     EXPECT_NE(GetFileAttributesW((m_folder / fs::path(u8"宇宙ソ.INI")).c_str()), INVALID_FILE_ATTRIBUTES);
     EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), 1)
         << "no temporary file is left";
+}
+
+// A portable folder under a Japanese name: its PALAM folder is found
+// writable, so the weather file stays there, and the check leaves nothing.
+TEST_F(NativeFilesTest, PortableFolderWithAJapaneseName) {
+    const fs::path app = m_folder / fs::path(u8"スカイロール");
+    fs::create_directories(app / "SKR20");
+    std::vector<std::string> notes;
+    const auto files = makeLocalFileSystem(m_folder / "cache", m_folder / "state",
+                                           [&](const std::string& note) { notes.push_back(note); });
+    EXPECT_EQ(files->programFiles(app).weatherIni, app / "SKR20" / "PALAM" / "WEATHER.INI");
+    EXPECT_TRUE(notes.empty()) << notes.front();
+    EXPECT_TRUE(fs::is_empty(app / "SKR20" / "PALAM"));
+    EXPECT_TRUE(native::createNewFile(app / "new"));
+    EXPECT_FALSE(native::createNewFile(app / "new")) << "never over a file that is there";
 }
 
 TEST_F(NativeFilesTest, ReplaceKeepsAttributesAndReadOnlyIsRefused) {
