@@ -82,8 +82,10 @@ void LoopbackServer::serve() {
         if ((fds[0].revents & POLLRDNORM) != 0) {
             const SOCKET s = ::accept(listener, nullptr, nullptr);
             if (s != INVALID_SOCKET && clients.size() < kMaxClients) {
-                // A client that stops reading cannot hold the server for long.
-                const DWORD sendTimeout = 2000;
+                // A client that stops reading cannot hold the server for long:
+                // Wine keeps the connection of an answer given up on open for
+                // seconds, while the next page's bound is half a second.
+                const DWORD sendTimeout = 250;
                 ::setsockopt(s, SOL_SOCKET, SO_SNDTIMEO, reinterpret_cast<const char*>(&sendTimeout),
                              sizeof sendTimeout);
                 clients.push_back({s, {}, false});
