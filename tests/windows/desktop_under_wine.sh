@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # skyroll.exe under Wine on a private X server, unpacked from the Windows zip
 # into a folder with a Japanese name, as a user would run it:
-# - the globe window is round: its corners show the desktop;
+# - the globe window is round: its corners show the desktop; a second start
+#   ends at once;
 # - the tray icon sits in Wine's tray, and a right press on it opens the menu;
 # - São Paulo's rain picture shows at its place on the turning globe;
 # - the moon window and the settings dialog open round, and the dialog's OK
@@ -101,6 +102,11 @@ GLOBE=$(window_named Skyroll)
 geometry "$GLOBE"
 [[ "$X,$Y,$WIDTH,$HEIGHT" == "824,20,180,183" ]] || fail "globe at $X,$Y size ${WIDTH}x$HEIGHT"
 round "$GLOBE" globe
+
+# One program per user: a second start says so and ends at once.
+timeout 20 "${wine_run[@]}" wine "$app/skyroll.exe" >"$tmp/second.log" 2>&1 ||
+    fail "the second start ended with status $?: $(cat "$tmp/second.log")"
+grep -q 'already running' "$tmp/second.log" || fail "the second start said: $(cat "$tmp/second.log")"
 
 # Wine's own tray, with the program's icon at the left end of its 20 pixels
 # high client area; the window found may be the frame Wine draws around it.
