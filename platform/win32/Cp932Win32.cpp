@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/Cp932.h"
+#include "platform/win32/Utf16.h"
 
 namespace skyroll::cp932 {
 
@@ -28,26 +29,12 @@ bool decodeValid(std::string_view bytes, std::wstring& wide) {
         return true;
     }
     wide.resize(bytes.size());
-    const int n = MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
-                                      wide.data(), static_cast<int>(wide.size()));
+    const int n =
+        MultiByteToWideChar(kCodePage, MB_ERR_INVALID_CHARS, bytes.data(), static_cast<int>(bytes.size()),
+                            wide.data(), static_cast<int>(wide.size()));
     if (n <= 0) return false;
     wide.resize(static_cast<std::size_t>(n));
     return true;
-}
-
-void appendUtf16(std::u32string& text, std::wstring_view wide) {
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        const char32_t unit = static_cast<char16_t>(wide[i]);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size()) {
-            const char32_t low = static_cast<char16_t>(wide[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                text.push_back(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        text.push_back((unit >= 0xD800 && unit <= 0xDFFF) ? kReplacement : unit);
-    }
 }
 
 // Length of the character at `p`: a lead byte with a byte of the trail range
@@ -74,7 +61,7 @@ std::u32string decode(std::string_view bytes) {
     std::wstring wide;
     // Most pages are clean: one call for all of it.
     if (!hasStrayByte(bytes) && decodeValid(bytes, wide)) {
-        appendUtf16(text, wide);
+        skyroll::win32::appendUtf16(text, wide);
         return text;
     }
     // Otherwise character by character, so each bad spot is one replacement
@@ -87,7 +74,7 @@ std::u32string decode(std::string_view bytes) {
         } else if ((length == 1 && isStrayByte(p[0])) || !decodeValid(bytes.substr(i, length), wide)) {
             text.push_back(kReplacement);
         } else {
-            appendUtf16(text, wide);
+            skyroll::win32::appendUtf16(text, wide);
         }
         i += length;
     }
@@ -106,12 +93,12 @@ std::string encode(std::u32string_view text) {
     }
     if (wide.empty()) return {};
     // No best fit: "é" must not quietly become "e".
-    const int needed = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                                           nullptr, 0, "?", nullptr);
+    const int needed = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
+                                           static_cast<int>(wide.size()), nullptr, 0, "?", nullptr);
     if (needed <= 0) return std::string(wide.size(), '?');
     std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()), bytes.data(),
-                        needed, "?", nullptr);
+    WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        bytes.data(), needed, "?", nullptr);
     return bytes;
 }
 

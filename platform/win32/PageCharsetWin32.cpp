@@ -16,6 +16,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/download/PageCharset.h"
+#include "platform/win32/Utf16.h"
 
 namespace skyroll::platform {
 namespace {
@@ -78,21 +79,6 @@ UINT codePageOf(const Charset& charset) {
     return 0;
 }
 
-void appendUtf16(std::u32string& text, std::wstring_view wide) {
-    for (std::size_t i = 0; i < wide.size(); ++i) {
-        const char32_t unit = static_cast<char16_t>(wide[i]);
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < wide.size()) {
-            const char32_t low = static_cast<char16_t>(wide[i + 1]);
-            if (low >= 0xDC00 && low <= 0xDFFF) {
-                text.push_back(0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00));
-                ++i;
-                continue;
-            }
-        }
-        text.push_back((unit >= 0xD800 && unit <= 0xDFFF) ? kReplacement : unit);
-    }
-}
-
 // Converts bytes that are all valid, or fails. At most one UTF-16 unit per
 // byte for every code page here.
 bool convert(UINT codePage, DWORD flags, std::string_view bytes, std::u32string& text) {
@@ -101,7 +87,7 @@ bool convert(UINT codePage, DWORD flags, std::string_view bytes, std::u32string&
     const int n = MultiByteToWideChar(codePage, flags, bytes.data(), static_cast<int>(bytes.size()),
                                       wide.data(), static_cast<int>(wide.size()));
     if (n <= 0) return false;
-    appendUtf16(text, std::wstring_view(wide).substr(0, static_cast<std::size_t>(n)));
+    skyroll::win32::appendUtf16(text, std::wstring_view(wide).substr(0, static_cast<std::size_t>(n)));
     return true;
 }
 
@@ -186,7 +172,7 @@ std::optional<std::u32string> decodeUtf16(Kind kind, std::string_view page) {
         wide.push_back(static_cast<wchar_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
     }
     std::u32string text;
-    appendUtf16(text, wide);
+    skyroll::win32::appendUtf16(text, wide);
     const std::size_t invalid =
         static_cast<std::size_t>(std::count(text.begin(), text.end(), kReplacement)) * 2;
     if (page.size() % 2 != 0) text.push_back(kReplacement);

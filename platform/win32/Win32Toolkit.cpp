@@ -211,16 +211,10 @@ void Win32Toolkit::runUntil(double deadline) {
 }
 
 int Win32Toolkit::run() {
-    MSG msg;
-    while (!m_ended) {
-        const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-        if (got == -1) break;
-        if (got == 0) {
-            quit(int(msg.wParam));
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
+    try {
+        runNested([] { return false; });
+    } catch (const platform::ProgramEnded&) {
+        // quit() ended the loop, as it should
     }
     return m_exitCode;
 }
