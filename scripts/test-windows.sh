@@ -26,8 +26,9 @@ done
 
 source scripts/wine-env.sh
 tmp=$(mktemp -d "${TMPDIR:-/tmp}/skyroll-windows.XXXXXX")
-boot_pid="" xvfb_pid=""
+boot_pid="" xvfb_pid="" desktop_pid=""
 cleanup() {
+    [[ -n "$desktop_pid" ]] && kill "$desktop_pid" 2>/dev/null
     [[ -n "$boot_pid" ]] && kill "$boot_pid" 2>/dev/null
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null
     wine_env_stop
@@ -58,11 +59,40 @@ wine_env_check_codepage "$bin/skyroll-codepage.exe" || fail "the code page of th
 "${wine_env[@]}" wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'ＭＳ Ｐゴシック' /d IPAPGothic /f \
     >/dev/null
 
+failed=()
+[[ -f "$bin/skyroll.exe" ]] ||
+    fail "skyroll.exe was not built: it needs the pictures of a Linux build (build/release, target skyroll_data)"
+
+# The download: skyroll.exe and SKR20 drawn by the Linux build before this
+# one (SKYROLL_WINDOWS_DATA); no runtime DLL beside them.
+echo "== skyroll-*-windows-x64.zip"
+cmake --build --preset windows --target skyroll_windows_zip >"$tmp/zip.log" 2>&1 ||
+    { cat "$tmp/zip.log" >&2; failed+=(skyroll_windows_zip); }
+zip=$(ls -t build/windows/skyroll-*-windows-x64.zip 2>/dev/null | head -n 1)
+python3 tests/windows/check_windows_zip.py "${zip:-no zip}" x86_64-w64-mingw32-objdump ||
+    failed+=(check_windows_zip)
+
+# The toolkit's tests and the program need a display: one X server for the
+# prefix, whose desktop process serves one display only.
+display_fifo=$tmp/displayfd
+mkfifo "$display_fifo"
+Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$display_fifo" >"$tmp/xvfb.log" 2>&1 &
+xvfb_pid=$!
+read -r -t 10 display_number <"$display_fifo" || fail "Xvfb did not start"
+echo "== win32_toolkit_tests.exe under Wine on display :$display_number"
+"${wine_env[@]}" DISPLAY=":$display_number" wine "$bin/win32_toolkit_tests.exe" --gtest_brief=1 ||
+    failed+=(win32_toolkit_tests)
+
+# The program from the zip, beside the other tests: it mostly waits for the
+# globe to turn.
+SKYROLL_WINE_DIR=$tmp SKYROLL_TEST_DISPLAY=":$display_number" bash tests/windows/desktop_under_wine.sh "${zip:-no zip}" ${SKYROLL_SHOTS:+"$SKYROLL_SHOTS"} \
+    >"$tmp/desktop.log" 2>&1 &
+desktop_pid=$!
+
 # The two runs of the whole weather tour (5,000 ticks each, every one a file
 # lookup that costs Wine a round trip to its server) check the tour's rhythm,
 # which nothing on Windows changes; the Linux builds run them.
 filter='--gtest_filter=-Speeds/WholeTour.*'
-failed=()
 for test in cp932_test profile_file_test skyroll_core_tests weather_core_tests windows_tests network_tests; do
     echo "== $test.exe under Wine"
     "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 "$filter" || failed+=("$test")
@@ -74,38 +104,18 @@ linux_refresh=${SKYROLL_LINUX_WEATHER_REFRESH:-build/release/bin/weather-refresh
 echo "== weather-refresh.exe under Wine against $linux_refresh"
 SKYROLL_WINE_DIR=$tmp bash tests/windows/refresh_under_wine.sh "$linux_refresh" "$bin/weather-refresh.exe" ||
     failed+=(refresh_under_wine)
+
+echo "== skyroll.exe from the zip under Wine"
+wait "$desktop_pid" || failed+=(desktop_under_wine)
+desktop_pid=""
+cat "$tmp/desktop.log"
 "${wine_env[@]}" wineserver -w
+kill "$xvfb_pid" 2>/dev/null
+xvfb_pid=""
 
 # The prefix's registry is saved now; the name must have arrived as Unicode.
 grep -qF '"\xff2d\xff33 \xff30\x30b4\x30b7\x30c3\x30af"="IPAPGothic"' "$prefix/user.reg" ||
     fail "the font replacement of ＭＳ Ｐゴシック is not in the prefix's registry"
-
-# The download: skyroll.exe, SKR20 and the window pictures, drawn by the Linux
-# build before this one (SKYROLL_WINDOWS_DATA); no runtime DLL beside them.
-# The program itself: the toolkit's tests and a whole run need a display,
-# an X server of their own.
-[[ -f "$bin/skyroll.exe" ]] ||
-    fail "skyroll.exe was not built: it needs the pictures of a Linux build (build/release, target skyroll_data)"
-display_fifo=$tmp/displayfd
-mkfifo "$display_fifo"
-Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$display_fifo" >"$tmp/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 10 display_number <"$display_fifo" || fail "Xvfb did not start"
-echo "== win32_toolkit_tests.exe under Wine on display :$display_number"
-"${wine_env[@]}" DISPLAY=":$display_number" wine "$bin/win32_toolkit_tests.exe" --gtest_brief=1 ||
-    failed+=(win32_toolkit_tests)
-kill "$xvfb_pid" 2>/dev/null
-xvfb_pid=""
-
-echo "== skyroll-*-windows-x64.zip"
-cmake --build --preset windows --target skyroll_windows_zip >"$tmp/zip.log" 2>&1 ||
-    { cat "$tmp/zip.log" >&2; failed+=(skyroll_windows_zip); }
-zip=$(ls -t build/windows/skyroll-*-windows-x64.zip 2>/dev/null | head -n 1)
-python3 tests/windows/check_windows_zip.py "${zip:-no zip}" x86_64-w64-mingw32-objdump ||
-    failed+=(check_windows_zip)
-echo "== skyroll.exe from the zip under Wine"
-SKYROLL_WINE_DIR=$tmp bash tests/windows/desktop_under_wine.sh "${zip:-no zip}" ${SKYROLL_SHOTS:+"$SKYROLL_SHOTS"} ||
-    failed+=(desktop_under_wine)
 
 echo "Windows step: $((SECONDS - start)) s (cross build $((build_done - start)) s)"
 ((${#failed[@]} == 0)) || fail "under Wine: ${failed[*]}"

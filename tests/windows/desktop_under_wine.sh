@@ -13,6 +13,8 @@
 # usage: desktop_under_wine.sh SKYROLL_WINDOWS_ZIP [SCREENSHOT_FOLDER]
 # SKYROLL_WINE_DIR: a folder set up by scripts/wine-env.sh whose prefix is
 # already made (scripts/test-windows.sh passes its own); else one is made.
+# SKYROLL_TEST_DISPLAY: the X server (1024 x 768) that prefix already uses;
+# else one is started.
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 source "$repo/scripts/desktop-test-env.sh"
@@ -43,7 +45,11 @@ else
     wine_env_boot >"$tmp/wineboot.log" 2>&1 || fail "wineboot could not make the prefix"
 fi
 
-skyroll_start_xvfb 1024x768 || fail "Xvfb did not start"
+if [[ -n "${SKYROLL_TEST_DISPLAY:-}" ]]; then
+    export DISPLAY=$SKYROLL_TEST_DISPLAY
+else
+    skyroll_start_xvfb 1024x768 || fail "Xvfb did not start"
+fi
 root_color='#3366cc'
 convert -size 1024x768 "xc:$root_color" "$tmp/root.png"
 timeout 10 display -window root "$tmp/root.png" || true
