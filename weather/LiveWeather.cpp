@@ -4,6 +4,7 @@
 
 #include "platform/Cp932.h"
 #include "weather/CityPlaces.h"
+#include "weather/PageMarkers.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::weather {
@@ -24,7 +25,6 @@ constexpr CodeWords kCodeWords[] = {
     {85, 86, U"雪", {}},     {95, 99, U"雷雨", {}},
 };
 
-constexpr std::u32string_view kUnknown = U"不明";
 // The world pages' cloudy word and the Japan page's.
 constexpr std::u32string_view kWorldCloudy = U"くもり";
 constexpr std::u32string_view kJapanCloudy = U"曇り";
@@ -34,9 +34,6 @@ constexpr std::u32string_view kJapanCloudy = U"曇り";
 // within the 100 characters from the cell's start. The heading and the cell
 // are the reduction's own markers.
 constexpr std::u32string_view kJapanHead = U"<html>";
-constexpr std::u32string_view kTokyoHeading =
-    U"</DIV><DIV class=right_box><H2>東京<small>(東京都東京地方)</small>の天気</H2>";
-constexpr std::u32string_view kIconCell = U"<TD colspan=4><IMG SRC='/icon";
 constexpr std::u32string_view kIconRest = U"s/live.gif' alt='";
 constexpr std::u32string_view kJapanTail = U"'></TD></TR></TABLE></html>";
 

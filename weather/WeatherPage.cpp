@@ -4,20 +4,16 @@
 #include <optional>
 
 #include "platform/Cp932.h"
+#include "weather/PageMarkers.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::weather {
 namespace {
 
-constexpr std::u32string_view kTokyoHeading =
-    U"</DIV><DIV class=right_box><H2>東京<small>(東京都東京地方)</small>の天気</H2>";
-constexpr std::u32string_view kIconCell = U"<TD colspan=4><IMG SRC='/icon";
 constexpr std::size_t kTokyoPieceLength = 1000;
 constexpr std::size_t kIconPieceLength = 100;
 // The original kept the heading's position in a 16-bit integer.
 constexpr std::size_t kLastHeadingPosition = 32767;  // 1-based
-
-constexpr std::u32string_view kUnknown = U"不明";
 
 // The longest value the reader of WEATHER.INI returns (a 500-byte buffer).
 constexpr std::size_t kMaxValueBytes = 499;

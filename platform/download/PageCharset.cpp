@@ -13,13 +13,7 @@ namespace {
 constexpr std::size_t kMetaSearchLength = 8 * 1024;
 constexpr std::size_t kMaxCharsetLength = 40;
 
-char lowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-std::string lowerAscii(std::string_view text) {
-    std::string result(text);
-    std::transform(result.begin(), result.end(), result.begin(), [](char c) { return lowerAscii(c); });
-    return result;
-}
+char lowerAsciiChar(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
 
 bool isCharsetNameChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '-' || c == '_' || c == '.' || c == ':';
@@ -39,6 +33,12 @@ std::string charsetNameAt(std::string_view lower, std::size_t at) {
 }
 
 }  // namespace
+
+std::string lowerAscii(std::string_view text) {
+    std::string result(text);
+    std::transform(result.begin(), result.end(), result.begin(), [](char c) { return lowerAsciiChar(c); });
+    return result;
+}
 
 std::string charsetOfContentType(std::string_view contentType) {
     const std::string lower = lowerAscii(contentType.substr(0, 1024));

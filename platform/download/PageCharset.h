@@ -7,6 +7,9 @@
 
 namespace skyroll::platform {
 
+// `text` with the ASCII letters in lower case.
+std::string lowerAscii(std::string_view text);
+
 // The charset parameter of a Content-Type header value, lower-cased; empty
 // when there is none.
 std::string charsetOfContentType(std::string_view contentType);

@@ -59,13 +59,6 @@ constexpr std::array<Charset, 21> kCharsets{{
     {"iso_8859-1", Kind::SingleByte, {28591}},
 }};
 
-std::string lowerAscii(std::string_view text) {
-    std::string lower(text);
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; });
-    return lower;
-}
-
 const Charset* charsetNamed(std::string_view name) {
     const std::string lower = lowerAscii(name);
     const auto found =

@@ -5,10 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#if !defined(_WIN32)
-#include <sys/stat.h>
-#endif
-
 #include <cstring>
 
 #include "tests/support/Scenario.h"
@@ -25,15 +21,6 @@ std::string bmpClaiming(std::int32_t side) {
     std::memcpy(bmp.data() + 18, &side, 4);
     std::memcpy(bmp.data() + 22, &side, 4);
     return bmp;
-}
-
-bool makeNamedPipe(const fs::path& file) {
-#if defined(_WIN32)
-    (void)file;
-    return false;
-#else
-    return ::mkfifo(file.c_str(), 0600) == 0;
-#endif
 }
 
 struct BadFrame {

@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#if !defined(_WIN32)
-#include <sys/stat.h>
-#endif
-
 #include <random>
 
 #include "platform/headless/HeadlessForm.h"
@@ -302,14 +298,6 @@ bool makeDanglingLink(const std::filesystem::path& ini) {
 bool makeLinkToAFile(const std::filesystem::path& ini) {
     writeFile(ini.parent_path() / "elsewhere.ini", "[POSITION]\r\nDISPPOS=3\r\n");
     return makeDanglingLink(ini);
-}
-bool makeNamedPipe(const std::filesystem::path& ini) {
-#if defined(_WIN32)
-    (void)ini;
-    return false;
-#else
-    return ::mkfifo(ini.c_str(), 0600) == 0;
-#endif
 }
 constexpr std::uintmax_t kHundredMiB = 100u << 20;
 bool makeHuge(const std::filesystem::path& ini) {

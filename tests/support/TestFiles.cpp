@@ -1,6 +1,9 @@
 #include "tests/support/TestFiles.h"
 
 #include <stdlib.h>
+#if !defined(_WIN32)
+#include <sys/stat.h>
+#endif
 
 #include <algorithm>
 #include <atomic>
@@ -21,8 +24,8 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     std::error_code ec;
-    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
-                                 ec);
+    std::filesystem::permissions(m_path, std::filesystem::perms::owner_all,
+                                 std::filesystem::perm_options::add, ec);
     std::filesystem::remove_all(m_path, ec);
 }
 
@@ -178,5 +181,14 @@ ScopedEnv::ScopedEnv(const char* name, const char* value) : m_name(name) {
 }
 
 ScopedEnv::~ScopedEnv() { putEnv(m_name, m_old ? m_old->c_str() : nullptr); }
+
+bool makeNamedPipe(const std::filesystem::path& file) {
+#if defined(_WIN32)
+    (void)file;
+    return false;
+#else
+    return ::mkfifo(file.c_str(), 0600) == 0;
+#endif
+}
 
 }  // namespace skyroll::test

@@ -47,6 +47,8 @@ void writeGlobeFrames(const std::filesystem::path& appFolder);
 void writeMoonFrames(const std::filesystem::path& appFolder);
 
 void writeFile(const std::filesystem::path& file, std::string_view bytes);
+// Makes a named pipe at `file`; false where the system has none.
+bool makeNamedPipe(const std::filesystem::path& file);
 // The names of every file and folder under `folder`, relative to it, sorted.
 std::vector<std::string> treeOf(const std::filesystem::path& folder);
 
