@@ -13,6 +13,7 @@
 #include <cmath>
 #include <cstdio>
 
+#include "platform/ProgramCall.h"
 #include "platform/Units.h"
 #include "platform/qt/ImageFile.h"
 #include "platform/qt/Logging.h"
@@ -95,25 +96,9 @@ float QtToolkit::secondsSinceMidnight() const {
 
 void QtToolkit::dispatch(const std::function<void()>& handler) {
     if (m_ended) return;  // nothing of the program runs after its end
-    try {
-        handler();
-    } catch (const platform::ProgramEnded&) {
-        // The program ended inside; nothing more of this handler runs.
-    } catch (const std::exception& e) {
-        qCDebug(lcProgram).noquote() << "failure:" << e.what();
-        if (m_failureHandler && !m_ended) {
-            try {
-                m_failureHandler(e.what());
-            } catch (const platform::ProgramEnded&) {
-            } catch (const std::exception& again) {
-                std::fprintf(stderr, "skyroll: %s\n", again.what());
-                quit(1);
-            }
-        } else if (!m_ended) {
-            std::fprintf(stderr, "skyroll: %s\n", e.what());
-            quit(1);
-        }
-    }
+    platform::callProgram(
+        handler, m_failureHandler, m_ended, [this](int code) { quit(code); },
+        [](const char* what) { qCDebug(lcProgram).noquote() << "failure:" << what; });
 }
 
 void QtToolkit::throwIfEnded() const {

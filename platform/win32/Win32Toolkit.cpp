@@ -8,6 +8,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "platform/ProgramCall.h"
 #include "platform/Units.h"
 #include "platform/win32/Win32Form.h"
 #include "platform/win32/Win32Support.h"
@@ -137,25 +138,9 @@ float Win32Toolkit::secondsSinceMidnight() const {
 
 void Win32Toolkit::dispatch(const std::function<void()>& handler) {
     if (m_ended) return;  // nothing of the program runs after its end
-    try {
-        handler();
-    } catch (const platform::ProgramEnded&) {
-        // The program ended inside; nothing more of this handler runs.
-    } catch (const std::exception& e) {
-        trace("skyroll.program", std::string("failure: ") + e.what());
-        if (m_failureHandler && !m_ended) {
-            try {
-                m_failureHandler(e.what());
-            } catch (const platform::ProgramEnded&) {
-            } catch (const std::exception& again) {
-                std::fprintf(stderr, "skyroll: %s\n", again.what());
-                quit(1);
-            }
-        } else if (!m_ended) {
-            std::fprintf(stderr, "skyroll: %s\n", e.what());
-            quit(1);
-        }
-    }
+    platform::callProgram(
+        handler, m_failureHandler, m_ended, [this](int code) { quit(code); },
+        [](const char* what) { trace("skyroll.program", std::string("failure: ") + what); });
 }
 
 void Win32Toolkit::throwIfEnded() const {
