@@ -104,6 +104,18 @@ start() {
     skyroll_start_program "$app/skyroll"
     for variable in "${saved[@]}"; do unset "${variable%%=*}"; done
 }
+# start_at STEP FOLDER: the program, with the kill library set to kill it at
+# STEP of a file replaced in FOLDER; "timed" is a plain start (the kill comes
+# from the script). The shell gives no job notice for the kill.
+start_at() {
+    if [[ $1 == timed ]]; then
+        start
+    else
+        start LD_PRELOAD="$shim" SKYROLL_KILL_FOLDER="$2" SKYROLL_KILL_STEP="$1" \
+            ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}verify_asan_link_order=0"
+    fi
+    disown "$SKYROLL_PID"
+}
 ended() {
     SKYROLL_ENV_PIDS=("${SKYROLL_ENV_PIDS[@]:0:$pids_before}")
 }
@@ -281,9 +293,7 @@ run_point() {
         fresh 4 127.0.0.1:1
         local step=${kill_steps[kill_turn++ / 2 % 4]}
         situation="write_kill/$step"
-        if [[ $step == timed ]]; then start; else start LD_PRELOAD="$shim" SKYROLL_KILL_FOLDER="$palam" \
-            SKYROLL_KILL_STEP="$step" ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}verify_asan_link_order=0"; fi
-        disown "$SKYROLL_PID"  # no job notice from the shell for the kill
+        start_at "$step" "$palam"
         up || lose "the program did not come up"
         cp "$tmp/expected.ini" "$tmp/new.ini"
         choose Down Right Return || lose "no menu"
@@ -304,9 +314,7 @@ run_point() {
         fresh 4 127.0.0.1:1
         local step=${kill_steps[kill_turn++ / 2 % 4]}
         situation="switch_kill/$step"
-        if [[ $step == timed ]]; then start; else start LD_PRELOAD="$shim" SKYROLL_KILL_FOLDER="$state" \
-            SKYROLL_KILL_STEP="$step" ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}verify_asan_link_order=0"; fi
-        disown "$SKYROLL_PID"  # no job notice from the shell for the kill
+        start_at "$step" "$state"
         up || lose "the program did not come up"
         choose Down Right Down Return || lose "no menu"
         if [[ $step == timed ]]; then
