@@ -49,6 +49,13 @@ bool takeField(std::string_view& in, std::string_view name, std::optional<std::s
     return true;
 }
 
+// A name read from the record, fit for one log line.
+std::string printable(std::string_view text) {
+    std::string out;
+    for (const char c : text.substr(0, 40)) out += (c >= 0x20 && c < 0x7f) ? c : '?';
+    return out;
+}
+
 }  // namespace
 
 WallpaperKeeper::WallpaperKeeper(WallpaperService& service, fs::path stateFolder, Log log)
@@ -65,7 +72,14 @@ std::optional<std::string> WallpaperKeeper::wallpaperSetting() {
         return std::nullopt;
     }
     if (const auto record = readRecord()) {
-        if (record->service == m_service.name() && record->shown == m_user->shown) {
+        if (record->service != m_service.name()) {
+            // Another desktop's service wrote it: only a start under that
+            // desktop can tell whether its picture is still on.
+            m_log("a crash record of another desktop (" + printable(record->service) +
+                  ") is kept for a start under it");
+            m_foreignRecord = true;
+        } else if (m_service.standing(*m_user, record->shown, record->user.saved) ==
+                   WallpaperService::Standing::ours) {
             // The program's own picture is still on after a run that did not
             // end cleanly: the record holds the user's wallpaper, and stays
             // until that has been set back.
@@ -85,6 +99,10 @@ bool WallpaperKeeper::setDeskWallpaper(const std::string& path) {
         m_log(
             "the space picture is not set: the user's wallpaper could not be read, so it could not be given "
             "back");
+        return false;
+    }
+    if (m_foreignRecord) {
+        m_log("the space picture is not set: another desktop's crash record is in its place");
         return false;
     }
     if (recordFile().empty()) {
@@ -109,7 +127,7 @@ bool WallpaperKeeper::restoreWallpaper() {
         m_log("the user's wallpaper could not be set back");
         return false;
     }
-    removeRecord();
+    if (!m_foreignRecord) removeRecord();
     return true;
 }
 

@@ -6,8 +6,10 @@
 //
 // The record is written before the space picture goes on and removed once
 // the user's wallpaper has been set back. At start, a record whose picture
-// is still on the desktop names the user's real wallpaper; any other record
-// is stale and goes.
+// is still on the desktop (on any of its keys) names the user's real
+// wallpaper; another record of the same service is stale and goes. A record
+// of another desktop's service stays untouched for a start under that
+// desktop, and no picture is set over it meanwhile.
 
 #include <filesystem>
 #include <functional>
@@ -54,6 +56,7 @@ private:
     std::filesystem::path m_stateFolder;
     Log m_log;
     std::optional<WallpaperState> m_user;  // the user's state, as recorded at start
+    bool m_foreignRecord = false;          // another desktop's record waits in the state folder
 };
 
 }  // namespace skyroll::platform

@@ -44,8 +44,23 @@ public:
                        const std::function<bool(const std::string& shown)>& committing) = 0;
 
     // Puts back a state produced by `read` (its `saved` text). False when it
-    // could not be put back.
+    // could not be put back whole (checked where the desktop can be read
+    // back).
     virtual bool restore(const std::string& saved) = 0;
+
+    // How the desktop state `now` stands to a crash record written when the
+    // picture `shown` went on over the user's state `userSaved`.
+    enum class Standing {
+        ours,   // the record's picture is still on, in whole or in part
+        other,  // anything else: the wallpaper has changed since
+    };
+    // By default one comparison of `shown`; a service with several places
+    // (keys, properties) compares each of them.
+    virtual Standing standing(const WallpaperState& now, const std::string& shown,
+                              const std::string& userSaved) const {
+        (void)userSaved;
+        return now.shown == shown ? Standing::ours : Standing::other;
+    }
 };
 
 }  // namespace skyroll::platform

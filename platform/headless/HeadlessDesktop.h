@@ -27,6 +27,9 @@ public:
     bool restore(const std::string& saved) override;
 
     void setWallpaperSetting(std::optional<std::string> setting) { m_setting = std::move(setting); }
+    // A desktop service that has gone away answers nothing: every read,
+    // apply and restore fails.
+    void setAway(bool away) { m_away = away; }
     const std::optional<std::string>& wallpaperSetting() const { return m_setting; }
     const std::vector<std::string>& wallpapersSet() const { return m_set; }
 
@@ -36,6 +39,7 @@ private:
     HeadlessToolkit& m_toolkit;
     std::optional<std::string> m_setting;
     std::vector<std::string> m_set;
+    bool m_away = false;
 };
 
 }  // namespace skyroll::headless

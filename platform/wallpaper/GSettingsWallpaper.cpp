@@ -4,6 +4,7 @@
 
 #include <gio/gio.h>
 
+#include <map>
 #include <vector>
 
 #include "platform/wallpaper/WallpaperServices.h"
@@ -79,18 +80,47 @@ public:
     }
 
     bool restore(const std::string& saved) override {
-        std::string_view in = saved;
-        std::string key, value;
+        const auto values = parse(saved);
+        if (!values) return false;
         bool ok = true;
-        while (!in.empty()) {
-            if (!takeText(in, key) || !takeText(in, value)) return false;
+        for (const auto& [key, value] : *values)
             ok = g_settings_set_string(m_settings, key.c_str(), value.c_str()) && ok;
-        }
         g_settings_sync();
-        return ok;
+        // Back only when the store holds every key as it was.
+        const auto now = read();
+        return ok && now && parse(now->saved) == values;
+    }
+
+    // Every key is compared: a run ended between two key writes leaves some
+    // keys on the picture and some back.
+    Standing standing(const platform::WallpaperState& now, const std::string& shown,
+                      const std::string& userSaved) const override {
+        const auto values = parse(now.saved);
+        const auto user = parse(userSaved);
+        if (!values || !user) return Standing::other;
+        bool ours = false;
+        for (const auto& [key, value] : *values) {
+            const auto it = user->find(key);
+            if (value == shown)
+                ours = true;
+            else if (it == user->end() || it->second != value)
+                return Standing::other;  // changed since: not ours to put back
+        }
+        return ours ? Standing::ours : Standing::other;
     }
 
 private:
+    // The saved text's keys and values; std::nullopt when it is broken.
+    static std::optional<std::map<std::string, std::string>> parse(std::string_view in) {
+        std::map<std::string, std::string> values;
+        std::string key, value;
+        while (!in.empty()) {
+            if (!takeText(in, key) || !takeText(in, value)) return std::nullopt;
+            values[key] = value;
+        }
+        return values;
+    }
+
     // The picture's path in the user's encoding: a file URI decoded, a plain
     // path as it is, the empty text for none; another kind of URI is kept as
     // it stands, so that it is still given back whole.

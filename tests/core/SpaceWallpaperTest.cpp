@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -128,18 +129,106 @@ TEST(SpaceWallpaper, ARecordWhoseWallpaperWasChangedSinceIsStale) {
     EXPECT_EQ(s.set(), Paths{"/home/user/new.png"});
 }
 
-TEST(SpaceWallpaper, WithoutAStateFolderTheSpacePictureStaysOff) {
+TEST(SpaceWallpaper, WithoutARecordTheSpacePictureStaysOffAndOneLineSaysWhy) {
+    struct Case {
+        const char* name;
+        bool folderInPlace;  // else a file where the state folder belongs
+        const char* why;
+    };
+    for (const Case c : {Case{"no state folder", false, "no state folder"},
+                         Case{"a folder in the record's place", true, "could not be written"}}) {
+        SCOPED_TRACE(c.name);
+        SpaceScenario s;
+        s.options.stateFolder = s.dir.path() / "state";
+        if (c.folderInPlace)
+            std::filesystem::create_directories(s.options.stateFolder / "wallpaper-record");
+        else
+            writeFile(s.options.stateFolder, "a file in the way");
+        s.crashAndRestart();
+        s.start();
+        s.choose("mSPACE");
+        EXPECT_TRUE(s.checked("mSPACE"));
+        EXPECT_TRUE(s.set().empty());
+        int lines = 0;
+        for (const auto& r : s.sim->records("desktop", "log"))
+            if (r.value.find("the space picture is not set") != std::string::npos) {
+                ++lines;
+                EXPECT_NE(r.value.find(c.why), std::string::npos) << r.value;
+            }
+        EXPECT_EQ(lines, 1);
+        s.choose("mEnd");
+        EXPECT_EQ(s.set(), Paths{kUser});
+    }
+}
+
+TEST(SpaceWallpaper, ARestoreThatFailsKeepsTheRecordForTheNextStart) {
     SpaceScenario s;
-    s.options.stateFolder = s.dir.path() / "not-a-folder";
-    writeFile(s.options.stateFolder, "a file in the way");
-    s.crashAndRestart();
     s.start();
     s.choose("mSPACE");
-    EXPECT_TRUE(s.checked("mSPACE"));
-    EXPECT_TRUE(s.set().empty());
-    EXPECT_TRUE(s.logged("crash record"));
+    s.sim->desktop().setAway(true);  // the desktop service is gone by the exit
+    s.choose("mEnd");
+    EXPECT_TRUE(s.logged("could not be set back"));
+    ASSERT_TRUE(std::filesystem::exists(s.record()));
+    s.crashAndRestart();
+    s.start();
+    EXPECT_EQ(s.globe().UserWallpaper, kUser);
     s.choose("mEnd");
     EXPECT_EQ(s.set(), Paths{kUser});
+    EXPECT_FALSE(std::filesystem::exists(s.record()));
+}
+
+// A crash with the space picture on, then `change` applied to the record.
+struct CrashedScenario : SpaceScenario {
+    std::string crashWith(const std::function<void(std::string&)>& change) {
+        start();
+        choose("mSPACE");
+        crashAndRestart();
+        std::string text = readFile(record());
+        change(text);
+        writeFile(record(), text);
+        return text;
+    }
+};
+
+TEST(SpaceWallpaper, ABrokenRecordIsIgnored) {
+    const std::pair<const char*, std::function<void(std::string&)>> cases[] = {
+        {"bytes appended", [](std::string& t) { t += "x"; }},
+        {"cut short", [](std::string& t) { t.pop_back(); }},
+        {"a wrong header", [](std::string& t) { t.replace(t.find("record 1"), 8, "record 9"); }},
+        {"an empty file", [](std::string& t) { t.clear(); }},
+    };
+    for (const auto& [name, change] : cases) {
+        SCOPED_TRACE(name);
+        CrashedScenario s;
+        s.crashWith(change);
+        s.start();
+        EXPECT_TRUE(s.logged("unreadable crash record is ignored"));
+        EXPECT_EQ(s.globe().UserWallpaper, s.space()) << "nothing is taken from a broken record";
+    }
+}
+
+TEST(SpaceWallpaper, AnotherDesktopsRecordIsKeptUntouchedForAStartUnderIt) {
+    CrashedScenario s;
+    const std::string foreign =
+        s.crashWith([](std::string& t) { t.replace(t.find("8\nheadless"), 10, "5\nGNOME"); });
+    s.start();
+    EXPECT_TRUE(s.logged("crash record of another desktop (GNOME) is kept"));
+    EXPECT_EQ(s.globe().UserWallpaper, s.space()) << "the service's name is checked";
+    s.choose("mSPACE");
+    s.choose("mSPACE");
+    s.choose("mEnd");
+    EXPECT_EQ(readFile(s.record()), foreign) << "the record is left byte for byte";
+
+    // The start under the service that wrote it judges it.
+    s.crashAndRestart();
+    std::string own = foreign;
+    own.replace(own.find("5\nGNOME"), 7, "8\nheadless");
+    writeFile(s.record(), own);
+    s.start();
+    EXPECT_EQ(s.globe().UserWallpaper, kUser);
+    s.choose("mEnd");
+    EXPECT_EQ(s.sim->desktop().wallpaperSetting(), kUser);
+    EXPECT_FALSE(std::filesystem::exists(s.record()));
 }
 
 }  // namespace
