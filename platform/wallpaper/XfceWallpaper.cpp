@@ -58,7 +58,26 @@ public:
         bool ok = true;
         for (auto it = images.begin(); it != images.end(); ++it)
             ok = setProperty(it.key(), it->toString()) && ok;
-        return ok;
+        // Back only when xfconf holds every property as it was.
+        const auto now = lastImages();
+        return ok && now && *now == images;
+    }
+
+    // Every property is compared: a run ended between two property writes
+    // leaves some on the picture and some back.
+    Standing standing(const platform::WallpaperState& now, const std::string& shown,
+                      const std::string& userSaved) const override {
+        const QJsonObject images = QJsonDocument::fromJson(QByteArray::fromStdString(now.saved)).object();
+        const QJsonObject user = QJsonDocument::fromJson(QByteArray::fromStdString(userSaved)).object();
+        const QString picture = QFile::decodeName(QByteArray::fromStdString(shown));
+        bool ours = false;
+        for (auto it = images.begin(); it != images.end(); ++it) {
+            if (it->toString() == picture)
+                ours = true;
+            else if (!user.contains(it.key()) || user[it.key()] != *it)
+                return Standing::other;  // changed since: not ours to put back
+        }
+        return ours ? Standing::ours : Standing::other;
     }
 
 private:

@@ -29,6 +29,8 @@ struct Value {
     Kind kind = Kind::none;
     std::wstring text;  // sz and expand
     DWORD number = 0;   // dword
+
+    bool operator==(const Value&) const = default;
 };
 
 struct Saved {
@@ -279,10 +281,14 @@ public:
         // The style first: the desktop reads it when the picture is set.
         bool ok = writeValue(key.get(), L"WallpaperStyle", saved->style) &&
                   writeValue(key.get(), L"TileWallpaper", saved->tile) && setPicture(*picture);
-        // Setting the picture stores it as plain text; an absent value or
-        // one with %VARIABLES% goes back as it was.
-        if (ok && saved->picture.kind != Value::Kind::sz)
-            ok = writeValue(key.get(), kPictureValue, saved->picture);
+        // Setting the picture stores it as plain text, and may cut a long
+        // one: the saved value goes back exactly, whatever its kind.
+        ok = writeValue(key.get(), kPictureValue, saved->picture) && ok;
+        // Back only when the registry holds every value as it was.
+        for (const auto& entry : kValues) {
+            const auto held = readValue(key.get(), entry.wide, entry.maxText);
+            ok = ok && held && *held == (*saved).*entry.member;
+        }
         return ok;
     }
 };

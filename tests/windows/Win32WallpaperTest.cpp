@@ -187,5 +187,28 @@ TEST_F(Win32WallpaperTest, ReadApplyAndRestoreKeepPictureAndStyle) {
     SetEnvironmentVariableW(L"SKYROLL_PICTURES", nullptr);
 }
 
+// Setting a picture stores its path as the Wallpaper value, cut to 259
+// characters (Wine) or refused (Windows); the user's longer one must come
+// back whole, as the REG_SZ it was.
+TEST_F(Win32WallpaperTest, AWallpaperPathLongerThan259CharactersComesBackWhole) {
+    const fs::path space = m_folder / "space.bmp";
+    writeBmp(space);
+    std::wstring user = m_folder.wstring() + L"\\";
+    user += std::wstring(267 - user.size() - 4, L'w') + L".bmp";
+    ASSERT_EQ(user.size(), 267u);
+    writeBmp(user);
+    put(L"Wallpaper", {REG_SZ, user});
+    put(L"WallpaperStyle", {REG_SZ, L"10"});
+    put(L"TileWallpaper", {REG_SZ, L"0"});
+
+    const auto service = makeWin32Wallpaper();
+    const auto before = service->read();
+    ASSERT_TRUE(before);
+    ASSERT_TRUE(service->apply(pathText(space), [](const std::string&) { return true; }));
+    EXPECT_TRUE(service->restore(before->saved));
+    EXPECT_EQ(get(L"Wallpaper"), (RegValue{REG_SZ, user}));
+    EXPECT_EQ(get(L"WallpaperStyle"), (RegValue{REG_SZ, L"10"}));
+}
+
 }  // namespace
 }  // namespace skyroll::platform::win32
