@@ -22,7 +22,7 @@ packages=(
   x11-xserver-utils gsettings-desktop-schemas dbus python3-dbus python3-gi
   # the real desktop services of the wallpaper tests (dconf, xfconfd) and a
   # count of the X server's pixmaps per client
-  dconf-service dconf-gsettings-backend xfconf xrestop
+  dconf-service dconf-gsettings-backend xfconf libxfconf-0-3 xrestop
   # the loopback web server of the weather tests
   python3
   # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks

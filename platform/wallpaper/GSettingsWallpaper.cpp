@@ -7,6 +7,7 @@
 #include <map>
 #include <vector>
 
+#include "platform/wallpaper/KillStep.h"
 #include "platform/wallpaper/WallpaperServices.h"
 
 namespace skyroll::wallpaper {
@@ -72,9 +73,9 @@ public:
             value = uri.get();
         }
         if (!committing(value)) return false;
+        killStep();
         bool ok = true;
-        for (const std::string& key : m_keys)
-            ok = g_settings_set_string(m_settings, key.c_str(), value.c_str()) && ok;
+        for (const std::string& key : m_keys) ok = setKey(key, value) && ok;
         g_settings_sync();
         return ok;
     }
@@ -83,8 +84,7 @@ public:
         const auto values = parse(saved);
         if (!values) return false;
         bool ok = true;
-        for (const auto& [key, value] : *values)
-            ok = g_settings_set_string(m_settings, key.c_str(), value.c_str()) && ok;
+        for (const auto& [key, value] : *values) ok = setKey(key, value) && ok;
         g_settings_sync();
         // Back only when the store holds every key as it was.
         const auto now = read();
@@ -110,6 +110,15 @@ public:
     }
 
 private:
+    bool setKey(const std::string& key, const std::string& value) {
+        const bool ok = g_settings_set_string(m_settings, key.c_str(), value.c_str());
+        if (killStepsArmed()) {
+            g_settings_sync();  // in the store before the step
+            killStep();
+        }
+        return ok;
+    }
+
     // The saved text's keys and values; std::nullopt when it is broken.
     static std::optional<std::map<std::string, std::string>> parse(std::string_view in) {
         std::map<std::string, std::string> values;

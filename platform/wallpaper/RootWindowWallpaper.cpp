@@ -26,6 +26,7 @@
 
 #include "platform/NativeFiles.h"
 #include "platform/PictureFile.h"
+#include "platform/wallpaper/KillStep.h"
 #include "platform/wallpaper/WallpaperServices.h"
 
 // Xlib last: its macros (None, Status, Bool) would clash with Qt's names.
@@ -286,6 +287,13 @@ struct Background {
     }
 };
 
+// A kill step, once the requests so far have reached the server.
+void step(Display* display) {
+    if (!killStepsArmed()) return;
+    XSync(display, False);
+    killStep();
+}
+
 std::string shownPixmap(Pixmap pixmap) { return "pixmap " + std::to_string(pixmap); }
 
 class RootWindowWallpaper final : public platform::WallpaperService {
@@ -381,15 +389,20 @@ public:
             return false;
         }
 
-        // The mark first, then the properties, then the background: from the
-        // properties on, the next start knows the root as ours.
+        // The mark first, then the properties, then the background: from
+        // _XROOTPMAP_ID on, the next start knows the root as ours.
+        step(d);
         const Pixmap previous = mark.pixmap;
         mark.pixmap = pixmap;
         writeMark(d, root, mark);
+        step(d);
         setPixmapProperty(d, root, "_XROOTPMAP_ID", pixmap);
+        step(d);
         setPixmapProperty(d, root, "ESETROOT_PMAP_ID", pixmap);
+        step(d);
         XSetWindowBackgroundPixmap(d, root, pixmap);
         XClearWindow(d, root);
+        step(d);
         // The previous picture of ours is freed; the user's stays alive for
         // the way back.
         if (previous != None && previous != pixmap) XKillClient(d, previous);
@@ -422,13 +435,19 @@ public:
                 XSetWindowBackground(d, root, b->colour);
             }
             XClearWindow(d, root);
-            setPixmapProperty(d, root, "_XROOTPMAP_ID", b->rootPixmap);
+            step(d);
+            // _XROOTPMAP_ID last: until it changes the next start knows the
+            // root as ours and puts it right.
             setPixmapProperty(d, root, "ESETROOT_PMAP_ID", b->esetrootPixmap);
+            step(d);
+            setPixmapProperty(d, root, "_XROOTPMAP_ID", b->rootPixmap);
+            step(d);
         }
         // Our picture, once no longer shown, is freed; only ours ever is.
         if (mark && ours != None) {
             mark->pixmap = None;
             writeMark(d, root, *mark);
+            step(d);
             if (ours != b->rootPixmap && ours != b->esetrootPixmap) XKillClient(d, ours);
         }
         XSync(d, False);

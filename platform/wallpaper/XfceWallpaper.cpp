@@ -10,6 +10,7 @@
 #include <QJsonObject>
 #include <QVariantMap>
 
+#include "platform/wallpaper/KillStep.h"
 #include "platform/wallpaper/WallpaperServices.h"
 
 namespace skyroll::wallpaper {
@@ -45,6 +46,7 @@ public:
         const auto images = lastImages();
         if (!images || images->isEmpty()) return false;  // no monitor known to put it on
         if (!committing(path)) return false;
+        killStep();
         const QString value = QFile::decodeName(QByteArray::fromStdString(path));
         bool ok = true;
         for (auto it = images->begin(); it != images->end(); ++it) ok = setProperty(it.key(), value) && ok;
@@ -103,8 +105,10 @@ private:
     static bool setProperty(const QString& property, const QString& value) {
         QDBusMessage call = xfconfCall("SetProperty");
         call << kChannel << property << QVariant::fromValue(QDBusVariant(value));
-        return QDBusConnection::sessionBus().call(call, QDBus::Block, kTimeoutMs).type() ==
-               QDBusMessage::ReplyMessage;
+        const bool ok = QDBusConnection::sessionBus().call(call, QDBus::Block, kTimeoutMs).type() ==
+                        QDBusMessage::ReplyMessage;
+        killStep();  // after the answer: xfconf holds the value
+        return ok;
     }
 };
 
