@@ -4,6 +4,7 @@
 // the program's rules on top.
 
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -60,6 +61,24 @@ public:
                               const std::string& userSaved) const {
         (void)userSaved;
         return now.shown == shown ? Standing::ours : Standing::other;
+    }
+
+protected:
+    // The standing of a state kept in several places (keys, properties),
+    // each compared: ours when some place shows `shown` and every other one
+    // holds the user's value; a place changed since makes it another's.
+    static Standing standingOfPlaces(const std::map<std::string, std::string>& now,
+                                     const std::map<std::string, std::string>& user,
+                                     const std::string& shown) {
+        bool ours = false;
+        for (const auto& [place, value] : now) {
+            const auto it = user.find(place);
+            if (value == shown)
+                ours = true;
+            else if (it == user.end() || it->second != value)
+                return Standing::other;
+        }
+        return ours ? Standing::ours : Standing::other;
     }
 };
 

@@ -20,9 +20,9 @@ packages=(
   # the wallpaper tests: a root colour, the GNOME schema, a private session
   # bus with stand-in desktop services
   x11-xserver-utils gsettings-desktop-schemas dbus python3-dbus python3-gi
-  # the real desktop services of the wallpaper tests (dconf, xfconfd) and a
-  # count of the X server's pixmaps per client
-  dconf-service dconf-gsettings-backend xfconf libxfconf-0-3 xrestop
+  # the real desktop services of the wallpaper tests (dconf, xfconfd; the
+  # library xfconf-query needs is only recommended)
+  dconf-service dconf-gsettings-backend xfconf libxfconf-0-3
   # the loopback web server of the weather tests
   python3
   # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks

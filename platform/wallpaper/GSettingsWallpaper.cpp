@@ -97,16 +97,7 @@ public:
                       const std::string& userSaved) const override {
         const auto values = parse(now.saved);
         const auto user = parse(userSaved);
-        if (!values || !user) return Standing::other;
-        bool ours = false;
-        for (const auto& [key, value] : *values) {
-            const auto it = user->find(key);
-            if (value == shown)
-                ours = true;
-            else if (it == user->end() || it->second != value)
-                return Standing::other;  // changed since: not ours to put back
-        }
-        return ours ? Standing::ours : Standing::other;
+        return values && user ? standingOfPlaces(*values, *user, shown) : Standing::other;
     }
 
 private:

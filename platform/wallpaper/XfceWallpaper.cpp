@@ -9,6 +9,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QVariantMap>
+#include <map>
 
 #include "platform/wallpaper/KillStep.h"
 #include "platform/wallpaper/WallpaperServices.h"
@@ -69,17 +70,15 @@ public:
     // leaves some on the picture and some back.
     Standing standing(const platform::WallpaperState& now, const std::string& shown,
                       const std::string& userSaved) const override {
-        const QJsonObject images = QJsonDocument::fromJson(QByteArray::fromStdString(now.saved)).object();
-        const QJsonObject user = QJsonDocument::fromJson(QByteArray::fromStdString(userSaved)).object();
-        const QString picture = QFile::decodeName(QByteArray::fromStdString(shown));
-        bool ours = false;
-        for (auto it = images.begin(); it != images.end(); ++it) {
-            if (it->toString() == picture)
-                ours = true;
-            else if (!user.contains(it.key()) || user[it.key()] != *it)
-                return Standing::other;  // changed since: not ours to put back
-        }
-        return ours ? Standing::ours : Standing::other;
+        // Compared as the picture's text: the path in the user's encoding.
+        const auto places = [](const std::string& saved) {
+            std::map<std::string, std::string> values;
+            const QJsonObject images = QJsonDocument::fromJson(QByteArray::fromStdString(saved)).object();
+            for (auto it = images.begin(); it != images.end(); ++it)
+                values[it.key().toStdString()] = QFile::encodeName(it->toString()).toStdString();
+            return values;
+        };
+        return standingOfPlaces(places(now.saved), places(userSaved), shown);
     }
 
 private:

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Kill points inside the wallpaper services. For bare X (a private Xvfb),
+# Kill points inside the wallpaper services. For bare X (a private Xvfb; a
+# root colour and a root pixmap),
 # GSettings on the real dconf and Xfce on the real xfconfd (each on a
 # private session bus): a run puts the space picture on and gives the
 # user's wallpaper back, killed by SIGKILL at each step inside the service
@@ -21,8 +22,12 @@ if [[ ${2:-} == inside ]]; then
     space=$tmp/space.png
     convert -size 64x48 xc:'#101830' "$space" 2>/dev/null || { echo "FAIL: no picture"; exit 1; }
     case $service in
-    bare-x)
+    bare-x-colour)
         user() { xsetroot -solid '#c0a030'; }
+        ;;
+    bare-x-pixmap)
+        # The previous point's pixmap stays alive and named: a new one each time.
+        user() { "$run" "$state" setroot; }
         ;;
     dconf)
         export XDG_CURRENT_DESKTOP=GNOME
@@ -92,9 +97,11 @@ if command -v Xvfb >/dev/null && command -v xsetroot >/dev/null; then
     Xvfb -displayfd 3 -screen 0 320x240x24 -noreset -nolisten tcp 3>"$tmp/displayfd" >/dev/null 2>&1 &
     SKYROLL_ENV_PIDS+=($!)
     read -r -t 10 number <"$tmp/displayfd" || { echo "FAIL: Xvfb did not start"; exit 1; }
-    mkdir -p "$tmp/bare-x"
-    env -u XDG_CURRENT_DESKTOP -u DBUS_SESSION_BUS_ADDRESS DISPLAY=":$number" \
-        bash "$0" "$run" inside bare-x "$tmp/bare-x" || failed=$((failed + 1))
+    for background in colour pixmap; do
+        mkdir -p "$tmp/bare-x-$background"
+        env -u XDG_CURRENT_DESKTOP -u DBUS_SESSION_BUS_ADDRESS DISPLAY=":$number" \
+            bash "$0" "$run" inside "bare-x-$background" "$tmp/bare-x-$background" || failed=$((failed + 1))
+    done
     ran=$((ran + 1))
 else
     echo "bare X skipped: Xvfb or xsetroot is missing"
