@@ -23,6 +23,8 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include "tests/desktop/UserRootPixmap.h"
+
 namespace skyroll::test {
 namespace {
 
@@ -92,27 +94,7 @@ public:
         XSetErrorHandler(old);
         return ok && errors == 0;
     }
-    // A pixmap of two colours set the usual way: kept after its setter's
-    // connection closes, named by both properties.
-    Pixmap setUserPixmap() {
-        Display* setter = XOpenDisplay(nullptr);
-        XSetCloseDownMode(setter, RetainPermanent);
-        const Window r = DefaultRootWindow(setter);
-        const Pixmap pixmap = XCreatePixmap(setter, r, kWidth, kHeight, 24);
-        GC gc = XCreateGC(setter, pixmap, 0, nullptr);
-        XSetForeground(setter, gc, 0x2080c0);
-        XFillRectangle(setter, pixmap, gc, 0, 0, kWidth, kHeight);
-        XSetForeground(setter, gc, 0xe0c040);
-        XFillRectangle(setter, pixmap, gc, 0, 0, kWidth / 2, kHeight / 2);
-        XFreeGC(setter, gc);
-        for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"})
-            XChangeProperty(setter, r, XInternAtom(setter, name, False), XA_PIXMAP, 32, PropModeReplace,
-                            reinterpret_cast<const unsigned char*>(&pixmap), 1);
-        XSetWindowBackgroundPixmap(setter, r, pixmap);
-        XClearWindow(setter, r);
-        XCloseDisplay(setter);
-        return pixmap;
-    }
+    Pixmap setUserPixmap() { return setUserRootPixmap(); }
     void setUserColour(unsigned long colour) {
         XSetWindowBackground(display, root, colour);
         XClearWindow(display, root);

@@ -17,42 +17,12 @@
 #include "platform/wallpaper/WallpaperServices.h"
 
 // Xlib last: its macros clash with Qt's names.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-
-namespace {
-
-// A pixmap kept after this connection closes (RetainPermanent), named by
-// _XROOTPMAP_ID and ESETROOT_PMAP_ID, as the root's background.
-bool setRootPixmap() {
-    Display* d = XOpenDisplay(nullptr);
-    if (!d) return false;
-    const int screen = DefaultScreen(d);
-    const Window root = RootWindow(d, screen);
-    const unsigned width = unsigned(DisplayWidth(d, screen)), height = unsigned(DisplayHeight(d, screen));
-    XSetCloseDownMode(d, RetainPermanent);
-    const Pixmap pixmap = XCreatePixmap(d, root, width, height, unsigned(DefaultDepth(d, screen)));
-    GC gc = XCreateGC(d, pixmap, 0, nullptr);
-    XSetForeground(d, gc, 0x2080c0);
-    XFillRectangle(d, pixmap, gc, 0, 0, width, height);
-    XSetForeground(d, gc, 0xe0c040);
-    XFillRectangle(d, pixmap, gc, 0, 0, width / 2, height / 2);
-    XFreeGC(d, gc);
-    for (const char* name : {"_XROOTPMAP_ID", "ESETROOT_PMAP_ID"})
-        XChangeProperty(d, root, XInternAtom(d, name, False), XA_PIXMAP, 32, PropModeReplace,
-                        reinterpret_cast<const unsigned char*>(&pixmap), 1);
-    XSetWindowBackgroundPixmap(d, root, pixmap);
-    XClearWindow(d, root);
-    XCloseDisplay(d);
-    return true;
-}
-
-}  // namespace
+#include "tests/desktop/UserRootPixmap.h"
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     const std::string mode = argc > 2 ? argv[2] : "";
-    if (mode == "setroot") return setRootPixmap() ? 0 : 1;
+    if (mode == "setroot") return skyroll::test::setUserRootPixmap() != None ? 0 : 1;
     if (argc < 3 || (mode == "on" && argc < 4)) {
         std::cerr << "usage: wallpaper_run STATE on PICTURE | exit | dump | setroot\n";
         return 2;
