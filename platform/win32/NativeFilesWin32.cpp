@@ -133,10 +133,13 @@ bool replaceFileAtomically(const fs::path& target, std::string_view content) {
                                    FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
         if (exists && (attributes & kCarried) != 0)
             SetFileAttributesW(temporary.c_str(), attributes & kCarried);
-        ok = (exists && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
-                                     REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0) ||
-             MoveFileExW(temporary.c_str(), target.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0;
+        // Never over a folder in the file's place (under Wine these calls
+        // succeed over one).
+        if (exists && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) ok = false;
+        ok = ok && ((exists && ReplaceFileW(target.c_str(), temporary.c_str(), nullptr,
+                                            REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr) != 0) ||
+                    MoveFileExW(temporary.c_str(), target.c_str(),
+                                MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != 0);
     }
     if (!ok) DeleteFileW(temporary.c_str());
     return ok;

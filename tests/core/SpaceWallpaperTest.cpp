@@ -140,10 +140,12 @@ TEST(SpaceWallpaper, WithoutARecordTheSpacePictureStaysOffAndOneLineSaysWhy) {
         SCOPED_TRACE(c.name);
         SpaceScenario s;
         s.options.stateFolder = s.dir.path() / "state";
-        if (c.folderInPlace)
+        if (c.folderInPlace) {  // not empty: no system renames a file over it
             std::filesystem::create_directories(s.options.stateFolder / "wallpaper-record");
-        else
+            writeFile(s.options.stateFolder / "wallpaper-record" / "a file", "");
+        } else {
             writeFile(s.options.stateFolder, "a file in the way");
+        }
         s.crashAndRestart();
         s.start();
         s.choose("mSPACE");
