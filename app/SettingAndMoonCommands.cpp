@@ -40,7 +40,7 @@ void fSky_Roll::mMOON_Click() {
 
 void fSky_Roll::ShowMoon() {
     if (!m_moon)
-        m_moon = std::make_unique<companions::fMoon>(m_services.toolkit, *m_form, m_appFolder,
+        m_moon = std::make_unique<companions::fMoon>(m_services.toolkit, *m_form, MoonDir,
                                                      m_program.WindowRegion, m_program.RollInterval);
     m_moon->Show();
 }

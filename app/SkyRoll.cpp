@@ -43,6 +43,7 @@ void fSky_Roll::Form_Load() {
     SpaceBmp = data / "BACK" / u8"宇宙.bmp";
     UserWallpaper = companions::GetUserWallpaper(m_services.desktop, m_userWallpaperRead);
     WeatherDir = data / "WEATHER";
+    MoonDir = data / "moon";
     // While another program refreshes, this one waits for it; when it does
     // not finish in time, this one leaves the folder and the weather file alone.
     m_pageFolder = weather::HoldPageFolder(m_services.files, weather::kPageFolderWait);

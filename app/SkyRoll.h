@@ -84,6 +84,7 @@ public:
     std::int16_t TourCount = 0;
     std::filesystem::path WeatherIni;
     std::filesystem::path WeatherDir;
+    std::filesystem::path MoonDir;
     bool FirstActivate = false;
     std::array<bool, weather::WeatherTour.size()> CityShown{};
 
