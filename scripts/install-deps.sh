@@ -23,7 +23,7 @@ packages=(
   # the loopback web server of the weather tests
   python3
   # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream lintian
   # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # the Windows cross build and its tests under Wine (GoogleTest's sources
