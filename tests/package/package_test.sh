@@ -16,6 +16,17 @@ source "$(dirname "$0")/../../scripts/desktop-test-env.sh"
 deb=$(realpath "${1:?usage: $0 path/to/skyroll_VERSION_ARCH.deb}")
 user=skyroll-package-test
 
+# lintian first, which needs no root: no error; what it still says is
+# printed for the record.
+skyroll_require lintian
+lintian_log=$(lintian --fail-on error "$deb" 2>&1)
+lintian_status=$?
+grep -v 'running with root privileges' <<<"$lintian_log" | sed '/^$/d; s/^/lintian: /'
+if [[ $lintian_status -ne 0 ]]; then
+    echo "FAIL: lintian found errors in $deb (status $lintian_status)"
+    exit 1
+fi
+
 if [[ $(id -u) -ne 0 ]]; then
     echo "SKIP: the package test installs a package and adds a user: run it as root"
     exit 0
@@ -24,8 +35,7 @@ if dpkg -s skyroll >/dev/null 2>&1; then
     echo "SKIP: a package skyroll is already installed here; the test would remove it"
     exit 0
 fi
-skyroll_require Xvfb xdotool xwininfo xdpyinfo xsetroot import desktop-file-validate appstreamcli lintian setpriv \
-    useradd
+skyroll_require Xvfb xdotool xwininfo xdpyinfo xsetroot import desktop-file-validate appstreamcli setpriv useradd
 
 fail() {
     echo "FAIL: $*"
@@ -41,13 +51,6 @@ cleanup() {
     return 0
 }
 trap cleanup EXIT
-
-# --- lintian ----------------------------------------------------------------
-# No error; what it still says is printed for the record.
-lintian --fail-on error "$deb" >"$SKYROLL_ENV_TMP/lintian.log" 2>&1
-lintian_status=$?
-grep -v 'running with root privileges' "$SKYROLL_ENV_TMP/lintian.log" | sed 's/^/lintian: /'
-[[ $lintian_status -eq 0 ]] || fail "lintian found errors (status $lintian_status)"
 
 # --- install --------------------------------------------------------------
 DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 install -y --no-install-recommends "$deb" \
