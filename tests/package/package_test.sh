@@ -21,7 +21,8 @@ user=skyroll-package-test
 skyroll_require lintian
 lintian_log=$(lintian --fail-on error "$deb" 2>&1)
 lintian_status=$?
-grep -v 'running with root privileges' <<<"$lintian_log" | sed '/^$/d; s/^/lintian: /'
+lintian_log=$(grep -v 'running with root privileges' <<<"$lintian_log" | sed '/^$/d')
+echo "lintian: ${lintian_log:-no errors, no warnings}" | sed '2,$s/^/lintian: /'
 if [[ $lintian_status -ne 0 ]]; then
     echo "FAIL: lintian found errors in $deb (status $lintian_status)"
     exit 1
