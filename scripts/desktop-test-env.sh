@@ -53,9 +53,10 @@ skyroll_wait_pid_gone() {
 }
 
 # Starts Xvfb on a display number it picks itself (-displayfd), with 96 dpi
-# and -noreset, and exports DISPLAY. Size: $1 (default 1024x768).
+# and -noreset, and exports DISPLAY. Size: $1 (default 1024x768). A test may
+# start more than one.
 skyroll_start_xvfb() {
-    local size=${1:-1024x768} fifo="$SKYROLL_ENV_TMP/displayfd"
+    local size=${1:-1024x768} fifo="$SKYROLL_ENV_TMP/displayfd.${#SKYROLL_ENV_PIDS[@]}"
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi 96 -noreset -nolisten tcp 3>"$fifo" \
         >"$SKYROLL_ENV_TMP/xvfb.log" 2>&1 &
