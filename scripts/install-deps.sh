@@ -20,6 +20,9 @@ packages=(
   # the wallpaper tests: a root colour, the GNOME schema, a private session
   # bus with stand-in desktop services
   x11-xserver-utils gsettings-desktop-schemas dbus python3-dbus python3-gi
+  # a Wayland session with XWayland (weston inside Xvfb), and Qt's Wayland
+  # platform as many systems have it
+  weston xwayland qt6-wayland
   # the loopback web server of the weather tests
   python3
   # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks

@@ -112,6 +112,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // One program per user: a second one would take the first one's space
     // picture for the user's wallpaper. It leaves before touching the desktop.
     const skyroll::platform::ProgramLock onePerUser = skyroll::platform::lockProgram(*files);
+    if (onePerUser.unusable) {
+        // Started from the Start menu there is no console: the message
+        // window says it too.
+        skyroll::win32::Win32Toolkit messages;
+        messages.showFatalMessage(onePerUser.message);
+        return 1;
+    }
     if (!onePerUser.message.empty()) note("program", onePerUser.message);
     if (onePerUser.otherRunning) return 0;
 

@@ -15,7 +15,9 @@
 
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
+#include "platform/PathText.h"
 #include "platform/ProfileFile.h"
+#include "platform/ProgramLock.h"
 #include "platform/win32/Win32Folders.h"
 
 namespace skyroll::platform {
@@ -133,6 +135,29 @@ TEST_F(NativeFilesTest, PerUserFoldersAreTheApplicationDataFolders) {
     const fs::path state = makeLocalFileSystem()->stateFolder();
     EXPECT_EQ(state, native::userStateFolder());
     EXPECT_TRUE(fs::is_directory(state));
+}
+
+// One program per user on LockFileEx: a second start ends as "already
+// running"; a lock file that cannot be opened is no running program: the
+// start fails, naming the file and the system's reason.
+TEST_F(NativeFilesTest, TheProgramLockTellsAnotherProgramFromALockThatCannotBeOpened) {
+    const auto files = makeLocalFileSystem(m_folder / "cache", m_folder / "state");
+    ProgramLock first = lockProgram(*files);
+    ASSERT_TRUE(first.lock);
+    const ProgramLock second = lockProgram(*files);
+    EXPECT_TRUE(second.otherRunning && !second.unusable) << second.message;
+    first.lock.reset();
+
+    const fs::path lockPath = m_folder / "state" / "skyroll.lock";
+    fs::remove(lockPath);
+    fs::create_directory(lockPath);
+    const ProgramLock folder = lockProgram(*files);
+    EXPECT_FALSE(folder.lock);
+    EXPECT_TRUE(folder.unusable && !folder.otherRunning);
+    const std::string named = "cannot open its lock file " + pathText(lockPath) + ": ";
+    ASSERT_NE(folder.message.find(named), std::string::npos) << folder.message;
+    EXPECT_GT(folder.message.size(), named.size() + std::string("... This start ends.").size())
+        << "a reason: " << folder.message;
 }
 
 }  // namespace
