@@ -100,7 +100,9 @@ QuietRefresh RefreshLiveWeatherQuietly(platform::FileSystem& files, platform::We
     const std::filesystem::path answerFile = LiveAnswerFile(files.systemFolder() / "WORLDTEMP");
     LiveDownloader live(service, sites.live, answerFile);
     if (platform::stopRequested()) return QuietRefresh::Stopped;
-    if (!live.knowsAnyCity()) return platform::stopRequested() ? QuietRefresh::Stopped : QuietRefresh::NoAnswer;
+    const bool answered = live.knowsAnyCity();
+    if (platform::stopRequested()) return QuietRefresh::Stopped;
+    if (!answered) return QuietRefresh::NoAnswer;
     const std::filesystem::path worldTempDir = PrepareWorldTempDir(files);
     FetchWorldPages(live, worldTempDir, sites);
     if (platform::stopRequested()) return QuietRefresh::Stopped;

@@ -11,6 +11,7 @@
 
 #include "platform/Cp932.h"
 #include "platform/FileLock.h"
+#include "platform/StopRequest.h"
 #include "settings/IniPalam.h"
 #include "tests/support/Scenario.h"
 #include "tests/weather/LiveFixture.h"
@@ -158,6 +159,19 @@ TEST(PeriodicRefresh, TheGlobeTurnsOnAndTheFileChangesOnlyAsAWhole) {
         EXPECT_EQ(d.picture, expected) << d.caption << " at " << d.start;
     }
     EXPECT_GE(afterReplacement, 1);
+
+    // A terminating signal while a good answer is in flight: the file stays.
+    const std::string snowFile = readFile(weatherIni);
+    fs::remove(s.options.systemFolder / "live-weather.json");
+    service.setAnswerFile(recorded);
+    service.answerAfter(12, [&](double seconds) {
+        tk.runUntil(tk.now() + seconds);
+        platform::requestStop();
+    });
+    s.sim->runFor(600);
+    platform::clearStopRequest();
+    EXPECT_EQ(service.addresses().size(), 4u);
+    EXPECT_EQ(readFile(weatherIni), snowFile);
 
     // Silent: no caption of the refresh, no menu greyed out but EXIT over a city.
     for (std::size_t i = startRecords; i < tk.records().size(); ++i) {
