@@ -20,6 +20,7 @@ void fSky_Roll::mSETTING_Click() {
             ~Closed() { open = false; }
         } closed{m_settingOpen};
         dialog.Form_Load();
+        const NestedWait open(*this);
         dialog.form().showModal();  // returns once the dialog is closed, whichever way
     }
     ApplySettings();

@@ -40,7 +40,8 @@ bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
 
 void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath) {
     const std::string value = readValue("WEATHER", key, iniPath);
-    weather = value.empty() ? "SUN.gif" : value;
+    // A city whose weather is not known is not shown as fine weather.
+    weather = value.empty() ? "不明" : value;
 }
 
 }  // namespace skyroll::settings

@@ -20,7 +20,7 @@ bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath);
 
 // Sets weather to the value of `key` in section "WEATHER" of `iniPath`, or
-// "SUN.gif" when the file, the key or its value is missing or empty.
+// "不明" (not known) when the file, the key or its value is missing or empty.
 void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath);
 
 }  // namespace skyroll::settings

@@ -81,7 +81,12 @@ int main(int argc, char** argv) {
     const auto wallpaperService = skyroll::wallpaper::chooseWallpaperService(wallpaperLog);
     skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     const auto downloader = skyroll::platform::makeCurlDownloader();
-    const auto weather = skyroll::platform::makeCurlWeatherService();
+    // The weather service's request waits through the event loop: the globe
+    // turns on while the weather is asked again.
+    const auto weather =
+        skyroll::platform::makeCurlWeatherService({}, [&toolkit](std::chrono::milliseconds slice) {
+            toolkit.runUntil(toolkit.monotonicSeconds() + static_cast<double>(slice.count()) / 1000.0);
+        });
     skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
 
     skyroll::app::Program program(services, appFolder);

@@ -21,7 +21,7 @@ public:
         : m_bounds(std::move(limits)), m_session(weatherServiceUserAgent()) {}
 
     std::optional<std::string> fetch(const std::string& address) override {
-        m_bounds.start();
+        m_bounds.restart();  // each request is a refresh of its own
         const auto left = m_bounds.left();
         if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
         const DownloadLimits& limits = m_bounds.limits();
