@@ -45,9 +45,9 @@ private:
         if (result.outcome == HttpResult::Outcome::HostDown) m_bounds.markDown(host);
         if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
             return std::nullopt;
-        // The conversion counts towards the refresh's bound too.
-        if (m_bounds.over()) return std::nullopt;
-        return pageInCp932(result.body, result.contentType);
+        // The conversion counts towards the refresh's bound too: it gives up
+        // when the bound is over.
+        return pageInCp932(result.body, result.contentType, [this] { return m_bounds.over(); });
     }
 
     RefreshBounds m_bounds;
