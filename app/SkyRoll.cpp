@@ -118,6 +118,10 @@ void fSky_Roll::FillTrayIconData() {
 
 void fSky_Roll::Form_Activate() {
     if (!FirstActivate) return;
+    // The refresh may wait for its transfers through the event loop (the
+    // Windows build does), where the window can be activated again: it
+    // still runs once.
+    FirstActivate = false;
     const weather::Sites sites = weather::ReadSites(EarthIni, &std::clog);
     const bool holdsPageFolder = m_pageFolder != nullptr;
     if (sites.source == weather::WeatherSource::Live) {
@@ -128,7 +132,6 @@ void fSky_Roll::Form_Activate() {
                                      holdsPageFolder);
     }
     m_pageFolder.reset();
-    FirstActivate = false;
 }
 
 void fSky_Roll::Form_Unload() {

@@ -82,7 +82,7 @@ TEST(PageToCp932, AsksAlongTheWayAndGivesUpWhenOverdue) {
         });
         ASSERT_TRUE(whole) << c.charset;
         EXPECT_GE(asked, 16) << c.charset << ": asked once in a while, not only at the start";
-        EXPECT_EQ(whole->substr(0, 6), "\x94\x5C?\x94\x5C?") << c.charset;
+        EXPECT_EQ(whole->substr(0, 3), "\x94\x5C?") << c.charset;
         // The UTF-16 one loses its first character, the byte order mark.
         EXPECT_GE(whole->size(), page.size() / c.unit.size() * 3 - 1) << c.charset;
 
