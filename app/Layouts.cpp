@@ -102,6 +102,14 @@ FormLayout makeSkyRoll() {
     timer1.interval = 200;
     f.controls.push_back(timer1);
 
+    // The live weather's refresh while the program runs; set going by the
+    // first activation when EARTH.INI asks for one.
+    ControlLayout timer2;
+    timer2.name = "Timer2";
+    timer2.kind = ControlKind::Timer;
+    timer2.enabled = false;
+    f.controls.push_back(timer2);
+
     f.menu = MenuLayout{"mMenu",
                         "メニュー",
                         false,

@@ -20,6 +20,7 @@ void fSky_Roll::mSETTING_Click() {
             ~Closed() { open = false; }
         } closed{m_settingOpen};
         dialog.Form_Load();
+        const NestedWait open(*this);
         dialog.form().showModal();  // returns once the dialog is closed, whichever way
     }
     ApplySettings();
@@ -40,7 +41,7 @@ void fSky_Roll::mMOON_Click() {
 
 void fSky_Roll::ShowMoon() {
     if (!m_moon)
-        m_moon = std::make_unique<companions::fMoon>(m_services.toolkit, *m_form, m_appFolder,
+        m_moon = std::make_unique<companions::fMoon>(m_services.toolkit, *m_form, MoonDir,
                                                      m_program.WindowRegion, m_program.RollInterval);
     m_moon->Show();
 }

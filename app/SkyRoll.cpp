@@ -19,7 +19,22 @@ namespace skyroll::app {
 
 namespace {
 constexpr char kTrayTip[] = "Skyroll Ver.2.0";
-}
+constexpr int kMillisecondsPerMinute = 60'000;
+// How soon a periodic refresh that fell inside another handler's wait looks again.
+constexpr int kRefreshRetryMs = 250;
+
+// Marks a weather refresh under way for as long as it is in scope, however it ends.
+class RefreshUnderWay {
+public:
+    explicit RefreshUnderWay(bool& flag) : m_flag(flag) { m_flag = true; }
+    ~RefreshUnderWay() { m_flag = false; }
+    RefreshUnderWay(const RefreshUnderWay&) = delete;
+    RefreshUnderWay& operator=(const RefreshUnderWay&) = delete;
+
+private:
+    bool& m_flag;
+};
+}  // namespace
 
 fSky_Roll::fSky_Roll(platform::Services& services, ProgramState& program, std::filesystem::path appFolder,
                      std::function<void()> unloaded)
@@ -43,6 +58,7 @@ void fSky_Roll::Form_Load() {
     SpaceBmp = data / "BACK" / u8"宇宙.bmp";
     UserWallpaper = companions::GetUserWallpaper(m_services.desktop, m_userWallpaperRead);
     WeatherDir = data / "WEATHER";
+    MoonDir = data / "moon";
     // While another program refreshes, this one waits for it; when it does
     // not finish in time, this one leaves the folder and the weather file alone.
     m_pageFolder = weather::HoldPageFolder(m_services.files, weather::kPageFolderWait);
@@ -117,18 +133,56 @@ void fSky_Roll::FillTrayIconData() {
 }
 
 void fSky_Roll::Form_Activate() {
-    if (!FirstActivate) return;
-    const weather::Sites sites = weather::ReadSites(EarthIni, &std::clog);
-    const bool holdsPageFolder = m_pageFolder != nullptr;
-    if (sites.source == weather::WeatherSource::Live) {
-        weather::LiveDownloader live(m_services.weather, sites.live, weather::LiveAnswerFile(WorldTempDir));
-        weather::RefreshWorldWeather(*m_form, live, WorldTempDir, WeatherIni, sites, holdsPageFolder);
-    } else {
-        weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni, sites,
-                                     holdsPageFolder);
+    // The refresh lets events through while it waits for the network; an
+    // activation meanwhile is not the first one.
+    if (!FirstActivate || m_refreshing) return;
+    {
+        const RefreshUnderWay underWay(m_refreshing);
+        m_sites = weather::ReadSites(EarthIni, &std::clog);
+        const bool holdsPageFolder = m_pageFolder != nullptr;
+        if (m_sites.source == weather::WeatherSource::Live) {
+            weather::LiveDownloader live(m_services.weather, m_sites.live,
+                                         weather::LiveAnswerFile(WorldTempDir));
+            weather::RefreshWorldWeather(*m_form, live, WorldTempDir, WeatherIni, m_sites, holdsPageFolder);
+        } else {
+            weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni, m_sites,
+                                         holdsPageFolder);
+        }
+        m_pageFolder.reset();
     }
-    m_pageFolder.reset();
     FirstActivate = false;
+    if (m_sites.refreshMinutes > 0) {
+        platform::Control& timer2 = m_form->control("Timer2");
+        timer2.setInterval(m_sites.refreshMinutes * kMillisecondsPerMinute);
+        timer2.setEnabled(true);
+    }
+}
+
+void fSky_Roll::Timer2_Timer() {
+    if (m_refreshing) return;
+    // Started inside the wait of another handler, the refresh would hold that
+    // wait (a city on show, the settings dialog, the menu) until its request
+    // ended; it comes a moment after that wait instead.
+    platform::Control& timer2 = m_form->control("Timer2");
+    const int period = m_sites.refreshMinutes * kMillisecondsPerMinute;
+    if (m_nestedWaits > 0) {
+        timer2.setInterval(kRefreshRetryMs);
+        return;
+    }
+    if (timer2.interval() != period) timer2.setInterval(period);
+    const RefreshUnderWay underWay(m_refreshing);
+    switch (weather::RefreshLiveWeatherQuietly(m_services.files, m_services.weather, m_sites, WeatherIni)) {
+        case weather::QuietRefresh::FolderBusy:
+            std::clog
+                << "skyroll: another program uses the page folder; the weather is refreshed next time\n";
+            break;
+        case weather::QuietRefresh::NoAnswer:
+            std::clog << "skyroll: the weather service did not answer; the weather file is kept\n";
+            break;
+        case weather::QuietRefresh::Replaced:
+        case weather::QuietRefresh::Stopped:
+            break;
+    }
 }
 
 void fSky_Roll::Form_Unload() {
@@ -167,6 +221,7 @@ void fSky_Roll::mouseMove(std::string_view control, int button, int shift, float
 
 void fSky_Roll::timer(std::string_view timer) {
     if (timer == "Timer1") Timer1_Timer();
+    if (timer == "Timer2") Timer2_Timer();
 }
 
 void fSky_Roll::menuClick(std::string_view item) {

@@ -14,15 +14,16 @@
 #include "companions/Moon.h"
 #include "platform/FileLock.h"
 #include "platform/Services.h"
+#include "weather/Sites.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::app {
 
 // Program-wide variables: one copy for the whole program.
 struct ProgramState {
-    platform::TrayIconData TrayIconData;       // filled once at start-up, used to add and delete
-    platform::RegionHandle WindowRegion = 0;   // the region created last by any window
-    std::int16_t RollInterval = 0;             // frame interval of the current speed, ms
+    platform::TrayIconData TrayIconData;      // filled once at start-up, used to add and delete
+    platform::RegionHandle WindowRegion = 0;  // the region created last by any window
+    std::int16_t RollInterval = 0;            // frame interval of the current speed, ms
 };
 
 class fSky_Roll final : public platform::FormEvents {
@@ -39,6 +40,9 @@ public:
     void Form_Activate();
     void Form_Unload();
     void mEnd_Click();
+
+    // The live weather again, every REFRESH minutes, while the globe turns.
+    void Timer2_Timer();
 
     // The turning globe.
     void Timer1_Timer();
@@ -84,6 +88,7 @@ public:
     std::int16_t TourCount = 0;
     std::filesystem::path WeatherIni;
     std::filesystem::path WeatherDir;
+    std::filesystem::path MoonDir;
     bool FirstActivate = false;
     std::array<bool, weather::WeatherTour.size()> CityShown{};
 
@@ -95,6 +100,19 @@ public:
     void menuClick(std::string_view item) override;
 
 private:
+    // Marks a wait inside a handler (a city on show, the settings dialog,
+    // the menu) for as long as it is in scope.
+    class NestedWait {
+    public:
+        explicit NestedWait(fSky_Roll& globe) : m_globe(globe) { ++m_globe.m_nestedWaits; }
+        ~NestedWait() { --m_globe.m_nestedWaits; }
+        NestedWait(const NestedWait&) = delete;
+        NestedWait& operator=(const NestedWait&) = delete;
+
+    private:
+        fSky_Roll& m_globe;
+    };
+
     void SelectSpeed(std::size_t row);
     void FillTrayIconData();
     void RemoveLeftovers();
@@ -111,6 +129,12 @@ private:
     bool m_userWallpaperRead = false;  // UserWallpaper holds the setting, not an empty stand-in
     // The page folder, held from its preparation to the end of the refresh.
     std::unique_ptr<platform::FileLock> m_pageFolder;
+    // Where the weather comes from, read by the first activation.
+    weather::Sites m_sites;
+    // A weather refresh is under way (its transfer lets events through).
+    bool m_refreshing = false;
+    // Waits inside handlers under way; a periodic refresh waits for them to end.
+    int m_nestedWaits = 0;
 };
 
 }  // namespace skyroll::app

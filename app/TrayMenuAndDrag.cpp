@@ -33,6 +33,7 @@ void fSky_Roll::Form_MouseMove(int /*button*/, int /*shift*/, float x, float /*y
     // The tray icon reports its mouse events here, the event's code in X;
     // only the right button going down opens the menu.
     if (x != static_cast<float>(platform::WM_RBUTTONDOWN)) return;
+    const NestedWait menuOpen(*this);
     m_services.toolkit.setForegroundWindow(m_form->handle());
     m_services.toolkit.doEvents();
     m_form->popupMenu("mMenu");
@@ -52,6 +53,7 @@ float fSky_Roll::WaitSeconds(float& seconds) {
     // Waits on the monotonic clock, so a wait across midnight still ends on
     // time, and lets the event loop sleep until the deadline.
     platform::Toolkit& toolkit = m_services.toolkit;
+    const NestedWait waiting(*this);
     toolkit.runUntil(toolkit.monotonicSeconds() + static_cast<double>(seconds));
     return toolkit.secondsSinceMidnight();
 }

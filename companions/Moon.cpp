@@ -12,11 +12,11 @@ namespace {
 constexpr std::int16_t kMoonFrames = 23;
 }
 
-fMoon::fMoon(platform::Toolkit& toolkit, const platform::Form& globe, std::filesystem::path appFolder,
+fMoon::fMoon(platform::Toolkit& toolkit, const platform::Form& globe, std::filesystem::path moonFolder,
              platform::RegionHandle& windowRegion, const std::int16_t& rollInterval)
     : m_toolkit(toolkit),
       m_globe(globe),
-      m_appFolder(std::move(appFolder)),
+      m_moonFolder(std::move(moonFolder)),
       m_windowRegion(windowRegion),
       m_rollInterval(rollInterval) {}
 
@@ -40,7 +40,7 @@ void fMoon::Form_Load() {
     platform::Control& picture = m_form->control("Picture1");
     picture.setHeight(109);
     picture.setWidth(111);
-    MoonDir = m_appFolder / "SKR20" / "moon";
+    MoonDir = m_moonFolder;
     m_form->setHeight(1650);
     m_form->setWidth(1600);
     picture.setTop(0);

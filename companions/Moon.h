@@ -16,10 +16,11 @@ namespace skyroll::companions {
 
 class fMoon final : public platform::FormEvents {
 public:
-    // `globe`: the globe window, beside which the moon opens. `windowRegion`
+    // `globe`: the globe window, beside which the moon opens. `moonFolder`:
+    // the folder of the 23 pictures, in the program's data folder. `windowRegion`
     // and `rollInterval`: the program-wide region handle the window stores
     // its region in, and the frame interval of the globe's current speed.
-    fMoon(platform::Toolkit& toolkit, const platform::Form& globe, std::filesystem::path appFolder,
+    fMoon(platform::Toolkit& toolkit, const platform::Form& globe, std::filesystem::path moonFolder,
           platform::RegionHandle& windowRegion, const std::int16_t& rollInterval);
     ~fMoon() override;
 
@@ -47,7 +48,7 @@ public:
 private:
     platform::Toolkit& m_toolkit;
     const platform::Form& m_globe;
-    std::filesystem::path m_appFolder;
+    std::filesystem::path m_moonFolder;
     platform::RegionHandle& m_windowRegion;
     const std::int16_t& m_rollInterval;
     std::unique_ptr<platform::Form> m_form;

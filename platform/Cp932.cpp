@@ -12,7 +12,7 @@ constexpr char32_t kReplacement = U'\uFFFD';
 
 }  // namespace
 
-std::u32string fromUtf8(std::string_view utf8) {
+std::u32string fromUtf8(std::string_view utf8, bool keepSurrogates) {
     std::u32string text;
     text.reserve(utf8.size());
     const auto* p = reinterpret_cast<const unsigned char*>(utf8.data());
@@ -37,7 +37,7 @@ std::u32string fromUtf8(std::string_view utf8) {
             length = 3;
             c = b & 0x0F;
             if (b == 0xE0) low = 0xA0;
-            if (b == 0xED) high = 0x9F;
+            if (b == 0xED && !keepSurrogates) high = 0x9F;
         } else if (b >= 0xF0 && b <= 0xF4) {
             length = 4;
             c = b & 0x07;
@@ -74,11 +74,11 @@ std::u32string fromUtf8(std::string_view utf8) {
     return text;
 }
 
-std::string toUtf8(std::u32string_view text) {
+std::string toUtf8(std::u32string_view text, bool keepSurrogates) {
     std::string utf8;
     utf8.reserve(text.size());
     for (char32_t c : text) {
-        if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
+        if (c > 0x10FFFF || (!keepSurrogates && c >= 0xD800 && c <= 0xDFFF)) c = kReplacement;
         if (c < 0x80) {
             utf8.push_back(static_cast<char>(c));
         } else if (c < 0x800) {

@@ -18,9 +18,11 @@ std::u32string decode(std::string_view bytes);
 std::string encode(std::u32string_view text);
 
 // UTF-8 <-> UTF-32 for the program's own text. Malformed UTF-8 sequences
-// become U+FFFD each; never fails.
-std::u32string fromUtf8(std::string_view utf8);
-std::string toUtf8(std::u32string_view text);
+// become U+FFFD each; never fails. With `keepSurrogates`, a surrogate code
+// point (a lone one of a UTF-16 text) is written in the three-byte form UTF-8
+// would give it and read back from that form; otherwise it is malformed.
+std::u32string fromUtf8(std::string_view utf8, bool keepSurrogates = false);
+std::string toUtf8(std::u32string_view text, bool keepSurrogates = false);
 
 // Shorthands: code page 932 bytes <-> UTF-8 text.
 inline std::string toUtf8FromCp932(std::string_view bytes) { return toUtf8(decode(bytes)); }

@@ -7,10 +7,12 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <bit>
 #include <cerrno>
 #include <cstddef>
 #include <cstring>
+#include <vector>
 
 namespace skyroll::cp932 {
 
@@ -64,6 +66,34 @@ Converter& encoder() {
     thread_local Converter converter("CP932", kUtf32);
     return converter;
 }
+
+// The characters of the Basic Multilingual Plane that code page 932 holds,
+// asked of the converter once, one character a call. Each character the
+// converter cannot write makes it stop, and a stop costs glibc a pass over
+// what it had converted ahead: a text of many such characters, given to it
+// whole, took seconds. Characters beyond this plane are never in the code
+// page.
+const std::vector<bool>& encodable() {
+    static const std::vector<bool> table = [] {
+        std::vector<bool> held(0x10000, false);
+        Converter converter("CP932", kUtf32);
+        if (!converter.valid()) return held;
+        for (char32_t c = 0; c < 0x10000; ++c) {
+            const char* in = reinterpret_cast<const char*>(&c);
+            std::size_t inLeft = sizeof c;
+            char bytes[8];
+            char* out = bytes;
+            std::size_t outLeft = sizeof bytes;
+            held[c] =
+                converter.convert(in, inLeft, out, outLeft) != static_cast<std::size_t>(-1) && inLeft == 0;
+            converter.reset();
+        }
+        return held;
+    }();
+    return table;
+}
+
+bool isEncodable(char32_t c) { return c < 0x10000 && encodable()[c]; }
 
 // Bytes to skip for one replacement character at an invalid spot: a lead byte
 // with a byte of the trail range after it is one unassigned double-byte
@@ -131,6 +161,16 @@ std::string encode(std::u32string_view text) {
         return bytes;
     }
     converter.reset();
+
+    // What the code page cannot hold is "?" before the converter sees it, so
+    // that it goes through the text in one call.
+    std::u32string held;
+    if (!std::all_of(text.begin(), text.end(), isEncodable)) {
+        held.assign(text);
+        std::replace_if(
+            held.begin(), held.end(), [](char32_t c) { return !isEncodable(c); }, U'?');
+        text = held;
+    }
 
     // Code page 932 needs at most two bytes per character.
     bytes.assign(text.size() * 2, '\0');

@@ -6,6 +6,7 @@
 #include <chrono>
 #include <filesystem>
 #include <memory>
+#include <string>
 
 namespace skyroll::platform {
 
@@ -17,7 +18,10 @@ public:
 // Takes the lock on `file`, created when missing (a symbolic link is not
 // followed). Waits at most `wait` for another holder to release it, and not
 // at all once a stop is requested. Returns nullptr when the lock was not
-// taken in time or the file cannot be opened.
-std::unique_ptr<FileLock> lockFile(const std::filesystem::path& file, std::chrono::milliseconds wait);
+// taken in time or the file cannot be opened or locked; in the second case
+// `failure`, when given, receives the system's reason, and stays empty when
+// another holder kept the lock.
+std::unique_ptr<FileLock> lockFile(const std::filesystem::path& file, std::chrono::milliseconds wait,
+                                   std::string* failure = nullptr);
 
 }  // namespace skyroll::platform

@@ -25,13 +25,17 @@ public:
     // layouts:
     // - portable, when `appFolder`/SKR20 is a folder: everything in it, both
     //   files in SKR20/PALAM. When PALAM cannot be written (a read-only
-    //   share), the weather file goes to systemFolder() instead, and the log
-    //   says so; the settings are still read from PALAM.
+    //   share), the weather file goes to the per-user cache folder instead
+    //   (native::userCacheFolder(): on Linux the folder systemFolder() gives
+    //   too, on Windows %LOCALAPPDATA%\Skyroll, never the system folder), and
+    //   the log says so; the settings are still read from PALAM.
     // - installed, otherwise: the data in `appFolder`/../share/skyroll/SKR20,
     //   the settings file in the per-user configuration folder
     //   (native::userConfigFolder(): $XDG_CONFIG_HOME/skyroll, else
     //   ~/.config/skyroll; on Windows %APPDATA%\Skyroll), the weather file
-    //   in systemFolder().
+    //   in the per-user cache folder.
+    // With a system folder given to makeLocalFileSystem, that folder takes
+    // the cache folder's place.
     // Folders the files go into are created when missing. A file's path is
     // empty when its folder cannot be determined or created.
     virtual ProgramFiles programFiles(const std::filesystem::path& appFolder) = 0;
@@ -82,7 +86,8 @@ bool isTemporaryFileName(const std::filesystem::path& name);
 
 // The portable implementation on std::filesystem. `systemFolderOverride`
 // and `stateFolderOverride`, when not empty, are used as the system and the
-// state folder (tests, tools). `log`, when set, receives the notes worth a
+// state folder (tests, tools); the system folder given then also takes the
+// per-user cache folder's place. `log`, when set, receives the notes worth a
 // line in the program's log.
 std::unique_ptr<FileSystem> makeLocalFileSystem(std::filesystem::path systemFolderOverride = {},
                                                 std::filesystem::path stateFolderOverride = {},

@@ -59,7 +59,7 @@ public:
         const fs::path portable = appFolder / "SKR20";
         if (!fs::is_directory(portable, error)) {
             const fs::path config = madeFolder(native::userConfigFolder());
-            const fs::path cache = systemFolder();
+            const fs::path cache = weatherFolder();
             return {appFolder.parent_path() / "share" / "skyroll" / "SKR20",
                     config.empty() ? fs::path() : config / "EARTH.INI",
                     cache.empty() ? fs::path() : cache / "WEATHER.INI"};
@@ -68,7 +68,7 @@ public:
         if (!fs::exists(palam, error)) fs::create_directory(palam, error);
         ProgramFiles files{portable, palam / "EARTH.INI", palam / "WEATHER.INI"};
         if (!canWriteIn(palam)) {
-            const fs::path cache = systemFolder();
+            const fs::path cache = weatherFolder();
             files.weatherIni = cache.empty() ? fs::path() : cache / "WEATHER.INI";
             if (m_log)
                 m_log("The folder " + palam.string() + " cannot be written: the weather file is kept in " +
@@ -125,6 +125,13 @@ public:
     }
 
 private:
+    // The folder of the weather file outside the program's folder: the
+    // per-user cache folder (on Windows never the system folder, where only
+    // the page folder belongs), or the folder given for the system folder.
+    fs::path weatherFolder() {
+        return madeFolder(m_override.empty() ? native::userCacheFolder() : m_override);
+    }
+
     // Deletes the entries of `folder` (never followed when it is a link) that
     // `matches`; -1 when the folder cannot be listed or one cannot be deleted.
     // Collected first: removing entries while a directory is being read may

@@ -63,6 +63,12 @@ std::filesystem::path userConfigFolder();
 // exist yet; empty when it cannot be determined.
 std::filesystem::path userStateFolder();
 
+// The per-user folder for the weather file when the program's own folder
+// cannot hold it: on Linux the cache folder ($XDG_CACHE_HOME/skyroll, else
+// userHome()/.cache/skyroll); on Windows %LOCALAPPDATA%\Skyroll, never the
+// system folder. May not exist yet; empty when it cannot be determined.
+std::filesystem::path userCacheFolder();
+
 // The folder for the page folder when no other is given. On Linux the
 // per-user cache folder ($XDG_CACHE_HOME/skyroll, else
 // userHome()/.cache/skyroll); on

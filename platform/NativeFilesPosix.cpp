@@ -190,7 +190,9 @@ fs::path userConfigFolder() { return xdgFolder("XDG_CONFIG_HOME", ".config"); }
 
 fs::path userStateFolder() { return xdgFolder("XDG_STATE_HOME", ".local/state"); }
 
-fs::path defaultSystemFolder() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
+fs::path userCacheFolder() { return xdgFolder("XDG_CACHE_HOME", ".cache"); }
+
+fs::path defaultSystemFolder() { return userCacheFolder(); }
 
 }  // namespace native
 

@@ -7,6 +7,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <system_error>
 #include <thread>
 
 #include "platform/FileLock.h"
@@ -32,13 +33,23 @@ private:
 
 }  // namespace
 
-std::unique_ptr<FileLock> lockFile(const std::filesystem::path& file, std::chrono::milliseconds wait) {
+std::unique_ptr<FileLock> lockFile(const std::filesystem::path& file, std::chrono::milliseconds wait,
+                                   std::string* failure) {
+    const auto fail = [failure](int error) {
+        if (failure) *failure = std::generic_category().message(error);
+    };
     const int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
-    if (fd < 0) return nullptr;
+    if (fd < 0) {
+        fail(errno);
+        return nullptr;
+    }
     const auto deadline = std::chrono::steady_clock::now() + wait;
     while (!stopRequested()) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return std::make_unique<PosixFileLock>(fd);
-        if (errno != EWOULDBLOCK && errno != EINTR) break;
+        if (errno != EWOULDBLOCK && errno != EINTR) {
+            fail(errno);
+            break;
+        }
         const auto now = std::chrono::steady_clock::now();
         if (now >= deadline) break;
         // flock has no timeout of its own: look again a little later.

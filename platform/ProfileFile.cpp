@@ -1,8 +1,10 @@
-// Profile files read and written as code page 932 bytes, the way the Windows
-// ANSI profile functions treat them. The text is never decoded: names are
-// compared byte by byte, walking double-byte characters so that a trail byte
-// (which may equal an ASCII letter, "[", "]" or "\") is never folded or taken
-// for a delimiter.
+// Profile files read and written the way the Windows ANSI profile functions
+// treat them. The text is never decoded for parsing: names are compared byte
+// by byte, in a code page 932 file walking double-byte characters so that a
+// trail byte (which may equal an ASCII letter, "[", "]" or "\") is never
+// folded or taken for a delimiter. A file with a byte-order mark is parsed as
+// UTF-8 (ProfileText.h), where no byte of a longer character is ASCII; names
+// and values cross into it and back as code page 932.
 
 #include "platform/ProfileFile.h"
 
@@ -10,6 +12,7 @@
 #include <vector>
 
 #include "platform/NativeFiles.h"
+#include "platform/ProfileText.h"
 
 namespace skyroll::profile {
 
@@ -29,27 +32,29 @@ bool isLineEnd(char c) { return c == '\r' || c == '\n'; }
 bool isLeadByte(unsigned char b) { return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC); }
 bool isTrailByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
 
-// Length of the character at `i`: two for a lead byte followed by a trail
-// byte, else one. A lead byte before a line end, blank or "=" stands alone, as
-// it does when Windows converts the file, so no delimiter is swallowed.
-std::size_t charLength(std::string_view s, std::size_t i) {
-    if (i + 1 < s.size() && isLeadByte(static_cast<unsigned char>(s[i])) &&
+// Length of the character at `i` as far as delimiters go. In code page 932:
+// two for a lead byte followed by a trail byte, else one; a lead byte before a
+// line end, blank or "=" stands alone, as it does when Windows converts the
+// file, so no delimiter is swallowed. In UTF-8 every byte counts alone: the
+// bytes of a longer character are never ASCII.
+std::size_t charLength(std::string_view s, std::size_t i, FileCoding coding = FileCoding::cp932) {
+    if (coding == FileCoding::cp932 && i + 1 < s.size() && isLeadByte(static_cast<unsigned char>(s[i])) &&
         isTrailByte(static_cast<unsigned char>(s[i + 1])))
         return 2;
     return 1;
 }
 
 // Position of the first single-byte `c` in `s`, never a trail byte.
-std::size_t findChar(std::string_view s, char c) {
-    for (std::size_t i = 0; i < s.size(); i += charLength(s, i))
+std::size_t findChar(std::string_view s, char c, FileCoding coding) {
+    for (std::size_t i = 0; i < s.size(); i += charLength(s, i, coding))
         if (s[i] == c) return i;
     return std::string_view::npos;
 }
 
 // Position of the last single-byte `c` in `s`, never a trail byte.
-std::size_t findLastChar(std::string_view s, char c) {
+std::size_t findLastChar(std::string_view s, char c, FileCoding coding) {
     std::size_t found = std::string_view::npos;
-    for (std::size_t i = 0; i < s.size(); i += charLength(s, i))
+    for (std::size_t i = 0; i < s.size(); i += charLength(s, i, coding))
         if (s[i] == c) found = i;
     return found;
 }
@@ -64,10 +69,10 @@ char foldAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - '
 
 // Section and key names match without regard to the case of ASCII letters;
 // both bytes of a double-byte character must match exactly.
-bool sameName(std::string_view a, std::string_view b) {
+bool sameName(std::string_view a, std::string_view b, FileCoding coding) {
     if (a.size() != b.size()) return false;
     for (std::size_t i = 0; i < a.size();) {
-        const std::size_t length = charLength(a, i);
+        const std::size_t length = charLength(a, i, coding);
         if (length == 2) {
             if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
         } else if (foldAscii(a[i]) != foldAscii(b[i])) {
@@ -106,11 +111,11 @@ std::vector<Line> splitLines(std::string_view content) {
 // The name of a section line "[name]" (leading blanks allowed, the name ends
 // at the line's last "]", blanks inside the brackets dropped); nothing for
 // any other line. A "[" line without "]" is not a section line.
-std::optional<std::string_view> sectionName(std::string_view line) {
+std::optional<std::string_view> sectionName(std::string_view line, FileCoding coding) {
     while (!line.empty() && isBlank(line.front())) line.remove_prefix(1);
     if (line.empty() || line.front() != '[') return std::nullopt;
     line.remove_prefix(1);
-    const std::size_t close = findLastChar(line, ']');
+    const std::size_t close = findLastChar(line, ']', coding);
     if (close == std::string_view::npos) return std::nullopt;
     return trimBlanks(line.substr(0, close));
 }
@@ -122,8 +127,8 @@ struct KeyLine {
 
 // The key and value of a "key=value" line, both without the blanks around
 // them; nothing for a line without "=".
-std::optional<KeyLine> keyLine(std::string_view line) {
-    const std::size_t equals = findChar(line, '=');
+std::optional<KeyLine> keyLine(std::string_view line, FileCoding coding) {
+    const std::size_t equals = findChar(line, '=', coding);
     if (equals == std::string_view::npos) return std::nullopt;
     return KeyLine{trimBlanks(line.substr(0, equals)), trimBlanks(line.substr(equals + 1))};
 }
@@ -155,16 +160,17 @@ std::string cutToBuffer(std::string_view value, std::size_t bufferSize) {
 // The value of the first key line matching `key` in the first section
 // matching `section`.
 std::optional<std::string_view> findValue(std::string_view content, std::string_view section,
-                                          std::string_view key) {
+                                          std::string_view key, FileCoding coding) {
     bool inSection = false;
     for (const Line& line : splitLines(content)) {
-        if (const auto name = sectionName(line.text)) {
+        if (const auto name = sectionName(line.text, coding)) {
             if (inSection) return std::nullopt;  // only the first matching section counts
-            inSection = sameName(*name, section);
+            inSection = sameName(*name, section, coding);
             continue;
         }
         if (!inSection) continue;
-        if (const auto entry = keyLine(line.text); entry && sameName(entry->key, key)) return entry->value;
+        if (const auto entry = keyLine(line.text, coding); entry && sameName(entry->key, key, coding))
+            return entry->value;
     }
     return std::nullopt;
 }
@@ -186,7 +192,7 @@ std::optional<fs::path> resolveLinks(fs::path path) {
 
 // The new content of the file with `key` set in `section`.
 std::string withValue(std::string_view content, std::string_view section, std::string_view key,
-                      std::string_view value) {
+                      std::string_view value, FileCoding coding) {
     const std::vector<Line> lines = splitLines(content);
     std::string keyText = std::string(key) + "=" + std::string(value);
 
@@ -196,14 +202,14 @@ std::string withValue(std::string_view content, std::string_view section, std::s
     std::optional<std::size_t> insertAfter;
     bool inSection = false;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        if (const auto name = sectionName(lines[i].text)) {
+        if (const auto name = sectionName(lines[i].text, coding)) {
             if (inSection) break;
-            inSection = sameName(*name, section);
+            inSection = sameName(*name, section, coding);
             if (inSection) insertAfter = i;
             continue;
         }
         if (!inSection) continue;
-        if (const auto entry = keyLine(lines[i].text); entry && sameName(entry->key, key)) {
+        if (const auto entry = keyLine(lines[i].text, coding); entry && sameName(entry->key, key, coding)) {
             replaceAt = i;
             break;
         }
@@ -237,6 +243,17 @@ std::string withValue(std::string_view content, std::string_view section, std::s
 
 bool hasByte(std::string_view s, std::string_view bytes) { return s.find_first_of(bytes) != s.npos; }
 
+// Whether an entry can be written so that it reads back as written: a name
+// that is not empty, no line end or zero byte in any part, a key that holds
+// no "=" and would not read as a section line. Names come trimmed.
+bool isWritable(const ProfileEntry& entry) {
+    using namespace std::string_view_literals;
+    const std::string_view breaking = "\r\n\0"sv;
+    return !entry.section.empty() && !entry.key.empty() && !hasByte(entry.section, breaking) &&
+           !hasByte(entry.key, breaking) && !hasByte(entry.value, breaking) &&
+           findChar(entry.key, '=', FileCoding::cp932) == std::string_view::npos && entry.key.front() != '[';
+}
+
 }  // namespace
 
 std::string getPrivateProfileString(std::string_view section, std::string_view key,
@@ -245,8 +262,12 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
     try {
         std::string content;
         if (platform::native::readFileBounded(file, kMaxFileSize, content) == platform::native::ReadStatus::ok) {
-            if (const auto value = findValue(content, trimBlanks(section), trimBlanks(key)))
-                return cutToBuffer(unquote(*value), bufferSize);
+            const ProfileText text = decodeProfileText(content);
+            const FileCoding coding = text.coding;
+            const std::string sectionName = fromCp932(trimBlanks(section), coding);
+            const std::string keyName = fromCp932(trimBlanks(key), coding);
+            if (const auto value = findValue(text.text, sectionName, keyName, coding))
+                return cutToBuffer(toCp932(unquote(*value), coding), bufferSize);
         }
         // Only the default's trailing spaces go, as with the Windows function.
         while (!defaultValue.empty() && defaultValue.back() == ' ') defaultValue.remove_suffix(1);
@@ -258,17 +279,17 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
 
 bool writePrivateProfileString(std::string_view section, std::string_view key, std::string_view value,
                                const std::filesystem::path& file) {
+    const ProfileEntry entry{section, key, value};
+    return writePrivateProfileStrings({&entry, 1}, file);
+}
+
+bool writePrivateProfileStrings(std::span<const ProfileEntry> entries, const std::filesystem::path& file) {
     try {
-        section = trimBlanks(section);
-        key = trimBlanks(key);
-        // Refuse what could not be read back as written: an empty name, a line
-        // end or zero byte in any part, a key that holds "=" or would read as a
-        // section line.
-        using namespace std::string_view_literals;
-        const std::string_view breaking = "\r\n\0"sv;
-        if (section.empty() || key.empty() || hasByte(section, breaking) || hasByte(key, breaking) ||
-            hasByte(value, breaking) || findChar(key, '=') != std::string_view::npos || key.front() == '[')
-            return false;
+        std::vector<ProfileEntry> trimmed;
+        for (const ProfileEntry& entry : entries) {
+            trimmed.push_back({trimBlanks(entry.section), trimBlanks(entry.key), entry.value});
+            if (!isWritable(trimmed.back())) return false;
+        }
 
         const std::optional<fs::path> target = resolveLinks(file);
         if (!target) return false;
@@ -285,7 +306,14 @@ bool writePrivateProfileString(std::string_view section, std::string_view key, s
                 return false;
         }
 
-        const std::string updated = withValue(content, section, key, value);
+        // A new file is code page 932, as Windows makes it; one with a mark
+        // keeps its coding.
+        ProfileText text = decodeProfileText(content);
+        const FileCoding coding = text.coding;
+        for (const ProfileEntry& entry : trimmed)
+            text.text = withValue(text.text, fromCp932(entry.section, coding), fromCp932(entry.key, coding),
+                                  fromCp932(entry.value, coding), coding);
+        const std::string updated = encodeProfileText(text);
         if (updated.size() > kMaxFileSize) return false;
         return platform::native::replaceFileAtomically(*target, updated);
     } catch (...) {

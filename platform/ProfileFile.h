@@ -4,9 +4,13 @@
 // Sections, keys and values are byte strings in code page 932: names compare
 // without regard to the case of ASCII letters only, and a trail byte of a
 // double-byte character is never case-folded or taken for a delimiter.
+// A file that starts with a UTF-8 or UTF-16LE byte-order mark is read and
+// written in that coding, as the profile functions do under Wine (see
+// ProfileText.h); what goes in and out is still code page 932.
 
 #include <cstddef>
 #include <filesystem>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -38,6 +42,19 @@ std::string getPrivateProfileString(std::string_view section, std::string_view k
 // (read-only file or folder, missing folder, unreadable old file).
 bool writePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
+
+// One key to set, as writePrivateProfileString takes it.
+struct ProfileEntry {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+};
+
+// Sets every entry, in order, as writePrivateProfileString would, in one
+// replacement of the file: either all of them are written or, when one is
+// refused or the file cannot be written, none, and false is returned. A new
+// file holds the sections in the order the entries first name them.
+bool writePrivateProfileStrings(std::span<const ProfileEntry> entries, const std::filesystem::path& file);
 
 // Replaces `file` with `content` the same way: a temporary file in the same
 // folder, flushed to disk and renamed over it. False, leaving the file as it

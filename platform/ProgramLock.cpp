@@ -3,6 +3,8 @@
 #include <chrono>
 #include <system_error>
 
+#include "platform/PathText.h"
+
 namespace skyroll::platform {
 
 ProgramLock lockProgram(FileSystem& files) {
@@ -14,18 +16,24 @@ ProgramLock lockProgram(FileSystem& files) {
         return result;
     }
     const fs::path file = folder / "skyroll.lock";
-    result.lock = lockFile(file, std::chrono::milliseconds(0));
+    std::string failure;
+    result.lock = lockFile(file, std::chrono::milliseconds(0), &failure);
     if (result.lock) return result;
-    // Held by another program, or not a file we can open (a link, say):
-    // either way this one does not run beside an unknown other.
-    result.otherRunning = true;
-    std::error_code error;
-    if (fs::is_symlink(fs::symlink_status(file, error)) ||
-        (fs::exists(file, error) && !fs::is_regular_file(file, error)))
-        result.message = "Skyroll cannot use its lock file " + file.string() +
-                         ": it is not a plain file. This start ends.";
-    else
+    if (failure.empty()) {
+        result.otherRunning = true;
         result.message = "Skyroll is already running for this user; this start ends.";
+        return result;
+    }
+    // Not a file this user can open (left by a start as another user, a
+    // read-only folder, a link): this one does not run beside an unknown
+    // other, and says why it cannot start.
+    std::error_code error;
+    const auto status = fs::symlink_status(file, error);
+    if (fs::is_symlink(status) || (fs::exists(status) && !fs::is_regular_file(status)))
+        failure = "it is not a plain file";
+    result.unusable = true;
+    result.message =
+        "Skyroll cannot open its lock file " + pathText(file) + ": " + failure + ". This start ends.";
     return result;
 }
 

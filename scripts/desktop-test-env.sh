@@ -53,9 +53,10 @@ skyroll_wait_pid_gone() {
 }
 
 # Starts Xvfb on a display number it picks itself (-displayfd), with 96 dpi
-# and -noreset, and exports DISPLAY. Size: $1 (default 1024x768).
+# and -noreset, and exports DISPLAY. Size: $1 (default 1024x768). A test may
+# start more than one.
 skyroll_start_xvfb() {
-    local size=${1:-1024x768} fifo="$SKYROLL_ENV_TMP/displayfd"
+    local size=${1:-1024x768} fifo="$SKYROLL_ENV_TMP/displayfd.${#SKYROLL_ENV_PIDS[@]}"
     mkfifo "$fifo"
     Xvfb -displayfd 3 -screen 0 "${size}x24" -dpi 96 -noreset -nolisten tcp 3>"$fifo" \
         >"$SKYROLL_ENV_TMP/xvfb.log" 2>&1 &
@@ -82,11 +83,12 @@ skyroll_start_tray() {
 
 # Starts the program (path in $1, further arguments follow) with its trace on
 # and its output in $SKYROLL_ENV_TMP/skyroll.log, each line stamped with the
-# program's own clock in seconds; sets SKYROLL_PID.
+# program's own clock in seconds; sets SKYROLL_PID. The platform is xcb, or
+# $SKYROLL_TEST_PLATFORM when that is set (empty: the program's own choice).
 skyroll_start_program() {
     local program=$1
     shift
-    QT_LOGGING_RULES="skyroll.*.debug=true" QT_QPA_PLATFORM=xcb QT_FORCE_STDERR_LOGGING=1 \
+    QT_LOGGING_RULES="skyroll.*.debug=true" QT_QPA_PLATFORM=${SKYROLL_TEST_PLATFORM-xcb} QT_FORCE_STDERR_LOGGING=1 \
         QT_MESSAGE_PATTERN='%{time process} %{category}: %{message}' \
         "$program" "$@" >"$SKYROLL_ENV_TMP/skyroll.log" 2>&1 &
     SKYROLL_PID=$!

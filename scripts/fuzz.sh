@@ -34,7 +34,9 @@ seed_corpus() {
       for page in "$data"/profile/*.ini; do
         { printf 'POSITION\0DISPPOS\0 2\0'; cat "$page"; } > "$dir/$(basename "$page")"
         { printf '[SITES]\0World\0http://127.0.0.1/\0'; cat "$page"; } > "$dir/sites-$(basename "$page")"
-      done ;;
+      done
+      # Files with a UTF-8 or UTF-16LE mark, lone surrogates, an odd byte.
+      cp tests/fuzz/seeds/profile/* "$dir/" ;;
     fuzz_page_weather)
       # The first byte picks the city (the city table's row) whose page it is.
       for page in "$data"/weather/site/world/*.html; do

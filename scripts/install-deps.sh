@@ -23,10 +23,13 @@ packages=(
   # the real desktop services of the wallpaper tests (dconf, xfconfd; the
   # library xfconf-query needs is only recommended)
   dconf-service dconf-gsettings-backend xfconf libxfconf-0-3
+  # a Wayland session with XWayland (weston inside Xvfb), and Qt's Wayland
+  # platform as many systems have it
+  weston xwayland qt6-wayland
   # the loopback web server of the weather tests
   python3
   # the Debian package (cpack -G DEB with dpkg-shlibdeps) and its checks
-  dpkg-dev file desktop-file-utils appstream
+  dpkg-dev file desktop-file-utils appstream lintian
   # the fuzz targets: clang with libFuzzer and the sanitizer runtimes
   clang libclang-rt-14-dev
   # the Windows cross build and its tests under Wine (GoogleTest's sources

@@ -53,8 +53,8 @@ start() {
     rm -rf "$app" && mkdir -p "$app/SKR20/PALAM"
     cp "$program" "$app/skyroll"
     for folder in earth moon BACK WEATHER; do ln -s "$data/$folder" "$app/SKR20/$folder"; done
-    printf '[SPEED]\r\nROLLSPEED=%s\r\n[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n' "$1" \
-        >"$app/SKR20/PALAM/EARTH.INI"
+    printf '[SPEED]\r\nROLLSPEED=%s\r\n' "$1" >"$app/SKR20/PALAM/EARTH.INI"
+    printf '%b' "${SITES_INI:-[SITES]\r\nWORLD=127.0.0.1:1\r\nJAPAN=127.0.0.1:1\r\n}" >>"$app/SKR20/PALAM/EARTH.INI"
     STARTED=$(now)
     # Each run has its own state folder: one program per user runs at a time.
     local settings=(XDG_CACHE_HOME="$SKYROLL_ENV_TMP/cache-$1-$2-$3" XDG_STATE_HOME="$SKYROLL_ENV_TMP/state-$1-$2-$3"
@@ -108,6 +108,59 @@ window() {
     w=$(awk -v a="$t0" -v b="$t1" 'BEGIN { print b - a }')
     WINDOW="$(share $((p1 - p0)) "$w") $(share $((x1 - x0)) "$w") $(awk -v n=$((f1 - f0)) -v w="$w" 'BEGIN { printf "%.0f", n / w }')"
 }
+
+# REFRESH_GAP=1: instead of the table, the longest gap between two frames at
+# "MAXIMUM" (tour off) while the live weather is asked again: REFRESH=10, so
+# the first periodic refresh comes ten minutes after the start, from a
+# loopback stand-in for the service that answers it after SERVICE_DELAY
+# seconds (default 5); beside it, the longest gap of the minute before.
+if [[ ${REFRESH_GAP:-0} == 1 ]]; then
+    answer="$repo/tests/data/weather/live/forecast.json"
+    python3 - "$SKYROLL_ENV_TMP" "$answer" "${SERVICE_DELAY:-5}" <<'PY' &
+import http.server, socketserver, sys, time
+tmp, answer, delay = sys.argv[1], open(sys.argv[2], 'rb').read(), float(sys.argv[3])
+class Service(http.server.BaseHTTPRequestHandler):
+    count = 0
+    def do_GET(self):
+        Service.count += 1
+        asked = time.time()
+        if Service.count > 1: time.sleep(delay)  # the start-up's request is answered at once
+        self.send_response(200)
+        self.send_header('Content-Type', 'application/json')
+        self.send_header('Content-Length', str(len(answer)))
+        self.end_headers()
+        self.wfile.write(answer)
+        with open(tmp + '/requests', 'a') as log: log.write('%f %f\n' % (asked, time.time()))
+    def log_message(self, *args): pass
+class Server(socketserver.ThreadingMixIn, http.server.HTTPServer): daemon_threads = True
+server = Server(('127.0.0.1', 0), Service)
+open(tmp + '/port.new', 'w').write(str(server.server_port))
+__import__('os').rename(tmp + '/port.new', tmp + '/port')
+server.serve_forever()
+PY
+    SKYROLL_ENV_PIDS+=($!)
+    skyroll_wait_until 10 test -s "$SKYROLL_ENV_TMP/port" || { echo "the service stand-in did not start" >&2; exit 1; }
+    SITES_INI="[SITES]\r\nLIVE=http://127.0.0.1:$(cat "$SKYROLL_ENV_TMP/port")\r\nREFRESH=10\r\n"
+    echo "waiting for the first periodic refresh, ten minutes after the start ..." >&2
+    start 0 on frames
+    tour_off
+    skyroll_wait_until 700 awk 'END { exit NR < 2 }' "$SKYROLL_ENV_TMP/requests" ||
+        { echo "no periodic refresh" >&2; exit 1; }
+    sleep 1
+    stop
+    read -r asked answered < <(sed -n 2p "$SKYROLL_ENV_TMP/requests")
+    # Frame times are the program's own (seconds from its start); the
+    # service's are wall-clock seconds, taken to the program's clock through
+    # the moment it was started.
+    grep 'shown fSky_Roll.Picture1' "$SKYROLL_ENV_TMP/skyroll.log" | awk -v s="$STARTED" -v a="$asked" -v b="$answered" '
+        { t = $1 + 0; if (n++) { gap = t - last; mid = last + s
+              if (mid >= a - 0.2 && mid <= b + 0.5) { if (gap > during) during = gap; frames++ }
+              else if (mid >= a - 60.2 && mid < a - 0.2 && gap > before) before = gap }
+          last = t }
+        END { printf "request in flight %.1f s; frames shown meanwhile %d\n", b - a, frames
+              printf "longest frame gap during the refresh: %.1f ms; in the minute before: %.1f ms\n", during * 1000, before * 1000 }'
+    exit 0
+fi
 
 declare -A figure
 for cache in on off; do

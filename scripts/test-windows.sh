@@ -105,6 +105,11 @@ echo "== skyroll.exe from the zip under Wine"
 wait "$desktop_pid" || failed+=(desktop_under_wine)
 desktop_pid=""
 cat "$tmp/desktop.log"
+
+# After the desktop test: one skyroll.exe at a time.
+echo "== skyroll.exe stopped by taskkill during its weather refresh"
+SKYROLL_WINE_DIR=$tmp SKYROLL_TEST_DISPLAY=":$display_number" bash tests/windows/refresh_stop_under_wine.sh "${zip:-no zip}" ||
+    failed+=(refresh_stop_under_wine)
 "${wine_env[@]}" wineserver -w
 kill "$xvfb_pid" 2>/dev/null
 xvfb_pid=""

@@ -31,16 +31,19 @@ void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::files
 
 bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath) {
-    // A file the first write cannot change is left alone altogether.
-    return profile::writePrivateProfileString("POSITION", "DISPPOS",
-                                              cp932::toCp932FromUtf8(trimBlanks(dispPos)), iniPath) &&
-           profile::writePrivateProfileString("SPEED", "ROLLSPEED",
-                                              cp932::toCp932FromUtf8(trimBlanks(rollSpeed)), iniPath);
+    // Both keys in one replacement of the file, so that a refused value or
+    // a crash never leaves the one written without the other.
+    const std::string position = cp932::toCp932FromUtf8(trimBlanks(dispPos));
+    const std::string speed = cp932::toCp932FromUtf8(trimBlanks(rollSpeed));
+    const profile::ProfileEntry entries[] = {{"POSITION", "DISPPOS", position},
+                                             {"SPEED", "ROLLSPEED", speed}};
+    return profile::writePrivateProfileStrings(entries, iniPath);
 }
 
 void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath) {
     const std::string value = readValue("WEATHER", key, iniPath);
-    weather = value.empty() ? "SUN.gif" : value;
+    // A city whose weather is not known is not shown as fine weather.
+    weather = value.empty() ? "不明" : value;
 }
 
 }  // namespace skyroll::settings

@@ -13,14 +13,16 @@ namespace skyroll::settings {
 // are neither checked nor trimmed beyond what the profile read does.
 void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::filesystem::path& iniPath);
 
-// Stores both values, each with leading and trailing blanks removed.
-// Returns false when the file cannot be written (read-only file, missing
-// folder); the file then keeps its former content.
+// Stores both values, each with leading and trailing blanks removed, in one
+// replacement of the file: both are written or neither. Returns false when
+// the file cannot be written (read-only file, missing folder) or a value
+// cannot be stored (a line end or zero byte in it); the file then keeps its
+// former content.
 bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath);
 
 // Sets weather to the value of `key` in section "WEATHER" of `iniPath`, or
-// "SUN.gif" when the file, the key or its value is missing or empty.
+// "不明" (not known) when the file, the key or its value is missing or empty.
 void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath);
 
 }  // namespace skyroll::settings

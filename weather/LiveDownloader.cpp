@@ -53,6 +53,11 @@ const LiveConditions& LiveDownloader::conditions() {
     return m_conditions.emplace(std::move(answer.conditions));
 }
 
+bool LiveDownloader::knowsAnyCity() {
+    const LiveConditions& known = conditions();
+    return std::any_of(known.begin(), known.end(), [](const auto& city) { return city.has_value(); });
+}
+
 std::int32_t LiveDownloader::W3getv(std::string& command, std::int32_t& /*option*/) {
     const std::optional<platform::W3getvRequest> request = platform::parseW3getvCommand(command);
     if (!request || request->file.empty()) return kFailed;

@@ -37,6 +37,12 @@ public:
     // The service was asked (at most once per downloader).
     bool asked() const { return m_asked; }
 
+    // Asks the service now (or reads the kept answer), unless that was done
+    // already; true when the answer gives the weather of at least one city.
+    // False when it failed as a whole: refused, no answer in time, an HTTP
+    // error, not the expected answer.
+    bool knowsAnyCity();
+
 private:
     const LiveConditions& conditions();
 

@@ -1,6 +1,8 @@
 #include "weather/Sites.h"
 
+#include <algorithm>
 #include <cstddef>
+#include <optional>
 
 #include "platform/ProfileFile.h"
 
@@ -8,7 +10,9 @@ namespace skyroll::weather {
 namespace {
 
 constexpr std::size_t kMaxHostLength = 253;
-constexpr std::size_t kBufferSize = 300;
+// Far longer than any value that fits; a value the read returns at its full
+// length may have been cut, so it does not fit (see fits()).
+constexpr std::size_t kBufferSize = 1024;
 
 bool isHostChar(char c) {
     return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.';
@@ -34,19 +38,38 @@ std::string readValue(std::string_view key, const std::filesystem::path& earthIn
     return profile::getPrivateProfileString("SITES", key, "", kBufferSize, earthIni);
 }
 
-void reportIgnored(std::ostream* log, std::string_view key, std::string_view value) {
-    if (log != nullptr) *log << "skyroll: EARTH.INI [SITES] " << key << "=" << value << " ignored\n";
+// False for a value the read may have cut: what is left of it is not the value.
+bool fits(const std::string& value) { return value.size() < kBufferSize - 1; }
+
+void reportIgnored(std::ostream* log, std::string_view key, std::string_view value,
+                   std::string_view why = {}) {
+    if (log == nullptr) return;
+    *log << "skyroll: EARTH.INI [SITES] " << key << "=" << value << " ignored";
+    if (!why.empty()) *log << ": " << why;
+    *log << "\n";
 }
 
 std::string readSite(std::string_view key, std::string_view fallback, const std::filesystem::path& earthIni,
                      std::ostream* log) {
     std::string value = readValue(key, earthIni);
-    if (IsPlainHost(value)) return value;
+    if (fits(value) && IsPlainHost(value)) return value;
     if (!value.empty()) reportIgnored(log, key, value);
     return std::string(fallback);
 }
 
 bool isPathChar(char c) { return isHostChar(c) || c == '_' || c == '~' || c == '/'; }
+
+// Digits only, leading zeros allowed, no sign, at most kLongestRefreshMinutes.
+std::optional<int> refreshMinutes(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    int minutes = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9') return std::nullopt;
+        minutes = minutes * 10 + (c - '0');
+        if (minutes > kLongestRefreshMinutes) return std::nullopt;
+    }
+    return minutes;
+}
 
 }  // namespace
 
@@ -104,8 +127,9 @@ Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log) {
     sites.japan = readSite("JAPAN", kDefaultJapanSite, earthIni, log);
 
     std::string live = readValue("LIVE", earthIni);
+    const bool liveFits = fits(live);
     while (live.ends_with('/')) live.pop_back();
-    if (IsServiceAddress(live)) {
+    if (liveFits && IsServiceAddress(live)) {
         sites.live = live;
     } else if (!live.empty()) {
         reportIgnored(log, "LIVE", live);
@@ -121,6 +145,20 @@ Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log) {
         const bool pageSitesNamed =
             !readValue("WORLD", earthIni).empty() || !readValue("JAPAN", earthIni).empty();
         sites.source = pageSitesNamed ? WeatherSource::Pages : WeatherSource::Live;
+    }
+
+    const std::string refresh = readValue("REFRESH", earthIni);
+    if (sites.source == WeatherSource::Pages) {
+        // Eighteen pages and the page folder's lock are for the start-up only.
+        if (!refresh.empty()) reportIgnored(log, "REFRESH", refresh, "the page sites are read once per run");
+    } else {
+        sites.refreshMinutes = kDefaultRefreshMinutes;
+        const std::optional<int> minutes = fits(refresh) ? refreshMinutes(refresh) : std::nullopt;
+        if (minutes) {
+            sites.refreshMinutes = *minutes == 0 ? 0 : std::max(*minutes, kShortestRefreshMinutes);
+        } else if (!refresh.empty()) {
+            reportIgnored(log, "REFRESH", refresh);
+        }
     }
     return sites;
 }

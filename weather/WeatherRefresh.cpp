@@ -5,7 +5,9 @@
 
 #include "platform/PathText.h"
 #include "platform/StopRequest.h"
+#include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"
+#include "weather/WorldTempDir.h"
 
 namespace skyroll::weather {
 namespace {
@@ -88,6 +90,24 @@ void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader
     globe.control("Timer1").setEnabled(true);
     globe.control("Label3").setVisible(false);
     label4.setVisible(false);
+}
+
+QuietRefresh RefreshLiveWeatherQuietly(platform::FileSystem& files, platform::WeatherService& service,
+                                       const Sites& sites, const std::filesystem::path& weatherIni) {
+    // This period is skipped rather than waited for: the globe must not stop.
+    const std::unique_ptr<platform::FileLock> pageFolder = HoldPageFolder(files, std::chrono::milliseconds{0});
+    if (!pageFolder) return QuietRefresh::FolderBusy;
+    const std::filesystem::path answerFile = LiveAnswerFile(files.systemFolder() / "WORLDTEMP");
+    LiveDownloader live(service, sites.live, answerFile);
+    if (platform::stopRequested()) return QuietRefresh::Stopped;
+    const bool answered = live.knowsAnyCity();
+    if (platform::stopRequested()) return QuietRefresh::Stopped;
+    if (!answered) return QuietRefresh::NoAnswer;
+    const std::filesystem::path worldTempDir = PrepareWorldTempDir(files);
+    FetchWorldPages(live, worldTempDir, sites);
+    if (platform::stopRequested()) return QuietRefresh::Stopped;
+    ReduceWorldPages(worldTempDir, weatherIni);
+    return QuietRefresh::Replaced;
 }
 
 }  // namespace skyroll::weather

@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "platform/Downloader.h"
+#include "platform/FileSystem.h"
 #include "platform/Toolkit.h"
+#include "platform/WeatherService.h"
 #include "weather/Sites.h"
 #include "weather/WeatherPage.h"
 #include "weather/WeatherTables.h"
@@ -56,5 +58,22 @@ std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTemp
 void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader,
                          const std::filesystem::path& worldTempDir, const std::filesystem::path& weatherIni,
                          const Sites& sites, bool holdsPageFolder = true);
+
+// The live source asked again while the program runs. Nothing on the globe
+// changes: no captions, and the timer and the menus are left alone. What
+// the service's wait lets through the event loop goes on meanwhile.
+enum class QuietRefresh {
+    Replaced,    // the pages stored and WEATHER.INI replaced as a whole
+    FolderBusy,  // another program holds the page folder: nothing done
+    NoAnswer,    // the answer gave no city's weather: the folder and WEATHER.INI kept
+    Stopped,     // a stop was requested: WEATHER.INI kept
+};
+// Takes the page folder only when no other program holds it (no waiting),
+// asks the service at sites.live once, and only when its answer gives the
+// weather of some city prepares the folder as start-up does, stores the 18
+// pages and reduces them to WEATHER.INI. One request brings every city, so
+// a failed one changes nothing. The lock is released however it ends.
+QuietRefresh RefreshLiveWeatherQuietly(platform::FileSystem& files, platform::WeatherService& service,
+                                       const Sites& sites, const std::filesystem::path& weatherIni);
 
 }  // namespace skyroll::weather

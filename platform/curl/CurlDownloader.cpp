@@ -98,12 +98,12 @@ private:
             return std::nullopt;
         }
         if (status < 200 || status > 299) return std::nullopt;
-        // The conversion counts towards the refresh's bound too.
-        if (m_bounds.over()) return std::nullopt;
-
         char* contentType = nullptr;
         curl_easy_getinfo(m_curl, CURLINFO_CONTENT_TYPE, &contentType);
-        return pageInCp932(body.bytes, contentType != nullptr ? contentType : "");
+        // The conversion counts towards the refresh's bound too: it gives up
+        // when the bound is over.
+        return pageInCp932(body.bytes, contentType != nullptr ? contentType : "",
+                           [this] { return m_bounds.over(); });
     }
 
     RefreshBounds m_bounds;

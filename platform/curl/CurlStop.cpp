@@ -11,7 +11,7 @@ std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* 
     return n;
 }
 
-CURLcode performStoppable(CURL* easy, CURLM* multi) {
+CURLcode performStoppable(CURL* easy, CURLM* multi, const std::atomic<bool>* cancel) {
     if (curl_multi_add_handle(multi, easy) != CURLM_OK) return CURLE_FAILED_INIT;
     CURLcode code = CURLE_OK;
     for (int running = 1;;) {
@@ -27,7 +27,7 @@ CURLcode performStoppable(CURL* easy, CURLM* multi) {
             }
             break;
         }
-        if (stopRequested()) {
+        if (stopRequested() || (cancel != nullptr && cancel->load())) {
             code = CURLE_ABORTED_BY_CALLBACK;
             break;
         }

@@ -8,6 +8,7 @@
 
 #include <curl/curl.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -33,7 +34,8 @@ std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* 
 
 // Runs the transfer of `easy` through `multi`, waiting for the network in
 // slices of kStopCheckInterval; CURLE_ABORTED_BY_CALLBACK once a stop is
-// requested. Every libcurl transfer of the program goes through here.
-CURLcode performStoppable(CURL* easy, CURLM* multi);
+// requested, or `cancel` (when given) is set. Every libcurl transfer of the
+// program goes through here.
+CURLcode performStoppable(CURL* easy, CURLM* multi, const std::atomic<bool>* cancel = nullptr);
 
 }  // namespace skyroll::platform

@@ -5,9 +5,12 @@
 #include <curl/curl.h>
 
 #include <algorithm>
+#include <atomic>
+#include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace skyroll::platform {
 namespace {
@@ -16,62 +19,85 @@ bool isWebAddress(std::string_view address) {
     return address.starts_with("http://") || address.starts_with("https://");
 }
 
+using Easy = std::unique_ptr<CURL, decltype(&curl_easy_cleanup)>;
+using Multi = std::unique_ptr<CURLM, decltype(&curl_multi_cleanup)>;
+
 class CurlWeatherService final : public WeatherService {
 public:
-    explicit CurlWeatherService(DownloadLimits limits) : m_bounds(std::move(limits)) {
+    CurlWeatherService(DownloadLimits limits, EventLoopWait wait)
+        : m_bounds(std::move(limits)), m_wait(std::move(wait)) {
         static std::once_flag once;
         std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
     }
 
     std::optional<std::string> fetch(const std::string& address) override {
-        m_bounds.start();
+        m_bounds.restart();  // each request is a refresh of its own
         const auto left = m_bounds.left();
         if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
 
-        CURL* curl = curl_easy_init();
-        if (curl == nullptr) return std::nullopt;
-        CURLM* multi = curl_multi_init();
-        if (multi == nullptr) {
-            curl_easy_cleanup(curl);
-            return std::nullopt;
-        }
+        // Declared in this order, the multi handle goes before the easy one.
+        const Easy curl(curl_easy_init(), curl_easy_cleanup);
+        if (!curl) return std::nullopt;
+        const Multi multi(curl_multi_init(), curl_multi_cleanup);
+        if (!multi) return std::nullopt;
         const DownloadLimits& limits = m_bounds.limits();
         Body body{{}, limits.maxBytes};
-        curl_easy_setopt(curl, CURLOPT_URL, address.c_str());
-        curl_easy_setopt(curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
-        curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(curl, CURLOPT_CONNECTTIMEOUT_MS,
+        CURL* easy = curl.get();
+        curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
+        curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(easy, CURLOPT_MAXREDIRS, limits.maxRedirects);
+        curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS,
                          static_cast<long>(m_bounds.connectTimeout(left).count()));
-        curl_easy_setopt(curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_bounds.pageTimeout(left).count()));
-        curl_easy_setopt(curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
-        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(curl, CURLOPT_USERAGENT, weatherServiceUserAgent());
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, appendToBody);
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
-        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
+        curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(m_bounds.pageTimeout(left).count()));
+        curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+        curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+        curl_easy_setopt(easy, CURLOPT_USERAGENT, weatherServiceUserAgent());
+        curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToBody);
+        curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+        curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
 
         // A terminating signal ends the request within a stop check.
-        const CURLcode code = performStoppable(curl, multi);
+        const CURLcode code =
+            m_wait ? performWhileWaiting(easy, multi.get()) : performStoppable(easy, multi.get());
         long status = 0;
-        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
-        curl_multi_cleanup(multi);
-        curl_easy_cleanup(curl);
+        curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         if (code != CURLE_OK || status < 200 || status > 299) return std::nullopt;
         return std::move(body.bytes);
     }
 
 private:
+    // The transfer on a thread of its own, the caller in its event loop; the
+    // transfer ends at once when the wait throws.
+    CURLcode performWhileWaiting(CURL* easy, CURLM* multi) {
+        std::atomic<bool> cancel{false}, done{false};
+        CURLcode code = CURLE_FAILED_INIT;
+        std::thread transfer([&] {
+            code = performStoppable(easy, multi, &cancel);
+            done = true;
+        });
+        try {
+            while (!done) m_wait(kEventLoopSlice);
+        } catch (...) {
+            cancel = true;
+            transfer.join();
+            throw;
+        }
+        transfer.join();
+        return code;
+    }
+
     RefreshBounds m_bounds;
+    EventLoopWait m_wait;
 };
 
 }  // namespace
 
-std::unique_ptr<WeatherService> makeCurlWeatherService(DownloadLimits limits) {
-    return std::make_unique<CurlWeatherService>(std::move(limits));
+std::unique_ptr<WeatherService> makeCurlWeatherService(DownloadLimits limits, EventLoopWait wait) {
+    return std::make_unique<CurlWeatherService>(std::move(limits), std::move(wait));
 }
 
 }  // namespace skyroll::platform

@@ -7,6 +7,8 @@
 #include <array>
 #include <cstddef>
 
+#include "platform/Cp932.h"
+
 namespace skyroll::platform {
 namespace {
 
@@ -71,10 +73,26 @@ bool isCp932Charset(std::string_view charset) {
                        [&](std::string_view n) { return lowerAscii(n) == lower; });
 }
 
-std::string pageInCp932(std::string_view body, std::string_view contentType) {
+std::optional<std::string> pageInCp932(std::string_view body, std::string_view contentType,
+                                       const ConversionOverdue& overdue) {
+    // A page that comes late is not converted, in whatever charset it is.
+    if (overdue && overdue()) return std::nullopt;
     std::string charset = charsetOfContentType(contentType);
     if (charset.empty()) charset = charsetOfMetaTag(body);
-    return pageToCp932(body, charset);
+    return pageToCp932(body, charset, overdue);
+}
+
+std::optional<std::string> encodeCp932InParts(std::u32string_view text, const ConversionOverdue& overdue) {
+    // A character takes 1 to 4 bytes of a page: a part of characters is no
+    // longer to convert than a part of bytes.
+    constexpr std::size_t kPartCharacters = kConversionPartBytes;
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (std::size_t at = 0; at < text.size(); at += kPartCharacters) {
+        if (overdue && overdue()) return std::nullopt;
+        bytes += cp932::encode(text.substr(at, kPartCharacters));
+    }
+    return bytes;
 }
 
 }  // namespace skyroll::platform

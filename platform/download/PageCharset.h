@@ -2,6 +2,8 @@
 // The character set a page declares and its conversion to code page 932.
 
 #include <cstddef>
+#include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -27,18 +29,36 @@ bool isCp932Charset(std::string_view charset);
 // them than this is not in the charset it declares.
 inline constexpr std::size_t kMaxInvalidPageBytes = 4096;
 
+// Asked between the parts of a conversion: true once it must give up (the
+// refresh's time is over). Empty: never.
+using ConversionOverdue = std::function<bool()>;
+
+// How much of a page is converted between two askings; a part takes a few
+// milliseconds whatever its characters.
+inline constexpr std::size_t kConversionPartBytes = 64 * 1024;
+
 // The page in code page 932. Bytes that are not valid in `charset` become one
 // replacement character each (then "?"), characters code page 932 cannot
 // hold become "?", line ends are kept. A page in code page 932 already, in
 // a charset the converter does not know, or with more than 4,096 bytes that
 // are not valid in `charset` (it is not in that charset), is returned
-// unchanged. The conversion takes time in proportion to the page's length.
-// Each system converts with its own converter: iconv, or the code-page API
-// on Windows.
-std::string pageToCp932(std::string_view page, std::string_view charset);
+// unchanged. The conversion takes time in proportion to the page's length,
+// whatever its characters; std::nullopt once `overdue` says so. Each system
+// converts with its own converter: iconv, or the code-page API on Windows.
+std::optional<std::string> pageToCp932(std::string_view page, std::string_view charset,
+                                       const ConversionOverdue& overdue);
+inline std::string pageToCp932(std::string_view page, std::string_view charset) {
+    return *pageToCp932(page, charset, {});
+}
 
 // A downloaded page in code page 932: the charset of the Content-Type header
-// value, else of the page's meta tag, converted by pageToCp932.
-std::string pageInCp932(std::string_view body, std::string_view contentType);
+// value, else of the page's meta tag, converted by pageToCp932; std::nullopt
+// when `overdue` says so, before or during the conversion.
+std::optional<std::string> pageInCp932(std::string_view body, std::string_view contentType,
+                                       const ConversionOverdue& overdue = {});
+
+// For the converters: `text` in code page 932 a part at a time, std::nullopt
+// once `overdue` says so.
+std::optional<std::string> encodeCp932InParts(std::u32string_view text, const ConversionOverdue& overdue);
 
 }  // namespace skyroll::platform

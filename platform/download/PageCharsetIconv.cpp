@@ -6,13 +6,16 @@
 #include <bit>
 #include <cerrno>
 #include <cstddef>
+#include <optional>
+#include <string>
 
 #include "platform/Cp932.h"
 #include "platform/download/PageCharset.h"
 
 namespace skyroll::platform {
 
-std::string pageToCp932(std::string_view page, std::string_view charset) {
+std::optional<std::string> pageToCp932(std::string_view page, std::string_view charset,
+                                       const ConversionOverdue& overdue) {
     if (charset.empty() || isCp932Charset(charset)) return std::string(page);
     const char* utf32 = std::endian::native == std::endian::little ? "UTF-32LE" : "UTF-32BE";
     const std::string from(charset);
@@ -25,7 +28,16 @@ std::string pageToCp932(std::string_view page, std::string_view charset) {
     // glibc's iconv takes a non-const input pointer but never writes through it.
     char* in = const_cast<char*>(page.data());
     std::size_t inLeft = page.size();
+    // Bytes left when overdue was last asked; it is asked first thing.
+    std::size_t askedAt = inLeft + kConversionPartBytes;
     while (inLeft > 0) {
+        if (askedAt - inLeft >= kConversionPartBytes) {
+            if (overdue && overdue()) {
+                iconv_close(cd);
+                return std::nullopt;
+            }
+            askedAt = inLeft;
+        }
         char* out = reinterpret_cast<char*>(chunk.data());
         std::size_t outLeft = sizeof(chunk);
         const std::size_t result = iconv(cd, &in, &inLeft, &out, &outLeft);
@@ -45,7 +57,7 @@ std::string pageToCp932(std::string_view page, std::string_view charset) {
         iconv(cd, nullptr, nullptr, nullptr, nullptr);
     }
     iconv_close(cd);
-    return cp932::encode(text);
+    return encodeCp932InParts(text, overdue);
 }
 
 }  // namespace skyroll::platform

@@ -26,6 +26,8 @@ public:
 
     // Starts the refresh's clock on the first call; later calls leave it.
     void start();
+    // Starts the clock of a new refresh now, whatever the last one left.
+    void restart() { m_deadline = m_limits.now() + m_limits.refreshTimeout; }
     // Time left of the refresh's bound; zero or less once it is over.
     std::chrono::milliseconds left() const;
     bool over() const { return left().count() <= 0; }

@@ -59,6 +59,7 @@ HeadlessDownloader::HeadlessDownloader(std::filesystem::path pagesFolder)
 
 std::int32_t HeadlessDownloader::W3getv(std::string& command, std::int32_t& /*option*/) {
     m_commands.push_back(command);
+    if (m_whileTransferring) m_whileTransferring();
     const std::optional<platform::W3getvRequest> request = platform::parseW3getvCommand(command);
     if (!request || request->file.empty()) return 1;
 

@@ -7,6 +7,7 @@
 
 #include <cstddef>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,13 @@ public:
     // Every command received, in order, as it arrived.
     const std::vector<std::string>& commands() const { return m_commands; }
 
+    // Runs inside every call, before the page is stored: what a downloader
+    // that waits for its transfer through the event loop (the Windows one)
+    // lets happen meanwhile. It may throw ProgramEnded, as such a wait does.
+    void setWhileTransferring(std::function<void()> action) { m_whileTransferring = std::move(action); }
+
 private:
+    std::function<void()> m_whileTransferring;
     std::filesystem::path m_pagesFolder;
     std::vector<std::string> m_commands;
 };

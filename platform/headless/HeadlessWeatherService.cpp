@@ -10,6 +10,7 @@ HeadlessWeatherService::HeadlessWeatherService(std::filesystem::path answerFile)
 
 std::optional<std::string> HeadlessWeatherService::fetch(const std::string& address) {
     m_addresses.push_back(address);
+    if (m_latency > 0 && m_wait) m_wait(m_latency);
     if (m_answerFile.empty()) return std::nullopt;
     std::error_code error;
     const auto size = std::filesystem::file_size(m_answerFile, error);

@@ -10,5 +10,6 @@ Q_LOGGING_CATEGORY(lcRegion, "skyroll.region", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcWallpaper, "skyroll.wallpaper", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcWindow, "skyroll.window", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcProgram, "skyroll.program", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcPlatform, "skyroll.platform", QtInfoMsg)
 
 }  // namespace skyroll::qt

@@ -37,6 +37,14 @@ void applyColors(QWidget* w, const platform::ControlLayout& layout) {
         palette.setColor(QPalette::ButtonText, toColor(*layout.foreColor));
         palette.setColor(QPalette::Text, toColor(*layout.foreColor));
     }
+    if (layout.kind == ControlKind::OptionButton) {
+        // The caption takes the control's colour, the indicator keeps the
+        // standard one: styles draw the dot in the text colour on the base,
+        // and a white dot on the white circle would hide the choice.
+        const QPalette standard = QApplication::palette();
+        palette.setColor(QPalette::Text, standard.color(QPalette::Text));
+        palette.setColor(QPalette::Base, standard.color(QPalette::Base));
+    }
     if (layout.backColor && !layout.transparent) {
         palette.setColor(QPalette::Window, toColor(*layout.backColor));
         palette.setColor(QPalette::Button, toColor(*layout.backColor));

@@ -3,6 +3,9 @@
 // terminating signal.
 
 #include <QApplication>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
 
 #include "app/Program.h"
 #include "platform/FileSystem.h"
@@ -19,13 +22,27 @@
 #include "platform/wallpaper/WallpaperServices.h"
 
 int main(int argc, char** argv) {
-    if (const auto status = skyroll::qt::answerInformationOptions(argc, argv)) return *status;
+    const skyroll::qt::CommandLine commandLine = skyroll::qt::parseCommandLine(argc, argv);
+    if (const auto status = skyroll::qt::answerCommandLine(commandLine)) return *status;
+    const skyroll::qt::PlatformChoice platform = skyroll::qt::choosePlatform(commandLine, std::getenv);
+    if (!platform.failure.empty()) {
+        std::fprintf(stderr, "skyroll: %s\n", platform.failure.c_str());
+        return 1;
+    }
+    if (!platform.platform.empty()) qputenv("QT_QPA_PLATFORM", platform.platform.c_str());
+    // The wallpaper service works on the display the windows are on, which
+    // -display may name instead of DISPLAY.
+    if (!platform.xDisplay.empty()) qputenv("DISPLAY", platform.xDisplay.c_str());
     // Our windows are small. Qt's shared-memory path to the X server waits
     // for a round trip before every paint, which costs a turning globe far
     // more than sending its 180 x 183 pixels down the connection.
     if (!qEnvironmentVariableIsSet("QT_XCB_NO_MITSHM")) qputenv("QT_XCB_NO_MITSHM", "1");
+    auto opening = std::make_optional<skyroll::qt::PlatformOpening>(platform);
     QApplication application(argc, argv);
+    opening.reset();
     if (const auto status = skyroll::qt::rejectOtherArguments(argc, argv)) return *status;
+    qCInfo(skyroll::qt::lcPlatform).noquote()
+        << "platform" << QGuiApplication::platformName() + ":" << QString::fromStdString(platform.note);
     skyroll::qt::installFontSubstitutions();
 
     const auto files = skyroll::platform::makeLocalFileSystem(
@@ -41,6 +58,14 @@ int main(int argc, char** argv) {
     // One program per user: a second one would take the first one's space
     // picture for the user's wallpaper. It leaves before touching the desktop.
     const skyroll::platform::ProgramLock onePerUser = skyroll::platform::lockProgram(*files);
+    if (onePerUser.unusable) {
+        // Started from the applications menu there is no terminal to read
+        // standard error: the message window says it too.
+        skyroll::qt::QtToolkit toolkit;
+        skyroll::qt::SignalPipe signalPipe([&](int) { toolkit.quit(1); });
+        toolkit.showFatalMessage(onePerUser.message);
+        return 1;
+    }
     if (!onePerUser.message.empty()) qCWarning(skyroll::qt::lcProgram, "%s", onePerUser.message.c_str());
     if (onePerUser.otherRunning) return 0;
 
@@ -56,7 +81,12 @@ int main(int argc, char** argv) {
     const auto wallpaperService = skyroll::wallpaper::chooseWallpaperService(wallpaperLog);
     skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     const auto downloader = skyroll::platform::makeCurlDownloader();
-    const auto weather = skyroll::platform::makeCurlWeatherService();
+    // The weather service's request waits through the event loop: the globe
+    // turns on while the weather is asked again.
+    const auto weather =
+        skyroll::platform::makeCurlWeatherService({}, [&toolkit](std::chrono::milliseconds slice) {
+            toolkit.runUntil(toolkit.monotonicSeconds() + static_cast<double>(slice.count()) / 1000.0);
+        });
     skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
 
     skyroll::app::Program program(services, appFolder);

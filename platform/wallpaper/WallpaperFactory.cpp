@@ -83,11 +83,23 @@ std::unique_ptr<platform::WallpaperService> fromSessionBus(const Log& log) {
     return nullptr;
 }
 
+bool waylandSession() {
+    const char* type = std::getenv("XDG_SESSION_TYPE");
+    const char* wayland = std::getenv("WAYLAND_DISPLAY");
+    return (type && std::string_view(type) == "wayland") || (wayland && *wayland);
+}
+
 }  // namespace
 
 std::unique_ptr<platform::WallpaperService> chooseWallpaperService(const Log& log) {
     if (auto service = fromCurrentDesktop(log)) return service;
     if (auto service = fromSessionBus(log)) return service;
+    // On a Wayland session the X server is XWayland, whose root window
+    // nobody sees: the desktop's own service or none.
+    if (waylandSession()) {
+        log("wallpaper service: none found; the wallpaper is left as it is");
+        return makeNoWallpaper();
+    }
     if (auto service = makeRootWindowWallpaper()) {
         log("wallpaper service: bare X, the root window's background");
         return service;

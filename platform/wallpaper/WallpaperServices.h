@@ -41,8 +41,8 @@ std::unique_ptr<platform::WallpaperService> makeRootWindowWallpaper();
 std::unique_ptr<platform::WallpaperService> makeNoWallpaper();
 
 // The service for this session: XDG_CURRENT_DESKTOP first, then the desktop
-// that answers on the session bus, then the bare X server, else none. Says
-// in `log` which it chose and why.
+// that answers on the session bus, then the bare X server (never on a
+// Wayland session), else none. Says in `log` which it chose and why.
 std::unique_ptr<platform::WallpaperService> chooseWallpaperService(const Log& log);
 
 }  // namespace skyroll::wallpaper

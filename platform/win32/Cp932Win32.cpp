@@ -92,13 +92,15 @@ std::string encode(std::u32string_view text) {
         wide.push_back(bmp ? static_cast<wchar_t>(c) : L'?');
     }
     if (wide.empty()) return {};
-    // No best fit: "é" must not quietly become "e".
-    const int needed = WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(),
-                                           static_cast<int>(wide.size()), nullptr, 0, "?", nullptr);
-    if (needed <= 0) return std::string(wide.size(), '?');
-    std::string bytes(static_cast<std::size_t>(needed), '\0');
-    WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                        bytes.data(), needed, "?", nullptr);
+    // No best fit: "é" must not quietly become "e". At most two bytes a
+    // character: one call, not a first one that only measures (each goes
+    // through every character the code page cannot hold the slow way).
+    std::string bytes(wide.size() * 2, '\0');
+    const int written =
+        WideCharToMultiByte(kCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                            bytes.data(), static_cast<int>(bytes.size()), "?", nullptr);
+    if (written <= 0) return std::string(wide.size(), '?');
+    bytes.resize(static_cast<std::size_t>(written));
     return bytes;
 }
 

@@ -201,6 +201,8 @@ fs::path userConfigFolder() { return knownFolderOfOurs(FOLDERID_RoamingAppData);
 
 fs::path userStateFolder() { return knownFolderOfOurs(FOLDERID_LocalAppData); }
 
+fs::path userCacheFolder() { return knownFolderOfOurs(FOLDERID_LocalAppData); }
+
 fs::path defaultSystemFolder() {
     fs::path system;
     wchar_t buffer[MAX_PATH + 1];

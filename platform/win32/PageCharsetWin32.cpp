@@ -122,10 +122,14 @@ bool convertParts(UINT codePage, Kind kind, std::string_view page, const std::ve
            convertParts(codePage, kind, page, starts, middle, last, text, invalid);
 }
 
-std::optional<std::u32string> decodeMultiByte(UINT codePage, Kind kind, std::string_view page) {
+// std::nullopt when the page is not in this charset, or once `overdue` says so.
+std::optional<std::u32string> decodeMultiByte(UINT codePage, Kind kind, std::string_view page,
+                                              const ConversionOverdue& overdue) {
     std::u32string text;
     text.reserve(page.size());
-    // Most pages are clean: one call for all of it.
+    // Most pages are clean: one call for all of it, a few milliseconds for
+    // the largest page.
+    if (overdue()) return std::nullopt;
     if (convert(codePage, MB_ERR_INVALID_CHARS, page, text)) return text;
     // Otherwise a part at a time, so that a page that is not in this charset
     // at all is given up at its first parts.
@@ -133,6 +137,7 @@ std::optional<std::u32string> decodeMultiByte(UINT codePage, Kind kind, std::str
     std::size_t invalid = 0;
     std::vector<std::size_t> starts;
     for (std::size_t at = 0; at < page.size();) {
+        if (overdue()) return std::nullopt;
         starts.clear();
         std::size_t next = at;
         while (next < page.size() && next - at < kPartBytes) {
@@ -148,7 +153,8 @@ std::optional<std::u32string> decodeMultiByte(UINT codePage, Kind kind, std::str
     return text;
 }
 
-std::optional<std::u32string> decodeUtf16(Kind kind, std::string_view page) {
+std::optional<std::u32string> decodeUtf16(Kind kind, std::string_view page,
+                                          const ConversionOverdue& overdue) {
     bool bigEndian = kind == Kind::Utf16Be;
     // "UTF-16" says its order with a byte order mark, else it is big-endian.
     if (kind == Kind::Utf16 && page.size() >= 2) {
@@ -161,6 +167,7 @@ std::optional<std::u32string> decodeUtf16(Kind kind, std::string_view page) {
     std::wstring wide;
     wide.reserve(page.size() / 2);
     for (std::size_t i = 0; i + 1 < page.size(); i += 2) {
+        if (i % kConversionPartBytes == 0 && overdue()) return std::nullopt;
         const auto b0 = static_cast<unsigned char>(page[i]), b1 = static_cast<unsigned char>(page[i + 1]);
         wide.push_back(static_cast<wchar_t>(bigEndian ? (b0 << 8) | b1 : (b1 << 8) | b0));
     }
@@ -218,27 +225,33 @@ std::string eucJpOfIso2022Jp(std::string_view page) {
 
 }  // namespace
 
-std::string pageToCp932(std::string_view page, std::string_view charset) {
+std::optional<std::string> pageToCp932(std::string_view page, std::string_view charset,
+                                       const ConversionOverdue& overdue) {
     if (charset.empty() || isCp932Charset(charset)) return std::string(page);
     const Charset* known = charsetNamed(charset);
     if (known == nullptr) return std::string(page);
+    // Whether a decoding that gave up did so for the time or for the page.
+    bool late = false;
+    const ConversionOverdue asked = [&] { return late = late || (overdue && overdue()); };
     std::optional<std::u32string> text;
     if (known->kind == Kind::Utf16 || known->kind == Kind::Utf16Le || known->kind == Kind::Utf16Be) {
-        text = decodeUtf16(known->kind, page);
+        text = decodeUtf16(known->kind, page, asked);
     } else if (const UINT codePage = codePageOf(*known); codePage == 0) {
         if (known->kind != Kind::Iso2022) return std::string(page);
         const Charset* eucJp = charsetNamed("euc-jp");
         const UINT eucCodePage = codePageOf(*eucJp);
         if (eucCodePage == 0) return std::string(page);
-        text = decodeMultiByte(eucCodePage, Kind::EucJp, eucJpOfIso2022Jp(page));
+        text = decodeMultiByte(eucCodePage, Kind::EucJp, eucJpOfIso2022Jp(page), asked);
     } else if (known->kind == Kind::Iso2022) {
         // These code pages take no flags: Windows replaces what it cannot read.
+        if (asked()) return std::nullopt;
         text.emplace();
         if (!convert(codePage, 0, page, *text)) return std::string(page);
     } else {
-        text = decodeMultiByte(codePage, known->kind, page);
+        text = decodeMultiByte(codePage, known->kind, page, asked);
     }
-    return text ? cp932::encode(*text) : std::string(page);
+    if (late) return std::nullopt;
+    return text ? encodeCp932InParts(*text, asked) : std::string(page);
 }
 
 }  // namespace skyroll::platform

@@ -195,6 +195,22 @@ void Win32Toolkit::runUntil(double deadline) {
     throwIfEnded();
 }
 
+bool Win32Toolkit::waitForObject(HANDLE object, DWORD ms) {
+    throwIfEnded();
+    const double deadline = monotonicSeconds() + ms / 1000.0;
+    // As runUntil, with the object among what ends the sleep.
+    while (drain()) {
+        if (WaitForSingleObject(object, 0) == WAIT_OBJECT_0) return true;
+        const double now = monotonicSeconds();
+        if (now >= deadline) return false;
+        const DWORD left = DWORD(std::ceil((deadline - now) * 1000.0));
+        if (MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
+            return true;
+    }
+    throwIfEnded();
+    return false;
+}
+
 int Win32Toolkit::run() {
     try {
         runNested([] { return false; });

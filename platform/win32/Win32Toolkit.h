@@ -65,6 +65,11 @@ public:
     // Runs the message loop until `done` is true or the program has ended;
     // then throws ProgramEnded if it has ended.
     void runNested(const std::function<bool()>& done);
+    // Runs the message loop until `object` is signalled (true) or `ms`
+    // milliseconds have passed (false): how the program waits for work on
+    // other threads (its transfers) and keeps answering meanwhile. Throws
+    // ProgramEnded if the program ends inside.
+    bool waitForObject(HANDLE object, DWORD ms);
     // A pop-up menu is open (closed by quit() and by a fatal message).
     void setMenuOpen(bool open) { m_menuOpen = open; }
 

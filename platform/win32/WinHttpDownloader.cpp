@@ -20,8 +20,8 @@ constexpr std::int32_t kFailed = 1;
 
 class WinHttpDownloader final : public Downloader {
 public:
-    explicit WinHttpDownloader(DownloadLimits limits)
-        : m_bounds(std::move(limits)), m_session(kPageUserAgent) {}
+    WinHttpDownloader(DownloadLimits limits, TransferWait wait)
+        : m_bounds(std::move(limits)), m_session(kPageUserAgent, std::move(wait)) {}
 
     std::int32_t W3getv(std::string& command, std::int32_t& /*option*/) override {
         m_bounds.start();
@@ -45,9 +45,9 @@ private:
         if (result.outcome == HttpResult::Outcome::HostDown) m_bounds.markDown(host);
         if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
             return std::nullopt;
-        // The conversion counts towards the refresh's bound too.
-        if (m_bounds.over()) return std::nullopt;
-        return pageInCp932(result.body, result.contentType);
+        // The conversion counts towards the refresh's bound too: it gives up
+        // when the bound is over.
+        return pageInCp932(result.body, result.contentType, [this] { return m_bounds.over(); });
     }
 
     RefreshBounds m_bounds;
@@ -56,8 +56,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<Downloader> makeWinHttpDownloader(DownloadLimits limits) {
-    return std::make_unique<WinHttpDownloader>(std::move(limits));
+std::unique_ptr<Downloader> makeWinHttpDownloader(DownloadLimits limits, TransferWait wait) {
+    return std::make_unique<WinHttpDownloader>(std::move(limits), std::move(wait));
 }
 
 }  // namespace skyroll::platform

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
@@ -60,9 +59,15 @@ HttpResult endedBy(Outcome outcome) {
 
 // What a transfer and the call that waits for it share.
 struct Transfer {
+    Transfer() : finished(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+    ~Transfer() {
+        if (finished != nullptr) CloseHandle(finished);
+    }
+    Transfer(const Transfer&) = delete;
+    Transfer& operator=(const Transfer&) = delete;
+
     std::mutex mutex;
-    std::condition_variable finished;
-    bool done = false;
+    HANDLE finished;  // set once result holds the outcome
     std::atomic<bool> abandoned{false};
     HttpResult result;
     bool answerLeftUnread = false;  // the connection holds the rest of an answer
@@ -166,8 +171,10 @@ HttpResult run(HINTERNET session, const std::wstring& address, const HttpBounds&
 
 }  // namespace
 
-WinHttpSession::WinHttpSession(const char* userAgent) {
+WinHttpSession::WinHttpSession(const char* userAgent, TransferWait wait) : m_wait(std::move(wait)) {
     if (!toWide(userAgent, m_userAgent)) m_userAgent = L"Skyroll";
+    if (!m_wait)
+        m_wait = [](void* done, unsigned long ms) { return WaitForSingleObject(done, ms) == WAIT_OBJECT_0; };
     open();
 }
 
@@ -182,6 +189,7 @@ HttpResult WinHttpSession::get(const std::string& address, const HttpBounds& bou
     if (stopRequested()) return endedBy(Outcome::Stopped);
 
     auto transfer = std::make_shared<Transfer>();
+    if (transfer->finished == nullptr) return {};
     try {
         std::thread([session = m_session, transfer, wide, bounds] {
             bool answerLeftUnread = false;
@@ -190,20 +198,27 @@ HttpResult WinHttpSession::get(const std::string& address, const HttpBounds& bou
             const std::lock_guard<std::mutex> lock(transfer->mutex);
             transfer->result = std::move(result);
             transfer->answerLeftUnread = answerLeftUnread;
-            transfer->done = true;
-            transfer->finished.notify_all();
+            SetEvent(transfer->finished);
         }).detach();
     } catch (const std::system_error&) {
         return {};
     }
 
     const auto deadline = Clock::now() + bounds.wholeTimeout;
-    std::unique_lock<std::mutex> lock(transfer->mutex);
     for (;;) {
         const auto now = Clock::now();
-        const auto slice =
-            std::min<Clock::duration>(kStopCheckInterval, std::max(deadline - now, Clock::duration{}));
-        if (transfer->finished.wait_for(lock, slice, [&] { return transfer->done; })) {
+        const auto slice = std::chrono::ceil<std::chrono::milliseconds>(
+            std::min<Clock::duration>(kStopCheckInterval, std::max(deadline - now, Clock::duration{})));
+        bool finished = false;
+        try {
+            finished = m_wait(transfer->finished, static_cast<unsigned long>(slice.count()));
+        } catch (...) {
+            // The program ended while it waited.
+            transfer->abandoned = true;
+            throw;
+        }
+        if (finished) {
+            const std::lock_guard<std::mutex> lock(transfer->mutex);
             if (transfer->answerLeftUnread) open();
             return std::move(transfer->result);
         }

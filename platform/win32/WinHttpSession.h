@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/win32/WinHttp.h"
+
 namespace skyroll::platform {
 
 struct HttpBounds {
@@ -31,15 +33,17 @@ struct HttpResult {
 
 class WinHttpSession {
 public:
-    // A session whose requests carry `userAgent` (ASCII).
-    explicit WinHttpSession(const char* userAgent);
+    // A session whose requests carry `userAgent` (ASCII), whose caller waits
+    // for them through `wait` (see TransferWait in WinHttp.h).
+    WinHttpSession(const char* userAgent, TransferWait wait = {});
 
     // GETs an http or https address. The transfer runs on a thread of its
     // own, since a blocked WinHTTP call cannot be relied on to give up when
     // its handle is closed; this call waits for it in slices of a tenth of a
     // second and gives up when the whole bound passes or a stop is
-    // requested. A transfer given up on ends by WinHTTP's own timeouts (the
-    // same bounds) and its result is dropped.
+    // requested (or the program ends inside the wait, which throws
+    // ProgramEnded). A transfer given up on ends by WinHTTP's own timeouts
+    // (the same bounds) and its result is dropped.
     HttpResult get(const std::string& address, const HttpBounds& bounds);
 
 private:
@@ -48,6 +52,7 @@ private:
     void open();
 
     std::wstring m_userAgent;
+    TransferWait m_wait;
     std::shared_ptr<void> m_session;  // shared with transfers still running
 };
 

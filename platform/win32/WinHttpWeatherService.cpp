@@ -17,11 +17,11 @@ bool isWebAddress(std::string_view address) {
 
 class WinHttpWeatherService final : public WeatherService {
 public:
-    explicit WinHttpWeatherService(DownloadLimits limits)
-        : m_bounds(std::move(limits)), m_session(weatherServiceUserAgent()) {}
+    WinHttpWeatherService(DownloadLimits limits, TransferWait wait)
+        : m_bounds(std::move(limits)), m_session(weatherServiceUserAgent(), std::move(wait)) {}
 
     std::optional<std::string> fetch(const std::string& address) override {
-        m_bounds.start();
+        m_bounds.restart();  // each request is a refresh of its own
         const auto left = m_bounds.left();
         if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
         const DownloadLimits& limits = m_bounds.limits();
@@ -39,8 +39,8 @@ private:
 
 }  // namespace
 
-std::unique_ptr<WeatherService> makeWinHttpWeatherService(DownloadLimits limits) {
-    return std::make_unique<WinHttpWeatherService>(std::move(limits));
+std::unique_ptr<WeatherService> makeWinHttpWeatherService(DownloadLimits limits, TransferWait wait) {
+    return std::make_unique<WinHttpWeatherService>(std::move(limits), std::move(wait));
 }
 
 }  // namespace skyroll::platform

@@ -112,6 +112,13 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // One program per user: a second one would take the first one's space
     // picture for the user's wallpaper. It leaves before touching the desktop.
     const skyroll::platform::ProgramLock onePerUser = skyroll::platform::lockProgram(*files);
+    if (onePerUser.unusable) {
+        // Started from the Start menu there is no console: the message
+        // window says it too.
+        skyroll::win32::Win32Toolkit messages;
+        messages.showFatalMessage(onePerUser.message);
+        return 1;
+    }
     if (!onePerUser.message.empty()) note("program", onePerUser.message);
     if (onePerUser.otherRunning) return 0;
 
@@ -120,8 +127,14 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     const auto wallpaperLog = [](const std::string& message) { note("wallpaper", message); };
     const auto wallpaperService = skyroll::platform::win32::makeWin32Wallpaper();
     skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
-    const auto downloader = skyroll::platform::makeWinHttpDownloader();
-    const auto weather = skyroll::platform::makeWinHttpWeatherService();
+    // The transfers are waited for through the message loop: the windows
+    // keep answering during the weather refresh, and Windows asking the
+    // program to end (below) ends it within a second.
+    const skyroll::platform::TransferWait wait = [&toolkit](void* done, unsigned long ms) {
+        return toolkit.waitForObject(done, ms);
+    };
+    const auto downloader = skyroll::platform::makeWinHttpDownloader({}, wait);
+    const auto weather = skyroll::platform::makeWinHttpWeatherService({}, wait);
     skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
 
     skyroll::app::Program program(services, appFolder);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "platform/FileSystem.h"
+#include "platform/PathText.h"
 #include "tests/support/Scenario.h"
 
 namespace skyroll::test {
@@ -80,30 +81,83 @@ TEST(ProgramFiles, InstalledUsesTheSharedDataAndTheUserFolders) {
     EXPECT_TRUE(l.notes.empty());
 }
 
-// The program installed under a prefix: it reads the shared frames and the
-// user's settings, writes the weather into the cache, and nothing under the
-// prefix.
-TEST(ProgramFiles, InstalledProgramRunsWithoutWritingItsInstallation) {
+// The program installed under a prefix, driven through every menu command:
+// every picture comes from the shared data, the settings go to the user's
+// folder, the weather into the cache, and nothing is written under the prefix.
+TEST(ProgramFiles, InstalledProgramRunsEveryMenuCommandWithoutWritingItsInstallation) {
     Layout l;
     const fs::path prefix = l.dir.path() / "usr";
+    const fs::path data = prefix / "share" / "skyroll" / "SKR20";
     fs::create_directories(prefix / "bin");
     writeGlobeFrames(prefix / "share" / "skyroll");
-    fs::remove(prefix / "share" / "skyroll" / "SKR20" / "PALAM");
-    fs::create_directories(l.dir.path() / ".config" / "skyroll");
-    writeFile(l.dir.path() / ".config" / "skyroll" / "EARTH.INI", "[SPEED]\r\nROLLSPEED=4\r\n");
+    writeMoonFrames(prefix / "share" / "skyroll");
+    writeFile(data / "BACK" / u8"宇宙.bmp", makeBmp(8, 8, 1));
+    writeFile(data / "WEATHER" / "UNKNOWN.gif", std::string("GIF89a\x1e\x00\x1e\x00\x80\x00\x00;", 14));
+    fs::remove(data / "PALAM");
+    const fs::path earthIni = l.dir.path() / ".config" / "skyroll" / "EARTH.INI";
+    fs::create_directories(earthIni.parent_path());
+    writeFile(earthIni, "[SPEED]\r\nROLLSPEED=4\r\n");
     const std::vector<std::string> installed = treeOf(prefix);
 
     trace::SimulationOptions options;
     options.appFolder = prefix / "bin";
     options.systemFolder = l.cache();
     trace::Simulation sim(options);
+    auto& tk = sim.toolkit();
+    platform::Form& globe = sim.globe().form();
+    const auto choose = [&](std::string_view item, double thenRun = 0.5) {
+        tk.chooseMenu("fSky_Roll", item);
+        sim.runFor(thenRun);
+        ASSERT_FALSE(tk.fatalMessage()) << "after " << item << ": " << *tk.fatalMessage();
+    };
     sim.start();
     sim.runFor(3);
-    EXPECT_TRUE(sim.globe().form().menu("mMIN").checked());
-    EXPECT_EQ(sim.last("fSky_Roll.Picture1", "picture"),
-              (prefix / "share" / "skyroll" / "SKR20" / "earth" / "EarthMap_3.bmp").string());
+    EXPECT_TRUE(globe.menu("mMIN").checked());
+    EXPECT_EQ(sim.last("fSky_Roll.Picture1", "picture"), (data / "earth" / "EarthMap_3.bmp").string());
     EXPECT_TRUE(fs::is_regular_file(l.cache() / "WEATHER.INI"));
     EXPECT_TRUE(fs::is_directory(l.cache() / "WORLDTEMP"));
+
+    // Every speed, fastest to slowest.
+    for (const char* speed : {"mMAX", "mHI", "mNOR", "mLOW", "mMIN"}) {
+        choose(speed);
+        EXPECT_TRUE(globe.menu(speed).checked()) << speed;
+    }
+    // The moon on, turning through its pictures, and off.
+    choose("mMOON", 2.5);
+    ASSERT_NE(tk.findForm("fMoon"), nullptr);
+    EXPECT_EQ(fs::path(sim.last("fMoon.Picture1", "picture")).parent_path(), data / "moon");
+    choose("mMOON");
+    EXPECT_EQ(tk.findForm("fMoon"), nullptr);
+    // The space picture on and off.
+    choose("mSPACE");
+    EXPECT_EQ(sim.desktop().wallpaperSetting(), platform::pathText(data / "BACK" / u8"宇宙.bmp"));
+    choose("mSPACE");
+    EXPECT_EQ(sim.desktop().wallpaperSetting(), "/home/user/wallpaper.png");
+    // The weather tour off, then on for a whole turn at the fastest speed:
+    // the cities without weather show the shared unknown-weather picture.
+    choose("mTENKI");
+    EXPECT_FALSE(globe.menu("mTENKI").checked());
+    choose("mMAX");
+    choose("mTENKI", 60);
+    EXPECT_TRUE(globe.menu("mTENKI").checked());
+    EXPECT_EQ(sim.last("fSky_Roll.Image1", "picture"), (data / "WEATHER" / "UNKNOWN.gif").string());
+    choose("mTENKI");
+    // The settings dialog, its OK storing the lower left at the slowest speed.
+    tk.post(tk.now() + 0.3, [&] {
+        tk.selectOption("fSetting", "Option1(1)");
+        tk.selectOption("fSetting", "Option2(4)");
+        tk.pressButton("fSetting", "Command1");
+    });
+    choose("mSETTING", 1);
+    EXPECT_EQ(tk.findForm("fSetting"), nullptr);
+    const std::string stored = readFile(earthIni);
+    EXPECT_NE(stored.find("\r\nDISPPOS=1\r\n"), std::string::npos) << stored;
+    EXPECT_NE(stored.find("\r\nROLLSPEED=4\r\n"), std::string::npos) << stored;
+    EXPECT_TRUE(globe.menu("mMIN").checked());
+    choose("mEnd");
+    EXPECT_TRUE(tk.ended());
+    EXPECT_EQ(tk.exitCode(), 0);
+    EXPECT_TRUE(tk.messages().empty());
     EXPECT_EQ(treeOf(prefix), installed);
 }
 

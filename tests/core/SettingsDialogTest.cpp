@@ -8,6 +8,7 @@
 #include "platform/headless/HeadlessForm.h"
 #include "settings/IniPalam.h"
 #include "settings/Setting.h"
+#include "tests/profile/ProfileReadCases.h"
 #include "tests/support/Scenario.h"
 
 namespace skyroll::test {
@@ -205,6 +206,63 @@ TEST(SettingsDialog, AFileThatCannotBeWrittenGivesOneMessageAndStaysAsItWas) {
     s.openDialog([&](headless::HeadlessForm&) { s.ok(); });
     EXPECT_EQ(tk.messages().size(), 2u);
     EXPECT_FALSE(std::filesystem::exists(s.earthIni().parent_path()));
+}
+
+// A stored speed that selects no button goes back as it was; one with a zero
+// byte cannot be stored. OK then writes nothing, not the new place either,
+// and the message that the settings stay as they were is true.
+TEST(SettingsDialog, AValueTheFileRefusesLeavesTheWholeFileAsItWas) {
+    using namespace std::string_literals;
+    DialogScenario s;
+    const std::string ini = "[POSITION]\r\nDISPPOS=1\r\n[SPEED]\r\nROLLSPEED=1\0x\r\n"s;
+    s.writeEarthIni(ini);
+    s.start();
+    auto& tk = s.toolkit();
+    s.openDialog([&](headless::HeadlessForm& dialog) {
+        EXPECT_EQ(selected(dialog, "Option2"), -1);
+        tk.selectOption("fSetting", "Option1(3)");
+        s.ok();
+    });
+    EXPECT_EQ(readFile(s.earthIni()), ini);
+    ASSERT_EQ(tk.messages().size(), 1u);
+    EXPECT_NE(tk.messages()[0].find("stay as they were"), std::string::npos) << tk.messages()[0];
+}
+
+// Settings saved by an editor with a byte-order mark (Notepad's "UTF-8 with
+// BOM" and "Unicode"): the globe opens where they say, the dialog shows them,
+// and OK changes the one line, keeping the mark and the coding.
+TEST(SettingsDialog, AFileSavedWithAByteOrderMarkIsReadAndKeepsItsCoding) {
+    using profile::kUtf8Mark;
+    using profile::utf16leFile;
+    struct Row {
+        const char* name;
+        std::string before, after;
+    };
+    const std::string utf8 = "[POSITION]\r\nDISPPOS=4\r\n[SPEED]\r\nROLLSPEED=1\r\n";
+    const Row rows[] = {
+        {"Utf8", std::string(kUtf8Mark) + utf8,
+         std::string(kUtf8Mark) + "[POSITION]\r\nDISPPOS=2\r\n[SPEED]\r\nROLLSPEED=1\r\n"},
+        {"Utf16le", utf16leFile(u"[POSITION]\r\nDISPPOS=4\r\n[SPEED]\r\nROLLSPEED=1\r\n"),
+         utf16leFile(u"[POSITION]\r\nDISPPOS=2\r\n[SPEED]\r\nROLLSPEED=1\r\n")},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        DialogScenario s;
+        s.writeEarthIni(row.before);
+        s.start();
+        EXPECT_EQ(s.form().left(), 300);  // lower left
+        EXPECT_EQ(s.form().top(), 8265);
+        EXPECT_TRUE(s.checked("mHI"));
+        auto& tk = s.toolkit();
+        s.openDialog([&](headless::HeadlessForm& dialog) {
+            EXPECT_EQ(selected(dialog, "Option1"), 4);
+            EXPECT_EQ(selected(dialog, "Option2"), 1);
+            tk.selectOption("fSetting", "Option1(2)");
+            s.ok();
+        });
+        EXPECT_EQ(readFile(s.earthIni()), row.after);
+        EXPECT_TRUE(tk.messages().empty());
+    }
 }
 
 TEST(SettingsDialog, RunsInsideAWaitAndOpensOnlyOnce) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/Scenario.h"
+#include "weather/WeatherTables.h"
 
 namespace skyroll::test {
 namespace {
@@ -149,6 +150,40 @@ TEST(Startup, TheWeatherRefreshRunsOnceAtTheFirstActivation) {
     s.sim->runFor(1);
     EXPECT_EQ(s.sim->records("fSky_Roll", "activated").size(), 3u);
     EXPECT_EQ(s.sim->weatherService().addresses().size(), 1u);
+}
+
+// A downloader that waits for its transfers through the event loop (the
+// Windows one) lets the user reach the program during the refresh: the tray
+// menu opens, the window is activated again without a second refresh, and
+// the window closed by the system ends the program at once, keeping the
+// previous weather file.
+TEST(Startup, TheRefreshAnswersWhileItWaitsAndAnEndInsideKeepsTheWeatherFile) {
+    Scenario s;
+    s.writeEarthIni("[SITES]\r\nSOURCE=pages\r\n");
+    const auto weatherIni = s.app() / "SKR20" / "PALAM" / "WEATHER.INI";
+    writeFile(weatherIni, "[WEATHER]\r\nprevious\r\n");
+    auto& downloader = s.sim->downloader();
+    downloader.setWhileTransferring([&] {
+        if (downloader.commands().size() == 2) {
+            s.toolkit().activate("fSky_Roll");
+            s.toolkit().trayCallback(platform::WM_RBUTTONDOWN);
+        } else if (downloader.commands().size() == 5) {
+            s.toolkit().closeWindow("fSky_Roll");
+        }
+        s.toolkit().doEvents();
+    });
+    s.start();
+
+    EXPECT_EQ(s.sim->records("fSky_Roll", "popup").size(), 1u);
+    EXPECT_EQ(s.sim->records("fSky_Roll", "activated").size(), 2u);
+    ASSERT_EQ(downloader.commands().size(), 5u) << "one refresh, ended with the program";
+    for (std::size_t i = 0; i < 5; ++i)
+        EXPECT_NE(downloader.commands()[i].find(" " + std::string(weather::kRegions[i].file) + " "),
+                  std::string::npos)
+            << "page " << i + 1 << ": " << downloader.commands()[i];
+    EXPECT_TRUE(s.toolkit().ended());
+    EXPECT_FALSE(s.toolkit().trayIcon());
+    EXPECT_EQ(readFile(weatherIni), "[WEATHER]\r\nprevious\r\n");
 }
 
 TEST(Startup, RemovesOnlyOurOwnLeftoverTemporaryFiles) {

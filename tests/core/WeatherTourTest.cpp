@@ -3,11 +3,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <set>
 #include <tuple>
 
 #include "platform/Cp932.h"
 
 #include "tests/support/Scenario.h"
+#include "tests/weather/FixtureExpectations.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::test {
@@ -136,7 +139,7 @@ TEST(WeatherTour, FirstCitiesFromStartUpReadTheirOwnKeys) {
     const std::vector<std::tuple<int, int, std::string, std::string>> expected{
         {5, 10, "ワシントン", "RAIN.gif"},
         {7, 10, "ﾌﾞｴﾉｽｱｲﾚｽ", "CLOUDY.gif"},
-        {9, 11, "バンクーバー", "SUN.gif"},  // no entry: the sun
+        {9, 11, "バンクーバー", "UNKNOWN.gif"},  // no entry: not known
         {11, 12, "メキシコシティ", "SUN_RAIN.gif"},
     };
     for (std::size_t i = 0; i < expected.size(); ++i) {
@@ -147,22 +150,57 @@ TEST(WeatherTour, FirstCitiesFromStartUpReadTheirOwnKeys) {
     }
 }
 
-class WholeTour : public testing::TestWithParam<const char*> {};
+// The pages of the test sites with the Japan site down (no page at all) and
+// the Europe page empty, as a broken mirror serves them.
+fs::path brokenSitePages(const Scenario& s) {
+    const fs::path pages = s.dir.path() / "pages";
+    fs::create_directories(pages);
+    fs::copy(fs::path(SKYROLL_WEATHER_DATA) / "site" / "world", pages / "world", fs::copy_options::recursive);
+    writeFile(pages / "world" / "wd011.html", "");
+    return pages;
+}
+
+// What the tour shows for `key` after a refresh from those pages: the picture
+// its weather names, else (not found, not a picture) the unknown-weather one.
+std::string expectedPicture(std::string_view key) {
+    static constexpr std::string_view kLost[] = {"東京", "ロンドン", "パリ"};  // site down, page empty
+    if (std::find(std::begin(kLost), std::end(kLost), key) != std::end(kLost)) return "UNKNOWN.gif";
+    for (std::string_view line : skyroll::testing::kFixtureWeatherLines) {
+        if (!line.starts_with(std::string(key) + "=")) continue;
+        const std::string value(line.substr(key.size() + 1));
+        return value.ends_with(".gif") ? value : "UNKNOWN.gif";
+    }
+    return "UNKNOWN.gif";  // its name is not on its page
+}
+
+class WholeTour : public ::testing::TestWithParam<const char*> {};
 
 TEST_P(WholeTour, RunsTwiceInTableOrderAndStartsAgain) {
     Scenario s;
     writeWeatherPictures(s);
-    s.writeEarthIni(std::string("[SPEED]\r\nROLLSPEED=") + GetParam() + "\r\n");
+    s.options.pagesFolder = brokenSitePages(s);
+    s.sim = std::make_unique<trace::Simulation>(s.options);
+    s.writeEarthIni(std::string("[SITES]\r\nSOURCE=pages\r\n[SPEED]\r\nROLLSPEED=") + GetParam() + "\r\n");
     s.start();
-    fs::remove(weatherIni(s));  // no weather file: every city shows the sun
+    // The file keeps a line with no name for each city whose weather was not found.
+    const std::string file = cp932::toUtf8FromCp932(readFile(weatherIni(s)));
+    std::size_t unnamed = 0;
+    for (std::size_t at = 0; (at = file.find("\r\n=不明\r\n", at)) != std::string::npos; ++at) ++unnamed;
+    EXPECT_EQ(unnamed, 6u) << file;  // Tokyo, London, Paris, and three whose names the pages lack
+
+    // The first tour with the file of that refresh, the second without any
+    // weather file: what is not known shows as not known, never as sunshine.
     const double turn = GetParam() == std::string("0") ? 0.044 : 4.4;
-    s.sim->runFor(119 * turn + 57 * 1.5);
+    s.sim->runFor(58 * turn + 28 * 1.5);
+    fs::remove(weatherIni(s));
+    s.sim->runFor(61 * turn + 29 * 1.5);
     const Timeline t = timeline(s);
     ASSERT_EQ(t.displays.size(), 57u);
     EXPECT_EQ(t.timerStops, 57) << "only a city stops the globe";
 
     // A city every second turn from the third on; after London (turn 57) one
     // turn passes, turn 59 resets the tour, and São Paulo comes in turn 61.
+    std::set<std::string> pictures;
     for (std::size_t k = 0; k < t.displays.size(); ++k) {
         const Display& d = t.displays[k];
         const weather::TourEntry& entry = WeatherTour[k % 28];
@@ -170,16 +208,18 @@ TEST_P(WholeTour, RunsTwiceInTableOrderAndStartsAgain) {
         EXPECT_EQ(std::tie(d.turn, d.frame, d.caption), std::tie(turn, entry.frame, entry.caption)) << k;
         EXPECT_EQ(d.imageAt, at(entry.pictureLeft, entry.pictureTop)) << entry.caption;
         EXPECT_EQ(d.captionAt, at(entry.captionLeft, entry.captionTop)) << entry.caption;
-        EXPECT_EQ(d.picture, "SUN.gif");
+        EXPECT_EQ(d.picture, k < 28 ? expectedPicture(entry.key) : "UNKNOWN.gif") << entry.caption;
+        pictures.insert(d.picture);
         EXPECT_NEAR(d.end - d.start, 1.5, 1e-9);
         EXPECT_EQ(d.framesDuring, 0);
         EXPECT_EQ(std::tie(d.exitOff, d.exitOn, d.timerOn), std::tie(d.start, d.end, d.end));
     }
+    EXPECT_EQ(pictures.size(), 6u) << "every picture was on show";
     EXPECT_EQ(t.displays[56].turn, 119);
     EXPECT_EQ(s.globe().TourCount, 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Speeds, WholeTour, testing::Values("0", "2"), [](const auto& info) {
+INSTANTIATE_TEST_SUITE_P(Speeds, WholeTour, ::testing::Values("0", "2"), [](const auto& info) {
     return std::string(info.param) == "0" ? "Maximum" : "Normal";
 });
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # "初期設定" hides the globe and the moon and shows the round settings dialog
-# in the middle of the screen; choosing "左下" and "超低速" and pressing OK
-# writes EARTH.INI and brings the globe back at the lower left with the moon
-# beside it. With EARTH.INI read-only, OK gives one message and leaves the
+# in the middle of the screen, its selected options plainly marked; choosing
+# "左下" and "超低速" and pressing OK writes EARTH.INI and brings the globe
+# back at the lower left with the moon beside it. With EARTH.INI read-only, OK gives one message and leaves the
 # file as it was.
 set -u
 source "$(dirname "$0")/desktop_common.sh"
@@ -36,6 +36,16 @@ import -window root "$shot"
 root=$(pixel "$shot" 100 700)
 [[ "$(pixel "$shot" 306 281)" == "$root" ]] || fail "the dialog's corner is not the desktop"
 [[ "$(pixel "$shot" 512 384)" != "$root" ]] || fail "the middle of the dialog shows the desktop"
+# The choice shows: the indicator of a selected option (右上, no place
+# stored; 超低速) differs clearly from an unselected one's at its centre,
+# 7 pixels right of the option's left and 9 below its top.
+brightness() { convert "$shot" -format "%[fx:int(255*p{$1,$2}.intensity)]" info:; }
+for pair in "80,44 132,44" "278,118 80,118"; do  # selected, unselected (dialog pixels)
+    read -r sx sy ux uy <<<"${pair//,/ }"
+    on=$(brightness $((304 + sx + 7)) $((279 + sy + 9)))
+    off=$(brightness $((304 + ux + 7)) $((279 + uy + 9)))
+    ((off - on >= 100)) || fail "a selected option's centre ($on) looks like an unselected one's ($off)"
+done
 
 # 左下: Frame1 (1050, 450) + (3180, 210) twips; 超低速: Frame2 (1050, 1560) +
 # (3120, 240); OK: (2550, 2460); each clicked a little inside.

@@ -1,10 +1,13 @@
 // The profile file's read and write over arbitrary file bytes and an
 // arbitrary section, key and value. The input is the section, the key and
-// the value, each ended by a zero byte, then the file's bytes.
+// the value, each ended by a zero byte, then the file's bytes. A file that
+// starts with a byte-order mark (seeds in tests/fuzz/seeds/profile) keeps it.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <string_view>
 
@@ -35,6 +38,14 @@ bool plain(std::string_view text) {
     return true;
 }
 
+std::string firstBytes(const std::filesystem::path& file, std::size_t count) {
+    std::string bytes(count, '\0');
+    std::ifstream in(file, std::ios::binary);
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    return bytes;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -53,5 +64,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string after = profile::getPrivateProfileString(section, key, "-", 500, file);
     if (after.size() > 499) std::abort();
     if (plain(section) && plain(key) && plain(value) && (!written || after != value)) std::abort();
+    if (written) {
+        for (const std::string_view mark : {std::string_view("\xEF\xBB\xBF"), std::string_view("\xFF\xFE")}) {
+            if (input.starts_with(mark) && !firstBytes(file, mark.size()).starts_with(mark)) std::abort();
+        }
+    }
     return 0;
 }

@@ -289,7 +289,8 @@ run_point() {
         term
         ;;
     write_kill)
-        # 左下 in the settings dialog and OK: the program writes DISPPOS=4.
+        # 左下 and 超高速 in the settings dialog and OK: the program writes
+        # DISPPOS=4 and ROLLSPEED=0, in one replacement of the file.
         fresh 4 127.0.0.1:1
         local step=${kill_steps[kill_turn++ / 2 % 4]}
         situation="write_kill/$step"
@@ -299,6 +300,7 @@ run_point() {
         choose Down Right Return || lose "no menu"
         skyroll_window 'Skyroll 初期設定' >/dev/null || lose "the dialog did not open"
         xdotool mousemove $((304 + 282 + 8)) $((279 + 44 + 9)) click 1
+        xdotool mousemove $((304 + 80 + 8)) $((279 + 120 + 7)) click 1
         xdotool mousemove $((304 + 170 + 33)) $((279 + 164 + 9)) click 1
         [[ $step == timed ]] && sleep "$(delay 60)"
         if [[ $step == timed ]]; then
@@ -334,11 +336,13 @@ up || fail "the program did not come up"
 choose Down Right Return || fail "no menu"
 skyroll_window 'Skyroll 初期設定' >/dev/null || fail "the dialog did not open"
 xdotool mousemove $((304 + 282 + 8)) $((279 + 44 + 9)) click 1
+xdotool mousemove $((304 + 80 + 8)) $((279 + 120 + 7)) click 1
 xdotool mousemove $((304 + 170 + 33)) $((279 + 164 + 9)) click 1
 skyroll_wait_log 'unload fSetting' 10 || fail "OK did not close the dialog"
 cp "$ini" "$tmp/expected.ini"
 cp "$ini" "$tmp/new.ini"
 cmp -s "$ini" "$tmp/old.ini" && fail "the dialog wrote nothing"
+grep -q '^DISPPOS=4' "$ini" && grep -q '^ROLLSPEED=0' "$ini" || fail "the dialog did not store both choices"
 situation=reference
 term
 

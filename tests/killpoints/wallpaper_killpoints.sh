@@ -99,7 +99,7 @@ if command -v Xvfb >/dev/null && command -v xsetroot >/dev/null; then
     read -r -t 10 number <"$tmp/displayfd" || { echo "FAIL: Xvfb did not start"; exit 1; }
     for background in colour pixmap; do
         mkdir -p "$tmp/bare-x-$background"
-        env -u XDG_CURRENT_DESKTOP -u DBUS_SESSION_BUS_ADDRESS DISPLAY=":$number" \
+        env -u XDG_CURRENT_DESKTOP -u DBUS_SESSION_BUS_ADDRESS -u WAYLAND_DISPLAY -u XDG_SESSION_TYPE DISPLAY=":$number" \
             bash "$0" "$run" inside "bare-x-$background" "$tmp/bare-x-$background" || failed=$((failed + 1))
     done
     ran=$((ran + 1))

@@ -1,7 +1,8 @@
 #pragma once
 // One table of tricky profile-file reads with the results Windows gives for
-// GetPrivateProfileStringA. Our portable reader is checked against it on every
-// system; the Windows build also runs it against the real function.
+// GetPrivateProfileStringA (files with a UTF-8 mark: the results under
+// Wine). Our portable reader is checked against it on every system; the
+// Windows build also runs it against the real function.
 
 #include <cstddef>
 #include <initializer_list>
@@ -21,6 +22,14 @@ constexpr std::string_view kA = "\x83\x41";    // ア, trail "A"
 constexpr std::string_view kDi = "\x83\x61";   // ヂ, trail "a"
 constexpr std::string_view kZo = "\x83\x5d";   // ゾ, trail "]"
 constexpr std::string_view kJu = "\x8f\x5c";   // 十, trail "\"
+constexpr std::string_view kPari = "\x83\x70\x83\x8a";  // パリ
+constexpr std::string_view kHare = "\x90\xb0\x82\xea";  // 晴れ
+
+// The same in UTF-8, and the byte-order marks.
+constexpr std::string_view kPariUtf8 = "\xe3\x83\x91\xe3\x83\xaa";
+constexpr std::string_view kHareUtf8 = "\xe6\x99\xb4\xe3\x82\x8c";
+constexpr std::string_view kUtf8Mark = "\xef\xbb\xbf";
+constexpr std::string_view kUtf16leMark = "\xff\xfe";
 
 inline std::string cat(std::initializer_list<std::string_view> parts) {
     std::string joined;
@@ -28,9 +37,19 @@ inline std::string cat(std::initializer_list<std::string_view> parts) {
     return joined;
 }
 
+// A file in UTF-16LE with its mark.
+inline std::string utf16leFile(std::u16string_view text) {
+    std::string bytes(kUtf16leMark);
+    for (const char16_t unit : text) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return bytes;
+}
+
 struct ProfileReadCase {
     const char* name;
-    std::string content;  // the whole file, code page 932 bytes
+    std::string content;  // the whole file: code page 932 bytes, or a byte-order mark and its text
     std::string section;
     std::string key;
     std::string expected;
@@ -46,7 +65,8 @@ inline std::vector<ProfileReadCase> profileReadCases() {
         {"Plain", "[SPEED]\r\nROLLSPEED=2\r\n", "SPEED", "ROLLSPEED", "2"},
         // Names
         {"NamesIgnoreAsciiCase", "[Speed]\r\nRollSpeed=2\r\n", "sPEED", "rollspeed", "2"},
-        {"KatakanaATrailIsNotFolded", cat({"[S]\r\n", kA, "=1\r\n", kDi, "=2\r\n"}), "S", std::string(kDi), "2"},
+        {"KatakanaATrailIsNotFolded", cat({"[S]\r\n", kA, "=1\r\n", kDi, "=2\r\n"}), "S", std::string(kDi),
+         "2"},
         {"KatakanaAIsNotKatakanaDi", cat({"[S]\r\n", kDi, "=2\r\n"}), "S", std::string(kA), "DEF"},
         {"KeysWithBackslashTrailBytes", cat({"[S]\r\n", kSo, "=1\r\n", kJu, "=2\r\n", kHyo, "=3\r\n"}), "S",
          std::string(kJu), "2"},
@@ -72,7 +92,8 @@ inline std::vector<ProfileReadCase> profileReadCases() {
         {"QuotesGoBeforeTheCut", "[S]\r\nK=\"abcdef\"\r\n", "S", "K", "abc", 4},
         {"BufferOfOneHoldsNothing", "[S]\r\nK=abcdef\r\n", "S", "K", "", 1},
         {"DefaultCutToTheBuffer", "[S]\r\n", "S", "K", "abc", 4, "abcdef"},
-        {"WholeDoubleByteCharactersOnly", cat({"[S]\r\nK=", kSo, kSo, "\r\n"}), "S", "K", std::string(kSo), 4},
+        {"WholeDoubleByteCharactersOnly", cat({"[S]\r\nK=", kSo, kSo, "\r\n"}), "S", "K", std::string(kSo),
+         4},
         // Duplicates and where a key counts
         {"FirstKeyWins", "[S]\r\nK=1\r\nK=2\r\n", "S", "K", "1"},
         {"FirstKeyWinsWhateverItsCase", "[S]\r\nk=1\r\nK=2\r\n", "S", "K", "1"},
@@ -88,6 +109,17 @@ inline std::vector<ProfileReadCase> profileReadCases() {
         {"CrLineEnds", "[S]\rJ=1\rK=2", "S", "K", "2"},
         {"TrailBytesOfValueKept", cat({"[S]\r\nK=", kSo, kHyo, kNo, kPo, "\r\n"}), "S", "K",
          cat({kSo, kHyo, kNo, kPo})},
+        // Byte-order marks: the file's text in its coding, names and values
+        // in code page 932 (Wine; Windows takes a UTF-8 file for code page 932)
+        {"Utf8MarkSkipped", cat({kUtf8Mark, "[POSITION]\r\nDISPPOS=4\r\n"}), "POSITION", "DISPPOS", "4"},
+        {"Utf8FileNamesAndValues", cat({kUtf8Mark, "[SITES]\r\n", kPariUtf8, "=", kHareUtf8, "\r\n"}),
+         "SITES", std::string(kPari), std::string(kHare)},
+        {"Utf8MarkCountsOnlyAtTheStart", cat({"[S]\r\n", kUtf8Mark, "K=2\r\n"}), "S", "K", "DEF"},
+        {"Utf16leFile", utf16leFile(u"[POSITION]\r\nDISPPOS=4\r\n[SITES]\r\n\u30d1\u30ea=\u6674\u308c\r\n"),
+         "SITES", std::string(kPari), std::string(kHare)},
+        {"Utf16leFileBlanksQuotesAndCase", utf16leFile(u"[Speed]\r\n\t rollspeed = \" 2\" \r\n"), "SPEED",
+         "ROLLSPEED", " 2"},
+        {"Utf16leMarkOnly", std::string(kUtf16leMark), "S", "K", "DEF"},
     };
 }
 

@@ -4,12 +4,16 @@
 
 #include <gtest/gtest.h>
 
+#include <future>
 #include <set>
 #include <string>
 
 #include "platform/AnswerCache.h"
 #include "platform/StopRequest.h"
 #include "platform/download/Network.h"
+#ifndef _WIN32
+#include "platform/curl/CurlWeatherService.h"
+#endif
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
 #include "tests/weather/LoopbackServer.h"
@@ -174,6 +178,54 @@ TEST(LiveService, AStopRequestAbortsTheRequest) {
     EXPECT_EQ(silent.requests().size(), 1u);
     EXPECT_TRUE(healthy.requests().empty());
 }
+
+// A program that runs for days asks again and again: each request has the
+// whole bound of a refresh, however long after the first it comes.
+TEST(LiveService, AsksAgainLongAfterTheFirstRefresh) {
+    LoopbackServer server([](const std::string&) { return answer(kRecorded); });
+    platform::DownloadLimits limits;
+    const auto start = std::chrono::steady_clock::now();
+    auto offset = 0h;
+    limits.now = [&] { return start + offset; };
+    const auto service = platform::makeNetworkWeatherService(limits);
+    EXPECT_EQ(service->fetch("http://" + server.host() + "/v1/forecast"), kRecorded);
+    offset = 1h;
+    EXPECT_EQ(service->fetch("http://" + server.host() + "/v1/forecast"), kRecorded);
+    EXPECT_EQ(server.requests().size(), 2u);
+}
+
+#ifndef _WIN32
+// On the desktop the request waits through the program's event loop, called
+// again and again while the answer is in flight; when the program ends
+// inside it, the request ends at once (the bounds here are far beyond the
+// test's own time limit).
+TEST(LiveService, WaitsThroughTheEventLoopWhileTheAnswerIsInFlight) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    LoopbackServer slow([released](const std::string&) {
+        released.wait();
+        return answer(kRecorded);
+    });
+    platform::DownloadLimits limits;
+    limits.connectTimeout = limits.pageTimeout = limits.refreshTimeout = 600'000ms;
+    int waits = 0;
+    const auto service = platform::makeCurlWeatherService(limits, [&](std::chrono::milliseconds slice) {
+        EXPECT_EQ(slice, platform::kEventLoopSlice);
+        if (++waits == 5) release.set_value();
+    });
+    EXPECT_EQ(service->fetch("http://" + slow.host() + "/v1/forecast"), kRecorded);
+    EXPECT_GE(waits, 5);
+
+    struct ProgramEnded {};
+    LoopbackServer silent([](const std::string&) { return testing::silence(); });
+    int calls = 0;
+    const auto ending = platform::makeCurlWeatherService(limits, [&](std::chrono::milliseconds) {
+        if (++calls == 3) throw ProgramEnded{};
+    });
+    EXPECT_THROW(ending->fetch("http://" + silent.host() + "/v1/forecast"), ProgramEnded);
+    EXPECT_EQ(calls, 3);
+}
+#endif
 
 TEST(LiveSource, IsTheProgramsSourceWhenEarthIniNamesNoPageSite) {
     TempDir folder;

@@ -129,13 +129,24 @@ TEST(ProgramLock, OneProgramPerUserAndTheLockGoesWithIt) {
     first.lock.reset();
     EXPECT_TRUE(lockProgram(*files).lock) << "released with its holder";
 
-    // A link in the lock's place is not followed, and not run beside.
-    fs::remove(dir.path() / "state" / "skyroll.lock");
-    fs::create_symlink(dir.path() / "elsewhere", dir.path() / "state" / "skyroll.lock");
+    // A lock file that cannot be used is no other program: the start fails,
+    // naming the file and the reason. A link in its place is not followed.
+    const fs::path lockPath = dir.path() / "state" / "skyroll.lock";
+    fs::remove(lockPath);
+    fs::create_symlink(dir.path() / "elsewhere", lockPath);
     const ProgramLock linked = lockProgram(*files);
-    EXPECT_TRUE(linked.otherRunning);
-    EXPECT_NE(linked.message.find("not a plain file"), std::string::npos) << linked.message;
+    EXPECT_FALSE(linked.lock);
+    EXPECT_FALSE(linked.otherRunning);
+    EXPECT_TRUE(linked.unusable);
+    EXPECT_NE(linked.message.find(lockPath.string() + ": it is not a plain file"), std::string::npos)
+        << linked.message;
     EXPECT_FALSE(fs::exists(dir.path() / "elsewhere"));
+    fs::remove(lockPath);
+    fs::create_directory(lockPath);
+    const ProgramLock folder = lockProgram(*files);
+    EXPECT_TRUE(folder.unusable && !folder.otherRunning);
+    EXPECT_NE(folder.message.find("cannot open its lock file " + lockPath.string()), std::string::npos)
+        << folder.message;
 
     // No state folder at all: the program runs, and says it is unlocked.
     writeFile(dir.path() / "blocked", "");

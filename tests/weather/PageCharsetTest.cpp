@@ -4,7 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <string>
+#include <string_view>
 
 #include "platform/download/PageCharset.h"
 
@@ -54,6 +56,41 @@ TEST(PageToCp932, ConvertsEachCharsetAlike) {
                        "A"},
     };
     for (const Case& c : cases) EXPECT_EQ(pageToCp932(c.page, c.charset), c.expected) << c.what;
+}
+
+// 4 MiB of valid characters half of which code page 932 cannot hold: the
+// conversion asks whether it is overdue as it goes, and gives up at once
+// when it is.
+TEST(PageToCp932, AsksAlongTheWayAndGivesUpWhenOverdue) {
+    struct Case {
+        const char* charset;
+        std::string_view unit;  // "能" and a character code page 932 has not
+        std::size_t characters;
+    };
+    const Case cases[] = {
+        {"utf-16", {"\xFF\xFE\xFD\x80", 4}, 2},  // U+FEFF
+        {"utf-8", {"\xE8\x83\xBD\xEF\xBB\xBF", 6}, 2},
+        {"euc-jp", {"\xC7\xBD\x8F\xB0\xA1", 5}, 2},  // U+4E02 of JIS X 0212
+    };
+    for (const Case& c : cases) {
+        std::string page;
+        while (page.size() < (4u << 20)) page += c.unit;
+        int asked = 0;
+        const std::optional<std::string> whole = pageToCp932(page, c.charset, [&] {
+            ++asked;
+            return false;
+        });
+        ASSERT_TRUE(whole) << c.charset;
+        EXPECT_GE(asked, 16) << c.charset << ": asked once in a while, not only at the start";
+        EXPECT_EQ(whole->substr(0, 3), "\x94\x5C?") << c.charset;
+        // The UTF-16 one loses its first character, the byte order mark.
+        EXPECT_GE(whole->size(), page.size() / c.unit.size() * 3 - 1) << c.charset;
+
+        int left = 5;
+        const std::optional<std::string> cut = pageToCp932(page, c.charset, [&] { return --left < 0; });
+        EXPECT_FALSE(cut) << c.charset;
+        EXPECT_EQ(left, -1) << c.charset << ": not asked again once overdue";
+    }
 }
 
 }  // namespace

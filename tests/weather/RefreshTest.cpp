@@ -278,5 +278,36 @@ TEST_F(RefreshTest, HostilePagesStayWithinTheRefreshsBound) {
     EXPECT_EQ(lines[12], "=不明");
 }
 
+// A conversion still going when the refresh's time is over ends as a
+// transfer would: its page fails and no page is asked for after it. The
+// clock is the test's: from the third page on, each reading is a second
+// later, so the bound passes while that page, 4 MiB of which code page 932
+// cannot hold half the characters, is converted.
+TEST_F(RefreshTest, AConversionEndsAtTheRefreshsBound) {
+    const auto fixture = LoopbackServer::folderHandler(kSite);
+    std::string hostile;
+    while (hostile.size() < (4u << 20)) hostile += "\xFF\xFE\xFD\x80";  // U+80FD, U+FEFF
+    std::atomic<bool> served{false};
+    LoopbackServer world([&](const std::string& path) {
+        if (path != "/world/wd003.html") return fixture(path);
+        served = true;
+        return testing::okPage(hostile, "text/html; charset=UTF-16");
+    });
+    platform::DownloadLimits limits;
+    const auto start = std::chrono::steady_clock::now();
+    int seconds = 0;
+    limits.now = [&] { return start + std::chrono::seconds(served ? ++seconds : 0); };
+    const auto downloader = platform::makeNetworkDownloader(limits);
+    refresh(*downloader, {world.host(), world.host()});
+
+    EXPECT_EQ(readFile(m_pages / "SOURU.html"), readFile(kSite / "world/wd002.html"));
+    EXPECT_EQ(readFile(m_pages / "TOUNAN_ASIA.html").size(), 0u) << "the page failed";
+    EXPECT_EQ(world.requests().size(), 3u) << "nothing asked for after the bound";
+    const std::vector<std::string> lines = weatherLines();
+    ASSERT_EQ(lines.size(), 28u);
+    EXPECT_EQ(lines[1], testing::kFixtureWeatherLines[1]);
+    EXPECT_EQ(lines[2], "=不明");
+}
+
 }  // namespace
 }  // namespace skyroll::weather

@@ -79,46 +79,75 @@ TEST(ReadSites, ReadsTheSitesSectionOrFallsBack) {
     EXPECT_EQ(missing.japan, kDefaultJapanSite);
 }
 
-TEST(ReadSites, ChoosesTheSourceAndReportsWhatItIgnores) {
+TEST(ReadSites, ChoosesTheSourceAndHowOftenAndReportsWhatItIgnores) {
     TempDir folder;
     const auto ini = folder.path() / "EARTH.INI";
     constexpr auto live = WeatherSource::Live, pages = WeatherSource::Pages;
     const std::string service(kDefaultLiveService);
+    // Values longer than any the program takes, and longer than the read returns.
+    const std::string longAddress = "https://meteo.example/" + std::string(406, 'a');  // 428 bytes
+    const std::string longerThanRead = "http://x/" + std::string(2000, 'b');
+    const std::string zeros(1100, '0');
     struct Case {
         std::string sites;  // lines of [SITES]
         WeatherSource source;
         std::string live;
+        int refresh;  // minutes
         std::string log;
     };
     const Case cases[] = {
-        {"", live, service, ""},
-        {"WORLD=w.example\r\n", pages, service, ""},
-        {"JAPAN=j.example\r\n", pages, service, ""},
-        {"WORLD=http://w.example\r\n", pages, service, "WORLD=http://w.example ignored"},
-        {"SOURCE=live\r\nWORLD=w.example\r\n", live, service, ""},
-        {"SOURCE=pages\r\n", pages, service, ""},
-        {"SOURCE=Live\r\nWORLD=w.example\r\n", pages, service, "SOURCE=Live ignored"},
-        {"SOURCE=radio\r\n", live, service, "SOURCE=radio ignored"},
-        {"LIVE=http://127.0.0.1:8099\r\n", live, "http://127.0.0.1:8099", ""},
-        {"LIVE=https://meteo.example/api/\r\n", live, "https://meteo.example/api", ""},
-        {"LIVE=ftp://meteo.example\r\n", live, service, "LIVE=ftp://meteo.example ignored"},
-        {"LIVE=http://x/v1?a=b\r\n", live, service, "LIVE=http://x/v1?a=b ignored"},
-        {"LIVE=http://x/../y\r\n", live, service, "LIVE=http://x/../y ignored"},
-        {"LIVE=127.0.0.1:8099\r\n", live, service, "LIVE=127.0.0.1:8099 ignored"},
+        {"", live, service, 60, ""},
+        {"WORLD=w.example\r\n", pages, service, 0, ""},
+        {"JAPAN=j.example\r\n", pages, service, 0, ""},
+        {"WORLD=http://w.example\r\n", pages, service, 0, "WORLD=http://w.example ignored"},
+        {"SOURCE=live\r\nWORLD=w.example\r\n", live, service, 60, ""},
+        {"SOURCE=pages\r\n", pages, service, 0, ""},
+        {"SOURCE=Live\r\nWORLD=w.example\r\n", pages, service, 0, "SOURCE=Live ignored"},
+        {"SOURCE=radio\r\n", live, service, 60, "SOURCE=radio ignored"},
+        {"LIVE=http://127.0.0.1:8099\r\n", live, "http://127.0.0.1:8099", 60, ""},
+        {"LIVE=https://meteo.example/api/\r\n", live, "https://meteo.example/api", 60, ""},
+        {"LIVE=ftp://meteo.example\r\n", live, service, 60, "LIVE=ftp://meteo.example ignored"},
+        {"LIVE=http://x/v1?a=b\r\n", live, service, 60, "LIVE=http://x/v1?a=b ignored"},
+        {"LIVE=http://x/../y\r\n", live, service, 60, "LIVE=http://x/../y ignored"},
+        {"LIVE=127.0.0.1:8099\r\n", live, service, 60, "LIVE=127.0.0.1:8099 ignored"},
+        // Too long to be an address: never cut down to one.
+        {"LIVE=" + longAddress + "\r\n", live, service, 60, "LIVE=" + longAddress + " ignored"},
+        {"LIVE=" + longerThanRead + "\r\n", live, service, 60,
+         "LIVE=" + longerThanRead.substr(0, 1023) + " ignored"},
+        {"REFRESH=0\r\n", live, service, 0, ""},
+        {"REFRESH=1\r\n", live, service, 10, ""},
+        {"REFRESH=9\r\n", live, service, 10, ""},
+        {"REFRESH=10\r\n", live, service, 10, ""},
+        {"REFRESH= 0090 \r\n", live, service, 90, ""},
+        {"REFRESH=10080\r\n", live, service, 10080, ""},
+        {"REFRESH=10081\r\n", live, service, 60, "REFRESH=10081 ignored"},
+        {"REFRESH=99999999999999999999\r\n", live, service, 60, "REFRESH=99999999999999999999 ignored"},
+        {"REFRESH=-5\r\n", live, service, 60, "REFRESH=-5 ignored"},
+        {"REFRESH=30m\r\n", live, service, 60, "REFRESH=30m ignored"},
+        {"REFRESH=1.5\r\n", live, service, 60, "REFRESH=1.5 ignored"},
+        {"REFRESH=" + zeros + "30\r\n", live, service, 60, "REFRESH=" + zeros.substr(0, 1023) + " ignored"},
+        {"SOURCE=pages\r\nREFRESH=30\r\n", pages, service, 0,
+         "REFRESH=30 ignored: the page sites are read once per run"},
+        {"WORLD=w.example\r\nREFRESH=x\r\n", pages, service, 0,
+         "REFRESH=x ignored: the page sites are read once per run"},
     };
     for (const Case& c : cases) {
         writeFile(ini, "[SITES]\r\n" + c.sites);
         std::ostringstream log;
         const Sites sites = ReadSites(ini, &log);
-        EXPECT_EQ(sites.source, c.source) << c.sites;
-        EXPECT_EQ(sites.live, c.live) << c.sites;
+        const std::string name = c.sites.substr(0, 80);
+        EXPECT_EQ(sites.source, c.source) << name;
+        EXPECT_EQ(sites.live, c.live) << name;
+        EXPECT_EQ(sites.refreshMinutes, c.refresh) << name;
         if (c.log.empty()) {
-            EXPECT_EQ(log.str(), "") << c.sites;
+            EXPECT_EQ(log.str(), "") << name;
         } else {
-            EXPECT_EQ(log.str(), "skyroll: EARTH.INI [SITES] " + c.log + "\n") << c.sites;
+            EXPECT_EQ(log.str(), "skyroll: EARTH.INI [SITES] " + c.log + "\n") << name;
         }
     }
-    EXPECT_EQ(ReadSites(folder.path() / "MISSING.INI").source, live);
+    const Sites missing = ReadSites(folder.path() / "MISSING.INI");
+    EXPECT_EQ(missing.source, live);
+    EXPECT_EQ(missing.refreshMinutes, 60);
 }
 
 TEST(W3getvCommand, IsThePlainConcatenation) {

@@ -1,13 +1,16 @@
 // The whole weather refresh against the loopback server (18 pages of about
 // 30 KB), the refresh through the live source (one answer for 28 cities,
 // asked for or kept), the 28 extractions alone over pages of about 100 KB,
-// and the conversion of 4 MiB pages full of bytes that are invalid in their
-// charset (which must stay well under a second each).
+// and the conversion of hostile 4 MiB pages: bytes invalid in their charset,
+// or characters code page 932 cannot hold (which must stay well under a
+// second each).
 
 #include <benchmark/benchmark.h>
 
+#include <iterator>
 #include <map>
 #include <string>
+#include <string_view>
 
 #include "platform/Cp932.h"
 #include "platform/curl/CurlDownloader.h"
@@ -100,36 +103,37 @@ void BM_ExtractionsOver100KBPages(benchmark::State& state) {
 }
 BENCHMARK(BM_ExtractionsOver100KBPages)->Unit(benchmark::kMillisecond);
 
-// Bytes none of which starts a valid character in the charset of the
-// benchmark's argument: 0: UTF-32 (above U+10FFFF at every offset), 1: UTF-16 (lone low
-// surrogates), 2: EUC-JP (0xFF).
-constexpr const char* kInvalidCharsets[] = {"utf-32", "utf-16", "euc-jp"};
-std::string invalidPage(int charset) {
-    constexpr std::size_t kSize = 4 * 1024 * 1024;
-    switch (charset) {
-        case 0: {
-            std::string page;
-            while (page.size() < kSize) page += "\x7F\xFF\xFF\xFF";
-            return page;
-        }
-        case 1: {
-            std::string page;
-            while (page.size() < kSize) page += "\xDC\xDC";
-            return page;
-        }
-        default:
-            return std::string(kSize, '\xFF');
-    }
-}
+// 4 MiB pages that the conversion must get through in well under a second:
+// bytes none of which starts a valid character in the page's charset, and
+// valid characters half of which code page 932 cannot hold.
+struct HostilePage {
+    const char* what;
+    const char* charset;
+    std::string_view unit;  // repeated to 4 MiB
+};
+constexpr HostilePage kHostilePages[] = {
+    {"invalid utf-32 (above U+10FFFF at every offset)", "utf-32", {"\x7F\xFF\xFF\xFF", 4}},
+    {"invalid utf-16 (lone low surrogates)", "utf-16", {"\xDC\xDC", 2}},
+    {"invalid euc-jp (0xFF)", "euc-jp", {"\xFF", 1}},
+    {"invalid utf-8 (0xFF)", "utf-8", {"\xFF", 1}},
+    // U+80FD and U+FEFF, which has no place in code page 932.
+    {"utf-16 beyond code page 932", "utf-16", {"\xFF\xFE\xFD\x80", 4}},
+    {"utf-8 beyond code page 932", "utf-8", {"\xE8\x83\xBD\xEF\xBB\xBF", 6}},
+    // U+80FD, then U+4E02 of JIS X 0212.
+    {"euc-jp beyond code page 932", "euc-jp", {"\xC7\xBD\x8F\xB0\xA1", 5}},
+};
 
-void BM_ConvertInvalid4MiBPage(benchmark::State& state) {
-    const int charset = static_cast<int>(state.range(0));
-    const std::string page = invalidPage(charset);
-    state.SetLabel(kInvalidCharsets[charset]);
-    for (auto _ : state) benchmark::DoNotOptimize(platform::pageToCp932(page, kInvalidCharsets[charset]));
+void BM_ConvertHostile4MiBPage(benchmark::State& state) {
+    const HostilePage& hostile = kHostilePages[state.range(0)];
+    std::string page;
+    while (page.size() < (4u << 20)) page += hostile.unit;
+    state.SetLabel(hostile.what);
+    for (auto _ : state) benchmark::DoNotOptimize(platform::pageToCp932(page, hostile.charset));
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * page.size()));
 }
-BENCHMARK(BM_ConvertInvalid4MiBPage)->DenseRange(0, 2)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ConvertHostile4MiBPage)
+    ->DenseRange(0, static_cast<int>(std::size(kHostilePages)) - 1)
+    ->Unit(benchmark::kMillisecond);
 
 }  // namespace
 

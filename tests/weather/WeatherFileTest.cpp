@@ -149,7 +149,7 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
     std::vector<std::string> expected;
     for (const std::string_view line : testing::kFixtureWeatherLines)
         expected.push_back(line.starts_with("=")
-                               ? "SUN.gif"
+                               ? "不明"
                                : std::string(line.substr(line.find_first_not_of('\t', line.find('=') + 1))));
     expected[0] = "SUN.gif 東京=../../../../etc/shadow [X]";
     expected[1] = "xx";
@@ -197,11 +197,11 @@ TEST_F(WeatherFileTest, ReadWeatherIniLooksUpOneCity) {
     const Case cases[] = {
         {"exact key", "ワシントンD.C.", "RAIN.gif"},
         {"ASCII letters of a key ignore case", "ワシントンd.c.", "RAIN.gif"},
-        {"full-width letters differ from half-width", "ワシントンＤ.Ｃ.", "SUN.gif"},
+        {"full-width letters differ from half-width", "ワシントンＤ.Ｃ.", "不明"},
         {"undetermined stays exactly that", "ソウル", "不明"},
-        {"empty value", "パリ", "SUN.gif"},
-        {"absent key", "ベルリン", "SUN.gif"},
-        {"one character off", "ソウ", "SUN.gif"},
+        {"empty value: not known, not fine", "パリ", "不明"},
+        {"absent key: not known, not fine", "ベルリン", "不明"},
+        {"one character off", "ソウ", "不明"},
         {"tabs around a value are dropped by the profile read", "ニューヨーク", "<TD>---</TD>"},
     };
     for (const Case& c : cases) {
@@ -211,7 +211,7 @@ TEST_F(WeatherFileTest, ReadWeatherIniLooksUpOneCity) {
     }
     std::string weather;
     settings::ReadWeatherIni("ソウル", weather, m_folder.path() / "MISSING.INI");
-    EXPECT_EQ(weather, "SUN.gif") << "missing file";
+    EXPECT_EQ(weather, "不明") << "missing file";
 }
 
 }  // namespace

@@ -15,7 +15,9 @@
 
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
+#include "platform/PathText.h"
 #include "platform/ProfileFile.h"
+#include "platform/ProgramLock.h"
 #include "platform/win32/Win32Folders.h"
 
 namespace skyroll::platform {
@@ -111,6 +113,32 @@ TEST_F(NativeFilesTest, SystemFolderFallsBackToThePerUserFolder) {
     EXPECT_TRUE(chosen == fs::path(system) || chosen.filename() == "Skyroll") << chosen;
 }
 
+// A copy whose PALAM cannot be written (unpacked under a protected folder):
+// the weather file goes to the per-user folder, never to the system folder,
+// which an elevated start or Wine may well write; the page folder stays there.
+TEST_F(NativeFilesTest, WeatherFileOfACopyWithoutAWritablePalamGoesToThePerUserFolder) {
+    const fs::path app = m_folder / "app";
+    fs::create_directories(app / "SKR20");
+    // A file where PALAM should be cannot be written into, whoever runs.
+    std::ofstream(app / "SKR20" / "PALAM", std::ios::binary) << "";
+    std::vector<std::string> notes;
+    const auto files =
+        makeLocalFileSystem({}, m_folder / "state", [&](const std::string& note) { notes.push_back(note); });
+    const ProgramFiles chosen = files->programFiles(app);
+
+    wchar_t system[MAX_PATH + 1];
+    ASSERT_GT(GetSystemDirectoryW(system, MAX_PATH + 1), 0u);
+    EXPECT_EQ(chosen.earthIni, app / "SKR20" / "PALAM" / "EARTH.INI");
+    EXPECT_EQ(chosen.weatherIni, native::userStateFolder() / "WEATHER.INI");
+    EXPECT_NE(chosen.weatherIni.parent_path(), fs::path(system));
+    EXPECT_TRUE(fs::is_directory(chosen.weatherIni.parent_path()));
+    ASSERT_EQ(notes.size(), 1u);
+    EXPECT_NE(notes[0].find(chosen.weatherIni.string()), std::string::npos) << notes[0];
+    // The page folder's place is chosen as before: the system folder when
+    // it can be written (under Wine it can), else the same per-user folder.
+    EXPECT_EQ(files->systemFolder(), native::defaultSystemFolder());
+}
+
 TEST_F(NativeFilesTest, PerUserFoldersAreTheApplicationDataFolders) {
     // Asked another way than the code does: the environment the shell gives
     // every program.
@@ -133,6 +161,29 @@ TEST_F(NativeFilesTest, PerUserFoldersAreTheApplicationDataFolders) {
     const fs::path state = makeLocalFileSystem()->stateFolder();
     EXPECT_EQ(state, native::userStateFolder());
     EXPECT_TRUE(fs::is_directory(state));
+}
+
+// One program per user on LockFileEx: a second start ends as "already
+// running"; a lock file that cannot be opened is no running program: the
+// start fails, naming the file and the system's reason.
+TEST_F(NativeFilesTest, TheProgramLockTellsAnotherProgramFromALockThatCannotBeOpened) {
+    const auto files = makeLocalFileSystem(m_folder / "cache", m_folder / "state");
+    ProgramLock first = lockProgram(*files);
+    ASSERT_TRUE(first.lock);
+    const ProgramLock second = lockProgram(*files);
+    EXPECT_TRUE(second.otherRunning && !second.unusable) << second.message;
+    first.lock.reset();
+
+    const fs::path lockPath = m_folder / "state" / "skyroll.lock";
+    fs::remove(lockPath);
+    fs::create_directory(lockPath);
+    const ProgramLock folder = lockProgram(*files);
+    EXPECT_FALSE(folder.lock);
+    EXPECT_TRUE(folder.unusable && !folder.otherRunning);
+    const std::string named = "cannot open its lock file " + pathText(lockPath) + ": ";
+    ASSERT_NE(folder.message.find(named), std::string::npos) << folder.message;
+    EXPECT_GT(folder.message.size(), named.size() + std::string("... This start ends.").size())
+        << "a reason: " << folder.message;
 }
 
 }  // namespace

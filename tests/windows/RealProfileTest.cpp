@@ -1,6 +1,8 @@
 // The table of profile-file reads against the real GetPrivateProfileStringA.
 // Under Wine a few rows give what Wine does rather than what Windows does;
 // those are listed below, and every other row must give the Windows result.
+// Files with a byte-order mark are read and written as Wine does, also
+// checked here against the real WritePrivateProfileStringA.
 
 #include <windows.h>
 
@@ -8,10 +10,13 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
+#include <utility>
 
+#include "platform/ProfileFile.h"
 #include "tests/profile/ProfileReadCases.h"
 
 namespace skyroll::profile {
@@ -38,7 +43,18 @@ const std::map<std::string, std::string>& wineResults() {
     return results;
 }
 
-class RealProfileFunction : public testing::TestWithParam<ProfileReadCase> {
+// Rows where we follow Wine and Windows itself differs, with what Windows
+// gives: it takes a file with the UTF-8 mark for code page 932, so the mark
+// spoils the file's first line, here the first section.
+const std::map<std::string, std::string>& windowsResults() {
+    static const std::map<std::string, std::string> results = {
+        {"Utf8MarkSkipped", "DEF"},
+        {"Utf8FileNamesAndValues", "DEF"},
+    };
+    return results;
+}
+
+class ProfileFolder : public testing::Test {
 protected:
     void SetUp() override {
         std::random_device random;
@@ -53,6 +69,8 @@ protected:
     fs::path m_folder;
 };
 
+class RealProfileFunction : public ProfileFolder, public testing::WithParamInterface<ProfileReadCase> {};
+
 TEST_P(RealProfileFunction, GivesTheTableResult) {
     const ProfileReadCase& row = GetParam();
     const fs::path file = m_folder / "TEST.INI";
@@ -65,15 +83,47 @@ TEST_P(RealProfileFunction, GivesTheTableResult) {
     const std::string got(buffer.data(), copied);
 
     std::string expected = row.expected;
-    if (runningOnWine()) {
-        if (const auto it = wineResults().find(row.name); it != wineResults().end()) expected = it->second;
-    }
+    const auto& differing = runningOnWine() ? wineResults() : windowsResults();
+    if (const auto it = differing.find(row.name); it != differing.end()) expected = it->second;
     EXPECT_EQ(got, expected);
     EXPECT_EQ(buffer[copied], '\0') << "the value ends in a zero";
 }
 
 INSTANTIATE_TEST_SUITE_P(Profile, RealProfileFunction, testing::ValuesIn(profileReadCases()),
                          [](const auto& info) { return std::string(info.param.name); });
+
+std::string readBytes(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Files that hold only a byte-order mark, written once by the real function
+// and once by ours: both give the same bytes, keep the mark and the coding,
+// and each reads what the other wrote.
+TEST_F(ProfileFolder, FilesWithAMarkAreWrittenAsTheRealFunctionWritesThem) {
+    if (!runningOnWine()) GTEST_SKIP() << "Windows keeps no UTF-8 mark; we follow Wine";
+    for (const std::string_view mark : {kUtf8Mark, kUtf16leMark}) {
+        SCOPED_TRACE(mark.size());
+        const fs::path real = m_folder / "REAL.INI";
+        const fs::path ours = m_folder / "OURS.INI";
+        std::ofstream(real, std::ios::binary) << mark;
+        std::ofstream(ours, std::ios::binary) << mark;
+        const std::string key(kPari), value(kHare);
+        for (const auto& [k, v] :
+             {std::pair<std::string, std::string>{key, "x"}, {"DISPPOS", "4"}, {key, value}}) {
+            ASSERT_TRUE(WritePrivateProfileStringA("SITES", k.c_str(), v.c_str(), real.string().c_str()));
+            ASSERT_TRUE(writePrivateProfileString("SITES", k, v, ours));
+        }
+        EXPECT_TRUE(readBytes(real).starts_with(mark));
+        EXPECT_EQ(readBytes(ours), readBytes(real));
+
+        char buffer[64] = {};
+        const DWORD copied =
+            GetPrivateProfileStringA("SITES", key.c_str(), "", buffer, sizeof buffer, ours.string().c_str());
+        EXPECT_EQ(std::string(buffer, copied), value);
+        EXPECT_EQ(getPrivateProfileString("SITES", key, "", 500, real), value);
+    }
+}
 
 }  // namespace
 }  // namespace skyroll::profile

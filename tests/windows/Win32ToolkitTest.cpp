@@ -11,6 +11,7 @@
 #include <random>
 #include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/Layouts.h"
@@ -347,6 +348,42 @@ TEST_F(Win32ToolkitTest, MessagesLetEventsGoOnAndTheFatalMessageBlocksInput) {
     EXPECT_TRUE(events.calls.empty());
     EXPECT_FALSE(toolkit.ended()) << "the program ends itself afterwards";
     EXPECT_TRUE(toolkit.shellNotifyIcon(platform::NIM_DELETE, tray));
+}
+
+// How the program waits for its transfers: the timers and the tray go on
+// meanwhile, the wait ends when the transfer's thread sets its event, after
+// its time otherwise, and at once when the program ends inside.
+TEST_F(Win32ToolkitTest, WaitingForAnObjectLetsEventsGoOn) {
+    Win32Toolkit toolkit;
+    Recorder events;
+    auto created = toolkit.createForm(app::SkyRollLayout(), events);
+    auto& form = dynamic_cast<Win32Form&>(*created);
+    form.show();
+    form.control("Timer1").setInterval(20);
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    ASSERT_NE(done, nullptr);
+
+    std::thread transfer([done] {
+        Sleep(300);
+        SetEvent(done);
+    });
+    PostMessageW(form.findControl("Picture1")->window(), WM_MOUSEMOVE, MK_LBUTTON, MAKELPARAM(3, 3));
+    EXPECT_TRUE(toolkit.waitForObject(done, 5000));
+    transfer.join();
+    EXPECT_GE(events.timers, 3);
+    const double tx = toolkit.twipsPerPixelX(), ty = toolkit.twipsPerPixelY();
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"move Picture1 1 0 " + std::to_string(int(3 * tx)) +
+                                                      "," + std::to_string(int(3 * ty))}));
+
+    ResetEvent(done);
+    const double start = toolkit.monotonicSeconds();
+    EXPECT_FALSE(toolkit.waitForObject(done, 100));
+    EXPECT_GE(toolkit.monotonicSeconds() - start, 0.09);
+
+    events.onTimer = [&] { toolkit.quit(0); };
+    EXPECT_THROW(toolkit.waitForObject(done, 5000), platform::ProgramEnded);
+    EXPECT_TRUE(toolkit.ended());
+    CloseHandle(done);
 }
 
 }  // namespace

@@ -9,7 +9,8 @@
 # - the moon window and the settings dialog open round, and the dialog's OK
 #   writes the settings file;
 # - 宇宙化 makes the space picture the wallpaper, and EXIT sets back the
-#   wallpaper read at start, removes the tray icon and ends with status 0.
+#   wallpaper read at start, removes the tray icon and ends with status 0;
+# - a lock file that cannot be opened is named in a message box, status 1.
 #
 # usage: desktop_under_wine.sh SKYROLL_WINDOWS_ZIP [SCREENSHOT_FOLDER]
 # SKYROLL_WINE_DIR: a folder set up by scripts/wine-env.sh whose prefix is
@@ -221,4 +222,24 @@ status=$?
 grep -q 'tray: removed' "$log" || fail "the tray icon was not removed"
 [[ -z "$(window_named 'Wine System Tray')" ]] || fail "Wine's tray still shows an icon"
 [[ "$(wallpaper)" == "$user_wallpaper" ]] || fail "the wallpaper is '$(wallpaper)', not the user's '$user_wallpaper'"
+
+# A lock file that cannot be opened (a folder in its place) is no other
+# program: the start names it on standard error and in a message box, and
+# ends with status 1 once the box is dismissed.
+state=$("${wine_run[@]}" wine cmd /c 'echo %LOCALAPPDATA%' 2>/dev/null | tr -d '\r')
+state=$("${wine_run[@]}" winepath -u "$state\\Skyroll" 2>/dev/null)
+[[ -d "$state" ]] || fail "no state folder at '$state'"
+rm -f "$state/skyroll.lock"
+mkdir "$state/skyroll.lock"
+"${wine_run[@]}" wine "$app/skyroll.exe" >"$log" 2>&1 &
+SKYROLL_PID=$!
+SKYROLL_ENV_PIDS+=("$SKYROLL_PID")
+skyroll_wait_log 'cannot open its lock file C:.*\\Skyroll\\skyroll.lock: it is not a plain file' 20 ||
+    fail "no message for the lock file"
+skyroll_wait_until 10 has_window Skyroll || fail "no message box for the lock file"
+xdotool windowfocus "$(window_named Skyroll)" key Return
+skyroll_wait_exit 15
+status=$?
+rmdir "$state/skyroll.lock"
+[[ $status -eq 1 ]] || fail "a lock file that cannot be opened gave status $status"
 echo "PASS"
