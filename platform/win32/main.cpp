@@ -34,8 +34,9 @@ constexpr wchar_t kUsage[] =
     L"      --version  show the version and exit\n"
     L"\n"
     L"The pictures are read from SKR20 beside the program (the settings and the\n"
-    L"weather file live in SKR20\\PALAM). What the program keeps for itself (the\n"
-    L"user's wallpaper while the space picture is on) is in %LOCALAPPDATA%\\Skyroll.\n";
+    L"weather file live in SKR20\\PALAM; when that folder cannot be written, the\n"
+    L"weather file goes to %LOCALAPPDATA%\\Skyroll). What the program keeps for\n"
+    L"itself (the user's wallpaper while the space picture is on) is there too.\n";
 
 // A program of the GUI subsystem has no console of its own: text goes to the
 // standard handle a caller gave it (a pipe, a file, a console), else to a
