@@ -37,7 +37,8 @@ bool hostIsDown(CURLcode code) {
 
 class CurlDownloader final : public Downloader {
 public:
-    explicit CurlDownloader(DownloadLimits limits) : m_bounds(std::move(limits)) {
+    CurlDownloader(DownloadLimits limits, EventLoopWait wait)
+        : m_bounds(std::move(limits)), m_wait(std::move(wait)) {
         initialiseCurlOnce();
         m_curl = curl_easy_init();
         m_multi = curl_multi_init();
@@ -90,7 +91,7 @@ private:
         curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
         curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
 
-        const CURLcode code = performStoppable(m_curl, m_multi);
+        const CURLcode code = performWaiting(m_curl, m_multi, m_wait);
         long status = 0;
         curl_easy_getinfo(m_curl, CURLINFO_RESPONSE_CODE, &status);
         if (code != CURLE_OK) {
@@ -107,14 +108,15 @@ private:
     }
 
     RefreshBounds m_bounds;
+    EventLoopWait m_wait;
     CURL* m_curl = nullptr;
     CURLM* m_multi = nullptr;
 };
 
 }  // namespace
 
-std::unique_ptr<Downloader> makeCurlDownloader(DownloadLimits limits) {
-    return std::make_unique<CurlDownloader>(std::move(limits));
+std::unique_ptr<Downloader> makeCurlDownloader(DownloadLimits limits, EventLoopWait wait) {
+    return std::make_unique<CurlDownloader>(std::move(limits), std::move(wait));
 }
 
 }  // namespace skyroll::platform

@@ -1,5 +1,7 @@
 #include "platform/curl/CurlStop.h"
 
+#include <thread>
+
 namespace skyroll::platform {
 
 std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user) {
@@ -31,12 +33,32 @@ CURLcode performStoppable(CURL* easy, CURLM* multi, const std::atomic<bool>* can
             code = CURLE_ABORTED_BY_CALLBACK;
             break;
         }
-        if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(kStopCheckInterval.count()), nullptr) != CURLM_OK) {
+        if (curl_multi_poll(multi, nullptr, 0, static_cast<int>(kStopCheckInterval.count()), nullptr) !=
+            CURLM_OK) {
             code = CURLE_FAILED_INIT;
             break;
         }
     }
     curl_multi_remove_handle(multi, easy);
+    return code;
+}
+
+CURLcode performWaiting(CURL* easy, CURLM* multi, const EventLoopWait& wait) {
+    if (!wait) return performStoppable(easy, multi);
+    std::atomic<bool> cancel{false}, done{false};
+    CURLcode code = CURLE_FAILED_INIT;
+    std::thread transfer([&] {
+        code = performStoppable(easy, multi, &cancel);
+        done = true;
+    });
+    try {
+        while (!done) wait(kEventLoopSlice);
+    } catch (...) {
+        cancel = true;
+        transfer.join();
+        throw;
+    }
+    transfer.join();
     return code;
 }
 

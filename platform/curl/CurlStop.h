@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/StopRequest.h"
+#include "platform/curl/CurlDownloader.h"
 
 namespace skyroll::platform {
 
@@ -37,5 +38,10 @@ std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* 
 // requested, or `cancel` (when given) is set. Every libcurl transfer of the
 // program goes through here.
 CURLcode performStoppable(CURL* easy, CURLM* multi, const std::atomic<bool>* cancel = nullptr);
+
+// performStoppable, and with `wait` on a thread of its own while the caller
+// waits through `wait` in slices of kEventLoopSlice; when `wait` throws, the
+// transfer ends at once and the exception goes on.
+CURLcode performWaiting(CURL* easy, CURLM* multi, const EventLoopWait& wait);
 
 }  // namespace skyroll::platform

@@ -5,12 +5,10 @@
 #include <curl/curl.h>
 
 #include <algorithm>
-#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace skyroll::platform {
 namespace {
@@ -61,8 +59,7 @@ public:
         curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
 
         // A terminating signal ends the request within a stop check.
-        const CURLcode code =
-            m_wait ? performWhileWaiting(easy, multi.get()) : performStoppable(easy, multi.get());
+        const CURLcode code = performWaiting(easy, multi.get(), m_wait);
         long status = 0;
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         if (code != CURLE_OK || status < 200 || status > 299) return std::nullopt;
@@ -70,26 +67,6 @@ public:
     }
 
 private:
-    // The transfer on a thread of its own, the caller in its event loop; the
-    // transfer ends at once when the wait throws.
-    CURLcode performWhileWaiting(CURL* easy, CURLM* multi) {
-        std::atomic<bool> cancel{false}, done{false};
-        CURLcode code = CURLE_FAILED_INIT;
-        std::thread transfer([&] {
-            code = performStoppable(easy, multi, &cancel);
-            done = true;
-        });
-        try {
-            while (!done) m_wait(kEventLoopSlice);
-        } catch (...) {
-            cancel = true;
-            transfer.join();
-            throw;
-        }
-        transfer.join();
-        return code;
-    }
-
     RefreshBounds m_bounds;
     EventLoopWait m_wait;
 };

@@ -80,13 +80,14 @@ int main(int argc, char** argv) {
     };
     const auto wallpaperService = skyroll::wallpaper::chooseWallpaperService(wallpaperLog);
     skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
-    const auto downloader = skyroll::platform::makeCurlDownloader();
-    // The weather service's request waits through the event loop: the globe
-    // turns on while the weather is asked again.
-    const auto weather =
-        skyroll::platform::makeCurlWeatherService({}, [&toolkit](std::chrono::milliseconds slice) {
-            toolkit.runUntil(toolkit.monotonicSeconds() + static_cast<double>(slice.count()) / 1000.0);
-        });
+    // Pages and the weather service's request wait through the event loop:
+    // the globe turns on, and the menu and a terminating signal are answered,
+    // while the weather is fetched.
+    const skyroll::platform::EventLoopWait waitThroughLoop = [&toolkit](std::chrono::milliseconds slice) {
+        toolkit.runUntil(toolkit.monotonicSeconds() + static_cast<double>(slice.count()) / 1000.0);
+    };
+    const auto downloader = skyroll::platform::makeCurlDownloader({}, waitThroughLoop);
+    const auto weather = skyroll::platform::makeCurlWeatherService({}, waitThroughLoop);
     skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
 
     skyroll::app::Program program(services, appFolder);

@@ -10,6 +10,11 @@
 #include "platform/PathText.h"
 #include "platform/StopRequest.h"
 #include "platform/download/Network.h"
+#ifndef _WIN32
+#include <future>
+
+#include "platform/curl/CurlDownloader.h"
+#endif
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LoopbackServer.h"
 
@@ -216,6 +221,40 @@ TEST_F(NetworkDownloaderTest, AStopRequestAbortsTheTransfer) {
     EXPECT_EQ(stored(), "");
     EXPECT_EQ(stored("B.html"), "");
 }
+
+#ifndef _WIN32
+// On the desktop a page waits through the program's event loop, called again
+// and again while the page is in flight; when the program ends inside it,
+// the transfer ends at once and no later page is asked for.
+TEST_F(NetworkDownloaderTest, OnTheDesktopAPageWaitsThroughTheEventLoop) {
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    // A caller that never waits through its loop gets the page after 5 s.
+    LoopbackServer slow([released](const std::string&) {
+        released.wait_for(5s);
+        return page("slow");
+    });
+    DownloadLimits limits = testLimits();
+    limits.connectTimeout = limits.pageTimeout = limits.refreshTimeout = 600'000ms;
+    int waits = 0;
+    const auto downloader = makeCurlDownloader(limits, [&](std::chrono::milliseconds slice) {
+        EXPECT_EQ(slice, kEventLoopSlice);
+        if (++waits == 5) release.set_value();
+    });
+    EXPECT_EQ(fetch(*downloader, slow.host(), "/a"), 0);
+    EXPECT_GE(waits, 5);
+    EXPECT_EQ(stored(), "slow");
+
+    struct ProgramEnded {};
+    LoopbackServer silent([](const std::string&) { return skyroll::testing::silence(); });
+    int calls = 0;
+    const auto ending = makeCurlDownloader(limits, [&](std::chrono::milliseconds) {
+        if (++calls == 3) throw ProgramEnded{};
+    });
+    EXPECT_THROW(fetch(*ending, silent.host(), "/b", "B.html"), ProgramEnded);
+    EXPECT_EQ(calls, 3);
+}
+#endif
 
 TEST_F(NetworkDownloaderTest, NeverWritesOutsideItsFolder) {
     LoopbackServer server([](const std::string&) { return page("page"); });
