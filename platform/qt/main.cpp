@@ -81,8 +81,8 @@ int main(int argc, char** argv) {
     const auto wallpaperService = skyroll::wallpaper::chooseWallpaperService(wallpaperLog);
     skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     // Pages and the weather service's request wait through the event loop:
-    // the globe turns on, and the menu and a terminating signal are answered,
-    // while the weather is fetched.
+    // the menu and a terminating signal are answered while the weather is
+    // fetched, and the globe turns on during a refresh while it runs.
     const skyroll::platform::EventLoopWait waitThroughLoop = [&toolkit](std::chrono::milliseconds slice) {
         toolkit.runUntil(toolkit.monotonicSeconds() + static_cast<double>(slice.count()) / 1000.0);
     };
