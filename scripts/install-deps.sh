@@ -23,6 +23,8 @@ packages=(
   # the real desktop services of the wallpaper tests (dconf, xfconfd; the
   # library xfconf-query needs is only recommended)
   dconf-service dconf-gsettings-backend xfconf libxfconf-0-3
+  # Xfce's desktop, which draws the wallpaper xfconf names (wallpaper.xfdesktop)
+  xfdesktop4
   # a Wayland session with XWayland (weston inside Xvfb), and Qt's Wayland
   # platform as many systems have it
   weston xwayland qt6-wayland
