@@ -10,12 +10,13 @@ DESKTOP_EARTH_INI=$'[SPEED]\r\nROLLSPEED=4\r\n'
 desktop_setup tray
 
 skyroll_wait_log 'activated fSky_Roll' 10 || fail "the globe window was not activated"
+# During the first activation's refresh its captions lie over the middle of
+# the globe and take the presses there; the globe turns once it is over.
+skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_' 60 || fail "the globe does not turn"
 xdotool mousemove 914 111 mousedown 1
 for step in 1 2 3 4 5; do xdotool mousemove $((914 - 60 * step)) $((111 + 50 * step)); done
 xdotool mouseup 1
 # Centre (614, 361): Left 614 - 90, Top 361 - 91.67 (half of 2750 twips).
-# The program may still be busy with its first activation's refresh: the
-# moves are taken in order once it is done.
 dragged_there() { geometry "$GLOBE" && ((X >= 523 && X <= 525 && Y >= 268 && Y <= 270)); }
 skyroll_wait_until 10 dragged_there
 geometry "$GLOBE"
