@@ -18,44 +18,14 @@
 # SKYROLL_TEST_DISPLAY: the X server (1024 x 768) that prefix already uses;
 # else one is started.
 set -u
-repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/desktop-test-env.sh"
-source "$repo/scripts/wine-env.sh"
-
+source "$(dirname "$0")/../../scripts/desktop-test-env.sh"
 zip=$(realpath "${1:?usage: $0 SKYROLL_WINDOWS_ZIP [SCREENSHOT_FOLDER]}")
 shots=${2:-}
 skyroll_require Xvfb xdotool convert import display python3 iconv
-skyroll_env_init
-tmp=$SKYROLL_ENV_TMP
-log=$tmp/skyroll.log
-own_prefix=""
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- program log (last lines)"
-    grep -v 'shown f[A-Za-z_]*.Picture1 [EM]' "$log" 2>/dev/null | tail -n 20
-    exit 1
-}
-stop_own_prefix() { [[ -n "$own_prefix" ]] && wine_env_stop; }
-trap 'skyroll_env_cleanup; stop_own_prefix' EXIT
-
-if [[ -n "${SKYROLL_WINE_DIR:-}" ]]; then
-    wine_env_init "$SKYROLL_WINE_DIR" || fail "the Wine folder $SKYROLL_WINE_DIR"
-else
-    own_prefix=1
-    wine_env_init "$tmp/wine" || fail "localedef ja_JP.UTF-8"
-    wine_env_boot >"$tmp/wineboot.log" 2>&1 || fail "wineboot could not make the prefix"
-fi
-
-if [[ -n "${SKYROLL_TEST_DISPLAY:-}" ]]; then
-    export DISPLAY=$SKYROLL_TEST_DISPLAY
-else
-    skyroll_start_xvfb 1024x768 || fail "Xvfb did not start"
-fi
+source "$(dirname "$0")/wine_desktop_common.sh"
 root_color='#3366cc'
 convert -size 1024x768 "xc:$root_color" "$tmp/root.png"
 timeout 10 display -window root "$tmp/root.png" || true
-wine_run=("${wine_env[@]}" DISPLAY="$DISPLAY")
 reg() { "${wine_run[@]}" wine reg "$@" >/dev/null 2>&1; }
 # The registry's wallpaper value as the system prints it (code page 932).
 wallpaper() {

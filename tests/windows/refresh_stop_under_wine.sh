@@ -14,39 +14,10 @@
 # SKYROLL_TEST_DISPLAY: the X server that prefix already uses; else one is
 # started.
 set -u
-repo=$(cd "$(dirname "$0")/../.." && pwd)
-source "$repo/scripts/desktop-test-env.sh"
-source "$repo/scripts/wine-env.sh"
-
+source "$(dirname "$0")/../../scripts/desktop-test-env.sh"
 zip=$(realpath "${1:?usage: $0 SKYROLL_WINDOWS_ZIP}")
 skyroll_require Xvfb xdotool python3 iconv md5sum
-skyroll_env_init
-tmp=$SKYROLL_ENV_TMP
-log=$tmp/skyroll.log
-own_prefix=""
-
-fail() {
-    echo "FAIL: $*"
-    echo "--- program log (last lines)"
-    grep -v 'shown f[A-Za-z_]*.Picture1 [EM]' "$log" 2>/dev/null | tail -n 20
-    exit 1
-}
-stop_own_prefix() { [[ -n "$own_prefix" ]] && wine_env_stop; }
-trap 'skyroll_env_cleanup; stop_own_prefix' EXIT
-
-if [[ -n "${SKYROLL_WINE_DIR:-}" ]]; then
-    wine_env_init "$SKYROLL_WINE_DIR" || fail "the Wine folder $SKYROLL_WINE_DIR"
-else
-    own_prefix=1
-    wine_env_init "$tmp/wine" || fail "localedef ja_JP.UTF-8"
-    wine_env_boot >"$tmp/wineboot.log" 2>&1 || fail "wineboot could not make the prefix"
-fi
-if [[ -n "${SKYROLL_TEST_DISPLAY:-}" ]]; then
-    export DISPLAY=$SKYROLL_TEST_DISPLAY
-else
-    skyroll_start_xvfb 1024x768 || fail "Xvfb did not start"
-fi
-wine_run=("${wine_env[@]}" DISPLAY="$DISPLAY")
+source "$(dirname "$0")/wine_desktop_common.sh"
 # Without a window manager Wine's managed windows take seconds to hide.
 "${wine_run[@]}" wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 
