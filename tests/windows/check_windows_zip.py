@@ -21,7 +21,7 @@ SYSTEM_DLLS = re.compile(
 
 
 def expected_names():
-    names = {"skyroll.exe", "SKR20/BACK/宇宙.bmp"}
+    names = {"skyroll.exe", "LICENSE.txt", "SKR20/BACK/宇宙.bmp"}
     names |= {f"SKR20/earth/EarthMap_{n}.bmp" for n in range(1, 45)}
     names |= {f"SKR20/moon/MoonMap_{n}.bmp" for n in range(1, 24)}
     names |= {f"SKR20/WEATHER/{w}.gif" for w in ("SUN", "SUN_RAIN", "RAIN", "CLOUDY", "SNOW", "UNKNOWN")}
