@@ -106,7 +106,11 @@ wait "$desktop_pid" || failed+=(desktop_under_wine)
 desktop_pid=""
 cat "$tmp/desktop.log"
 
-# After the desktop test: one skyroll.exe at a time.
+# After the desktop test: one skyroll.exe at a time, on a fresh start of the
+# prefix's server. The tests without a display that ran beside the desktop
+# test may have left it a desktop process with no display, where no window
+# of the next program could be made.
+"${wine_env[@]}" wineserver -w
 echo "== skyroll.exe stopped by taskkill during its weather refresh"
 SKYROLL_WINE_DIR=$tmp SKYROLL_TEST_DISPLAY=":$display_number" bash tests/windows/refresh_stop_under_wine.sh "${zip:-no zip}" ||
     failed+=(refresh_stop_under_wine)
