@@ -113,6 +113,14 @@ skyroll_wait_log() {
     skyroll_wait_until "$2" grep -q -- "$1" "$SKYROLL_ENV_TMP/skyroll.log"
 }
 
+# The globe turns: a frame after the first is shown (60 s at most). The
+# start-up refresh keeps the globe on its first frame, greys the menu's items
+# and lays its captions over the globe, so a press made before this may open
+# a menu on which nothing can be chosen.
+skyroll_wait_globe_turns() {
+    skyroll_wait_log 'shown fSky_Roll\.Picture1 EarthMap_\([2-9]\|[1-4][0-9]\)\.bmp' 60
+}
+
 # The exit status of the program once it has ended (bounded); 124: still running.
 skyroll_wait_exit() {
     local seconds=$1

@@ -82,6 +82,7 @@ skyroll_start_program "$app/skyroll" -display "$display"
 export DISPLAY=$display
 GLOBE=$(skyroll_globe_window) || fail "no globe window with -display $display from $app"
 skyroll_wait_log 'activated fSky_Roll' 10 || fail "the globe window was not activated"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 open_menu
 xdotool key Down Right Down Return
 skyroll_wait_until 10 bash -c "[[ \$(DISPLAY=$display import -window root -crop 1x1+100+100 -depth 8 txt:- |

@@ -12,7 +12,7 @@ desktop_setup tray
 skyroll_wait_log 'activated fSky_Roll' 10 || fail "the globe window was not activated"
 # During the first activation's refresh its captions lie over the middle of
 # the globe and take the presses there; the globe turns once it is over.
-skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_' 60 || fail "the globe does not turn"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 xdotool mousemove 914 111 mousedown 1
 for step in 1 2 3 4 5; do xdotool mousemove $((914 - 60 * step)) $((111 + 50 * step)); done
 xdotool mouseup 1

@@ -35,7 +35,7 @@ PY
 }
 desktop_setup
 
-skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_' 60 || fail "the globe does not turn"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 weather_ini="$SKYROLL_ENV_TMP/app/SKR20/PALAM/WEATHER.INI"
 expected="$SKYROLL_ENV_TMP/expected"
 mkdir -p "$expected/SKR20/PALAM"

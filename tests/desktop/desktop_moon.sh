@@ -10,7 +10,7 @@ DESKTOP_EARTH_INI=$'[SPEED]\r\nROLLSPEED=4\r\n'
 desktop_setup
 
 skyroll_wait_log 'activated fSky_Roll' 10 || fail "the globe window was not activated"
-skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_' 60 || fail "the globe does not turn"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 # OPTION > 月表示, the fourth item.
 open_menu
 xdotool key Down Right Down Down Down Return

@@ -9,6 +9,7 @@ DESKTOP_EARTH_INI=$'[SPEED]\r\nROLLSPEED=4\r\n'
 desktop_setup
 
 skyroll_wait_log 'activated fSky_Roll' 10 || fail "the globe window was not activated"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 xdotool mousemove 914 111 mousedown 3
 skyroll_wait_until 5 menu_open || fail "no menu on a right press on the globe"
 xdotool mouseup 3

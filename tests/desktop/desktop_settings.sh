@@ -13,7 +13,7 @@ desktop_setup
 ini="$SKYROLL_ENV_TMP/app/SKR20/PALAM/EARTH.INI"
 
 skyroll_wait_log 'activated fSky_Roll' 10 || fail "the globe window was not activated"
-skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_' 60 || fail "the globe does not turn"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 open_menu
 xdotool key Down Right Down Down Down Return  # OPTION > 月表示
 skyroll_window 'Skyroll Moon' >/dev/null || fail "the moon window did not appear"

@@ -10,7 +10,7 @@ skyroll_wait_until 15 tray_icon_center || fail "the tray icon did not appear"
 # shellcheck disable=SC2046
 set -- $(tray_icon_center)
 icon_x=$1 icon_y=$2
-skyroll_wait_log 'shown fSky_Roll.Picture1' 60 || fail "the globe does not turn"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 
 xdotool mousemove "$icon_x" "$icon_y" click 1
 skyroll_wait_log 'tray: callback 513' 5 || fail "the left click did not reach the program"

@@ -33,7 +33,7 @@ shows_space() {
 start() {
     desktop_start_skyroll
     skyroll_wait_until 15 tray_icon_center || fail "the tray icon did not appear"
-    skyroll_wait_log 'shown fSky_Roll.Picture1' 60 || fail "the globe does not turn"
+    skyroll_wait_globe_turns || fail "the globe does not turn"
 }
 menu() {
     # shellcheck disable=SC2046

@@ -103,7 +103,7 @@ SKYROLL_ENV_PIDS+=($SKYROLL_PID)
 GLOBE=$(skyroll_globe_window) || fail "the globe window did not appear"
 # The globe turns once the weather refresh is over (nothing serves the
 # sites here, so every page fails at once).
-skyroll_wait_log 'shown fSky_Roll.Picture1 EarthMap_' 60 || fail "the globe does not turn"
+skyroll_wait_globe_turns || fail "the globe does not turn"
 [[ -s "$home/.cache/skyroll/WEATHER.INI" ]] || fail "no ~/.cache/skyroll/WEATHER.INI"
 # With SKYROLL_KEEP_TMP set, the folder it names at the end keeps a screenshot.
 if [[ -n "${SKYROLL_KEEP_TMP:-}" ]] && command -v import >/dev/null; then
