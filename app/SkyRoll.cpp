@@ -6,8 +6,8 @@
 #include <utility>
 #include <vector>
 
-#include "app/Layouts.h"
-#include "app/WindowShape.h"
+#include "forms/Layouts.h"
+#include "forms/WindowShape.h"
 #include "companions/Wallpaper.h"
 #include "platform/PathText.h"
 #include "weather/LiveDownloader.h"

@@ -1,4 +1,4 @@
-#include "app/Layouts.h"
+#include "forms/Layouts.h"
 
 namespace skyroll::app {
 

@@ -1,4 +1,4 @@
-#include "app/WindowShape.h"
+#include "forms/WindowShape.h"
 
 #include <cmath>
 

@@ -4,9 +4,9 @@
 #include <system_error>
 
 #include "platform/Cp932.h"
-#include "platform/Failure.h"
+#include "core/Failure.h"
 #include "platform/NativeFiles.h"
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 
 namespace skyroll::weather {
 namespace {

@@ -1,4 +1,4 @@
-#include "platform/AnswerCache.h"
+#include "platform/common/AnswerCache.h"
 
 #include <charconv>
 #include <fstream>

@@ -1,4 +1,4 @@
-#include "platform/FileCache.h"
+#include "platform/common/FileCache.h"
 
 namespace skyroll::platform {
 

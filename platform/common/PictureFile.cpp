@@ -1,4 +1,4 @@
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 
 #include <cstring>
 #include <fstream>

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileCache.h"
+#include "platform/common/FileCache.h"
 
 namespace skyroll::platform {
 

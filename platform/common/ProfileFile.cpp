@@ -6,13 +6,13 @@
 // UTF-8 (ProfileText.h), where no byte of a longer character is ASCII; names
 // and values cross into it and back as code page 932.
 
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 
 #include <optional>
 #include <vector>
 
 #include "platform/NativeFiles.h"
-#include "platform/ProfileText.h"
+#include "platform/common/ProfileText.h"
 
 namespace skyroll::profile {
 

@@ -3,7 +3,7 @@
 // hand: a file may hold lone surrogates, which no converter keeps, and the
 // conversion is a few lines.
 
-#include "platform/ProfileText.h"
+#include "platform/common/ProfileText.h"
 
 #include "platform/Cp932.h"
 

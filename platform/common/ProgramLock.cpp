@@ -1,4 +1,4 @@
-#include "platform/ProgramLock.h"
+#include "platform/common/ProgramLock.h"
 
 #include <chrono>
 #include <system_error>

@@ -1,4 +1,4 @@
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/WallpaperKeeper.h"
 
 #include <charconv>
 #include <fstream>
@@ -6,7 +6,7 @@
 #include <utility>
 
 #include "platform/NativeFiles.h"
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 
 namespace skyroll::platform {
 namespace {

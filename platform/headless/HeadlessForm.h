@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "platform/Layout.h"
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 #include "platform/Toolkit.h"
 
 namespace skyroll::headless {

@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "platform/NativeFiles.h"
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 
 namespace skyroll::platform {
 

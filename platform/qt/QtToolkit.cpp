@@ -13,7 +13,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/ProgramCall.h"
+#include "platform/common/ProgramCall.h"
 #include "platform/Units.h"
 #include "platform/qt/ImageFile.h"
 #include "platform/qt/Logging.h"

@@ -17,7 +17,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileCache.h"
+#include "platform/common/FileCache.h"
 #include "platform/Toolkit.h"
 
 class QEventLoop;

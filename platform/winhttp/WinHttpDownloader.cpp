@@ -9,8 +9,8 @@
 #include "platform/download/PageStore.h"
 #include "platform/download/RefreshBounds.h"
 #include "platform/download/W3getvCommand.h"
-#include "platform/win32/WinHttp.h"
-#include "platform/win32/WinHttpSession.h"
+#include "platform/winhttp/WinHttp.h"
+#include "platform/winhttp/WinHttpSession.h"
 
 namespace skyroll::platform {
 namespace {

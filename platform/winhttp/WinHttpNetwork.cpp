@@ -1,7 +1,7 @@
 // On Windows the network is WinHTTP's.
 
 #include "platform/download/Network.h"
-#include "platform/win32/WinHttp.h"
+#include "platform/winhttp/WinHttp.h"
 
 namespace skyroll::platform {
 

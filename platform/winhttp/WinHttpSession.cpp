@@ -1,4 +1,4 @@
-#include "platform/win32/WinHttpSession.h"
+#include "platform/winhttp/WinHttpSession.h"
 
 #include <windows.h>
 #include <winhttp.h>

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "platform/win32/WinHttp.h"
+#include "platform/winhttp/WinHttp.h"
 
 namespace skyroll::platform {
 

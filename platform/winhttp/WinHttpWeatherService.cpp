@@ -5,8 +5,8 @@
 
 #include "platform/StopRequest.h"
 #include "platform/download/RefreshBounds.h"
-#include "platform/win32/WinHttp.h"
-#include "platform/win32/WinHttpSession.h"
+#include "platform/winhttp/WinHttp.h"
+#include "platform/winhttp/WinHttpSession.h"
 
 namespace skyroll::platform {
 namespace {

@@ -10,8 +10,7 @@
 #include "app/Program.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
-#include "platform/ProgramLock.h"
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/ProgramLock.h"
 #include "platform/curl/CurlDownloader.h"
 #include "platform/curl/CurlWeatherService.h"
 #include "platform/qt/CommandLine.h"
@@ -20,6 +19,7 @@
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/SignalPipe.h"
 #include "platform/wallpaper/WallpaperServices.h"
+#include "programs/AssembleServices.h"
 
 int main(int argc, char** argv) {
     const skyroll::qt::CommandLine commandLine = skyroll::qt::parseCommandLine(argc, argv);
@@ -79,7 +79,6 @@ int main(int argc, char** argv) {
         qCInfo(skyroll::qt::lcWallpaper).noquote() << QString::fromStdString(message);
     };
     const auto wallpaperService = skyroll::wallpaper::chooseWallpaperService(wallpaperLog);
-    skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     // Pages and the weather service's request wait through the event loop:
     // the menu and a terminating signal are answered while the weather is
     // fetched, and the globe turns on during a refresh while it runs.
@@ -88,9 +87,10 @@ int main(int argc, char** argv) {
     };
     const auto downloader = skyroll::platform::makeCurlDownloader({}, waitThroughLoop);
     const auto weather = skyroll::platform::makeCurlWeatherService({}, waitThroughLoop);
-    skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
+    skyroll::programs::AssembledServices services(
+        {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather});
 
-    skyroll::app::Program program(services, appFolder);
+    skyroll::app::Program program(services.services(), appFolder);
     // A terminating signal ends the program as "EXIT" would, from the event
     // loop; a nested loop it interrupts ends by ProgramEnded.
     skyroll::qt::SignalPipe signalPipe([&](int) { toolkit.dispatch([&] { program.endNow(); }); });

@@ -10,12 +10,12 @@
 #include "app/Program.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
-#include "platform/ProgramLock.h"
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/ProgramLock.h"
 #include "platform/win32/StopSignals.h"
 #include "platform/win32/Win32Toolkit.h"
 #include "platform/win32/Win32Wallpaper.h"
-#include "platform/win32/WinHttp.h"
+#include "platform/winhttp/WinHttp.h"
+#include "programs/AssembleServices.h"
 // After the platform headers: windows.h defines some of their names as
 // macros. shellapi.h needs windows.h first.
 #include <shellapi.h>
@@ -127,7 +127,6 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // The keeper gives the user's wallpaper back, after a crash too.
     const auto wallpaperLog = [](const std::string& message) { note("wallpaper", message); };
     const auto wallpaperService = skyroll::platform::win32::makeWin32Wallpaper();
-    skyroll::platform::WallpaperKeeper desktop(*wallpaperService, files->stateFolder(), wallpaperLog);
     // The transfers are waited for through the message loop: the windows
     // keep answering during the weather refresh, and Windows asking the
     // program to end (below) ends it within a second.
@@ -136,9 +135,10 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     };
     const auto downloader = skyroll::platform::makeWinHttpDownloader({}, wait);
     const auto weather = skyroll::platform::makeWinHttpWeatherService({}, wait);
-    skyroll::platform::Services services{toolkit, *files, desktop, *downloader, *weather};
+    skyroll::programs::AssembledServices services(
+        {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather});
 
-    skyroll::app::Program program(services, appFolder);
+    skyroll::app::Program program(services.services(), appFolder);
     // Windows asking the program to end ends it as "EXIT" would, from the
     // event loop; a nested loop it interrupts ends by ProgramEnded.
     skyroll::platform::win32::StopSignals stopSignals([&] { toolkit.dispatch([&] { program.endNow(); }); });

@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <memory>
 
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/WallpaperKeeper.h"
 #include "platform/wallpaper/WallpaperServices.h"
 #include "tests/support/TestFiles.h"
 

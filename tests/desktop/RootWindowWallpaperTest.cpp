@@ -15,7 +15,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/WallpaperKeeper.h"
 #include "platform/wallpaper/WallpaperServices.h"
 #include "tests/support/TestFiles.h"
 

@@ -13,7 +13,7 @@
 #include <QUrl>
 #include <cstdlib>
 
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/WallpaperKeeper.h"
 #include "platform/wallpaper/WallpaperServices.h"
 #include "tests/support/TestFiles.h"
 

@@ -13,7 +13,7 @@
 #include <map>
 #include <string>
 
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/WallpaperKeeper.h"
 #include "platform/wallpaper/WallpaperServices.h"
 #include "tests/support/TestFiles.h"
 

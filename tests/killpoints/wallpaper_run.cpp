@@ -16,7 +16,7 @@
 #include <iostream>
 #include <string>
 
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/WallpaperKeeper.h"
 #include "platform/wallpaper/WallpaperServices.h"
 
 // Xlib last: its macros clash with Qt's names.

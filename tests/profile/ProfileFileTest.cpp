@@ -1,4 +1,4 @@
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 #include "tests/profile/ProfileReadCases.h"
 
 #include <gtest/gtest.h>

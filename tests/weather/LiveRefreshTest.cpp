@@ -8,7 +8,7 @@
 #include <set>
 #include <string>
 
-#include "platform/AnswerCache.h"
+#include "platform/common/AnswerCache.h"
 #include "platform/StopRequest.h"
 #include "platform/download/Network.h"
 #ifndef _WIN32

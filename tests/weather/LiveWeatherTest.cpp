@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "platform/AnswerCache.h"
+#include "platform/common/AnswerCache.h"
 #include "platform/Cp932.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"

@@ -10,11 +10,11 @@
 #include <optional>
 #include <string>
 
-#include "platform/AnswerCache.h"
+#include "platform/common/AnswerCache.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
-#include "platform/ProfileFile.h"
-#include "platform/ProgramLock.h"
+#include "platform/common/ProfileFile.h"
+#include "platform/common/ProgramLock.h"
 #include "tests/support/TestFiles.h"
 #include "weather/WeatherFile.h"
 

@@ -16,7 +16,7 @@
 #include <string>
 #include <utility>
 
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 #include "tests/profile/ProfileReadCases.h"
 
 namespace skyroll::profile {

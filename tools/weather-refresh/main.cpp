@@ -20,7 +20,7 @@
 #include <system_error>
 
 #include "platform/Cp932.h"
-#include "platform/Failure.h"
+#include "core/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/download/Network.h"
 #include "platform/headless/HeadlessDownloader.h"
