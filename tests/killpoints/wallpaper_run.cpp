@@ -20,7 +20,7 @@
 #include "platform/wallpaper/WallpaperServices.h"
 
 // Xlib last: its macros clash with Qt's names.
-#include "tests/desktop/UserRootPixmap.h"
+#include "tests/platform/wallpaper/UserRootPixmap.h"
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);

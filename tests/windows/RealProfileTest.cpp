@@ -17,7 +17,7 @@
 #include <utility>
 
 #include "platform/common/ProfileFile.h"
-#include "tests/profile/ProfileReadCases.h"
+#include "tests/platform/common/ProfileReadCases.h"
 
 namespace skyroll::profile {
 namespace {

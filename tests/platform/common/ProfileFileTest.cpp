@@ -1,5 +1,5 @@
 #include "platform/common/ProfileFile.h"
-#include "tests/profile/ProfileReadCases.h"
+#include "tests/platform/common/ProfileReadCases.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include "platform/qt/QtControl.h"
 #include "platform/qt/QtForm.h"
 #include "platform/qt/QtToolkit.h"
-#include "tests/desktop/TestForms.h"
+#include "tests/platform/qt/TestForms.h"
 
 namespace skyroll::qt::test {
 namespace {

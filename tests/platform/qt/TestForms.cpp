@@ -1,4 +1,4 @@
-#include "tests/desktop/TestForms.h"
+#include "tests/platform/qt/TestForms.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -23,7 +23,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
-#include "tests/desktop/UserRootPixmap.h"
+#include "tests/platform/wallpaper/UserRootPixmap.h"
 
 namespace skyroll::test {
 namespace {

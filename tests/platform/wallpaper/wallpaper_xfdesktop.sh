@@ -73,7 +73,7 @@ if [[ ${2:-} == inside ]]; then
     exit 0
 fi
 
-source "$here/../../scripts/desktop-test-env.sh"
+source "$here/../../../scripts/desktop-test-env.sh"
 skyroll_require Xvfb xdpyinfo xfdesktop xfconf-query dbus-run-session convert import
 skyroll_env_init
 tmp=$SKYROLL_ENV_TMP
