@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
+#include "companions/Wallpaper.h"
 #include "forms/Layouts.h"
 #include "forms/WindowShape.h"
-#include "companions/Wallpaper.h"
 #include "platform/PathText.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"

@@ -2,9 +2,9 @@
 
 #include <utility>
 
+#include "core/Failure.h"
 #include "forms/Layouts.h"
 #include "forms/WindowShape.h"
-#include "core/Failure.h"
 
 namespace skyroll::companions {
 

@@ -3,8 +3,8 @@
 #include <fstream>
 #include <system_error>
 
-#include "platform/Cp932.h"
 #include "core/Failure.h"
+#include "platform/Cp932.h"
 #include "platform/NativeFiles.h"
 #include "platform/common/ProfileFile.h"
 

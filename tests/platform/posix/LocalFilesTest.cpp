@@ -10,9 +10,9 @@
 #include <optional>
 #include <string>
 
-#include "platform/common/AnswerCache.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
+#include "platform/common/AnswerCache.h"
 #include "platform/common/ProfileFile.h"
 #include "platform/common/ProgramLock.h"
 #include "tests/support/TestFiles.h"
