@@ -4,7 +4,7 @@
 
 #include "app/GlobeTables.h"
 #include "app/SkyRoll.h"
-#include "platform/Failure.h"
+#include "core/Failure.h"
 
 namespace skyroll::app {
 

@@ -6,9 +6,9 @@
 #include <utility>
 #include <vector>
 
-#include "app/Layouts.h"
-#include "app/WindowShape.h"
 #include "companions/Wallpaper.h"
+#include "forms/Layouts.h"
+#include "forms/WindowShape.h"
 #include "platform/PathText.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"

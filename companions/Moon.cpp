@@ -2,9 +2,9 @@
 
 #include <utility>
 
-#include "app/Layouts.h"
-#include "app/WindowShape.h"
-#include "platform/Failure.h"
+#include "core/Failure.h"
+#include "forms/Layouts.h"
+#include "forms/WindowShape.h"
 
 namespace skyroll::companions {
 

@@ -1,7 +1,7 @@
 #include "settings/IniPalam.h"
 
 #include "platform/Cp932.h"
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 
 namespace skyroll::settings {
 namespace {

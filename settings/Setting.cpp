@@ -4,8 +4,8 @@
 #include <cmath>
 #include <utility>
 
-#include "app/Layouts.h"
-#include "app/WindowShape.h"
+#include "forms/Layouts.h"
+#include "forms/WindowShape.h"
 #include "settings/IniPalam.h"
 
 namespace skyroll::settings {

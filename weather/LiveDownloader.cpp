@@ -4,8 +4,8 @@
 #include <system_error>
 #include <utility>
 
-#include "platform/AnswerCache.h"
 #include "platform/Cp932.h"
+#include "platform/common/AnswerCache.h"
 #include "platform/download/PageStore.h"
 #include "platform/download/W3getvCommand.h"
 #include "weather/LiveAnswer.h"

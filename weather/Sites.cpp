@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <optional>
 
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 
 namespace skyroll::weather {
 namespace {

@@ -21,7 +21,7 @@ inline constexpr std::string_view kDefaultLiveService = "https://api.open-meteo.
 
 // How often the live source asks again while the program runs, in minutes:
 // every hour unless EARTH.INI says otherwise; never more often than the
-// service's answers are kept (see platform/AnswerCache.h); at most once a week.
+// service's answers are kept (see platform/common/AnswerCache.h); at most once a week.
 inline constexpr int kDefaultRefreshMinutes = 60;
 inline constexpr int kShortestRefreshMinutes = 10;
 inline constexpr int kLongestRefreshMinutes = 10080;

@@ -3,10 +3,10 @@
 #include <fstream>
 #include <system_error>
 
+#include "core/Failure.h"
 #include "platform/Cp932.h"
-#include "platform/Failure.h"
 #include "platform/NativeFiles.h"
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 
 namespace skyroll::weather {
 namespace {

@@ -1,6 +1,6 @@
 #include "weather/WorldTempDir.h"
 
-#include "platform/Failure.h"
+#include "core/Failure.h"
 
 namespace skyroll::weather {
 

@@ -9,8 +9,8 @@
 #include <vector>
 
 #include "platform/Layout.h"
-#include "platform/PictureFile.h"
 #include "platform/Toolkit.h"
+#include "platform/common/PictureFile.h"
 
 namespace skyroll::headless {
 

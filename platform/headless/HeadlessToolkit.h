@@ -12,7 +12,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 #include "platform/Toolkit.h"
 #include "platform/headless/Record.h"
 

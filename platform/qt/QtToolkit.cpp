@@ -13,8 +13,8 @@
 #include <cmath>
 #include <cstdio>
 
-#include "platform/ProgramCall.h"
 #include "platform/Units.h"
+#include "platform/common/ProgramCall.h"
 #include "platform/qt/ImageFile.h"
 #include "platform/qt/Logging.h"
 #include "platform/qt/QtForm.h"

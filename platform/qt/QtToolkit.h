@@ -17,8 +17,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileCache.h"
 #include "platform/Toolkit.h"
+#include "platform/common/FileCache.h"
 
 class QEventLoop;
 class QSystemTrayIcon;

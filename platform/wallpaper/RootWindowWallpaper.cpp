@@ -25,7 +25,7 @@
 #include <vector>
 
 #include "platform/NativeFiles.h"
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 #include "platform/wallpaper/KillStep.h"
 #include "platform/wallpaper/WallpaperServices.h"
 

@@ -9,7 +9,7 @@
 #include <optional>
 
 #include "platform/NativeFiles.h"
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 #include "platform/win32/Win32Folders.h"
 
 namespace skyroll::platform {

@@ -9,7 +9,7 @@
 #include <span>
 
 #include "platform/NativeFiles.h"
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 
 namespace skyroll::win32 {
 

@@ -8,8 +8,8 @@
 #include <stdexcept>
 #include <system_error>
 
-#include "platform/ProgramCall.h"
 #include "platform/Units.h"
+#include "platform/common/ProgramCall.h"
 #include "platform/win32/Win32Form.h"
 #include "platform/win32/Win32Support.h"
 

@@ -13,8 +13,8 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileCache.h"
 #include "platform/Toolkit.h"
+#include "platform/common/FileCache.h"
 #include "platform/win32/Win32Picture.h"
 // After the platform headers: windows.h defines some of their names as macros.
 #include <windows.h>

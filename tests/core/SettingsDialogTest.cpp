@@ -8,7 +8,7 @@
 #include "platform/headless/HeadlessForm.h"
 #include "settings/IniPalam.h"
 #include "settings/Setting.h"
-#include "tests/profile/ProfileReadCases.h"
+#include "tests/platform/common/ProfileReadCases.h"
 #include "tests/support/Scenario.h"
 
 namespace skyroll::test {

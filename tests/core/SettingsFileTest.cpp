@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/WindowShape.h"
+#include "forms/WindowShape.h"
 #include "settings/IniPalam.h"
 #include "tests/support/TestFiles.h"
 

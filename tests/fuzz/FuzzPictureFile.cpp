@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <cstdlib>
 
-#include "platform/PictureFile.h"
+#include "platform/common/PictureFile.h"
 #include "tests/fuzz/FuzzFolder.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {

@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "platform/ProfileFile.h"
+#include "platform/common/ProfileFile.h"
 #include "tests/fuzz/FuzzFolder.h"
 
 namespace {

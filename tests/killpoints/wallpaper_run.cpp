@@ -16,11 +16,11 @@
 #include <iostream>
 #include <string>
 
-#include "platform/WallpaperKeeper.h"
+#include "platform/common/WallpaperKeeper.h"
 #include "platform/wallpaper/WallpaperServices.h"
 
 // Xlib last: its macros clash with Qt's names.
-#include "tests/desktop/UserRootPixmap.h"
+#include "tests/platform/wallpaper/UserRootPixmap.h"
 
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);

@@ -8,8 +8,8 @@
 #include <set>
 #include <string>
 
-#include "platform/AnswerCache.h"
 #include "platform/StopRequest.h"
+#include "platform/common/AnswerCache.h"
 #include "platform/download/Network.h"
 #ifndef _WIN32
 #include "platform/curl/CurlWeatherService.h"

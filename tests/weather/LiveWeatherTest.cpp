@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "platform/AnswerCache.h"
 #include "platform/Cp932.h"
+#include "platform/common/AnswerCache.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
 #include "weather/CityPlaces.h"

@@ -10,7 +10,7 @@
 #include <tuple>
 #include <vector>
 
-#include "app/Layouts.h"
+#include "forms/Layouts.h"
 #include "platform/Cp932.h"
 #include "platform/StopRequest.h"
 #include "platform/download/Network.h"

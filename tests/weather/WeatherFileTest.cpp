@@ -7,7 +7,7 @@
 #include <string>
 
 #include "platform/Cp932.h"
-#include "platform/Failure.h"
+#include "core/Failure.h"
 #include "platform/FileSystem.h"
 #include "settings/IniPalam.h"
 #include "tests/support/TestFiles.h"

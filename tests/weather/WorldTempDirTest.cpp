@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Failure.h"
+#include "core/Failure.h"
 #include "platform/FileSystem.h"
 #include "tests/support/TestFiles.h"
 #include "weather/WorldTempDir.h"

@@ -16,8 +16,8 @@
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
 #include "platform/PathText.h"
-#include "platform/ProfileFile.h"
-#include "platform/ProgramLock.h"
+#include "platform/common/ProfileFile.h"
+#include "platform/common/ProgramLock.h"
 #include "platform/win32/Win32Folders.h"
 
 namespace skyroll::platform {

@@ -16,8 +16,8 @@
 #include <string>
 #include <utility>
 
-#include "platform/ProfileFile.h"
-#include "tests/profile/ProfileReadCases.h"
+#include "platform/common/ProfileFile.h"
+#include "tests/platform/common/ProfileReadCases.h"
 
 namespace skyroll::profile {
 namespace {

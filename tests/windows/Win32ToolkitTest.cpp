@@ -14,7 +14,7 @@
 #include <thread>
 #include <vector>
 
-#include "app/Layouts.h"
+#include "forms/Layouts.h"
 #include "platform/Units.h"
 #include "platform/win32/Win32Form.h"
 #include "platform/win32/Win32Toolkit.h"

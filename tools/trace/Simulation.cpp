@@ -11,13 +11,14 @@ Simulation::Simulation(SimulationOptions options)
                                                 ? options.systemFolder / "state"
                                                 : options.stateFolder)),
       m_desktop(m_toolkit, options.userWallpaper),
-      m_wallpaper(m_desktop, m_files->stateFolder(),
-                  [this](const std::string& message) { m_toolkit.record("desktop", "log", message); }),
       m_downloader(options.pagesFolder),
       m_weather(options.liveAnswer),
-      m_services{m_toolkit, *m_files, m_wallpaper, m_downloader, m_weather} {
+      m_assembled(std::make_unique<programs::AssembledServices>(programs::ServicePieces{
+          m_toolkit, *m_files, m_desktop,
+          [this](const std::string& message) { m_toolkit.record("desktop", "log", message); }, m_downloader,
+          m_weather})) {
     if (options.observer) m_toolkit.setObserver(std::move(options.observer));
-    m_program = std::make_unique<app::Program>(m_services, options.appFolder);
+    m_program = std::make_unique<app::Program>(m_assembled->services(), options.appFolder);
 }
 
 Simulation::~Simulation() = default;

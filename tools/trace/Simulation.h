@@ -13,11 +13,11 @@
 
 #include "app/Program.h"
 #include "platform/FileSystem.h"
-#include "platform/WallpaperKeeper.h"
 #include "platform/headless/HeadlessDesktop.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "platform/headless/HeadlessWeatherService.h"
+#include "programs/AssembleServices.h"
 
 namespace skyroll::trace {
 
@@ -45,12 +45,12 @@ public:
 
     headless::HeadlessToolkit& toolkit() { return m_toolkit; }
     headless::HeadlessDesktop& desktop() { return m_desktop; }
-    platform::WallpaperKeeper& wallpaper() { return m_wallpaper; }
+    platform::WallpaperKeeper& wallpaper() { return m_assembled->desktop(); }
     headless::HeadlessDownloader& downloader() { return m_downloader; }
     headless::HeadlessWeatherService& weatherService() { return m_weather; }
     app::Program& program() { return *m_program; }
     app::fSky_Roll& globe() { return m_program->globe(); }
-    platform::Services& services() { return m_services; }
+    platform::Services& services() { return m_assembled->services(); }
 
     // Records of `subject` and `what` (either may be empty for any).
     std::vector<headless::Record> records(std::string_view subject, std::string_view what = {}) const;
@@ -61,10 +61,9 @@ private:
     headless::HeadlessToolkit m_toolkit;
     std::unique_ptr<platform::FileSystem> m_files;
     headless::HeadlessDesktop m_desktop;
-    platform::WallpaperKeeper m_wallpaper;
     headless::HeadlessDownloader m_downloader;
     headless::HeadlessWeatherService m_weather;
-    platform::Services m_services;
+    std::unique_ptr<programs::AssembledServices> m_assembled;
     std::unique_ptr<app::Program> m_program;
 };
 

@@ -19,8 +19,8 @@
 #include <string_view>
 #include <system_error>
 
+#include "core/Failure.h"
 #include "platform/Cp932.h"
-#include "platform/Failure.h"
 #include "platform/FileSystem.h"
 #include "platform/download/Network.h"
 #include "platform/headless/HeadlessDownloader.h"

@@ -1,0 +1,46 @@
+// The weather service's one request on WinHTTP, within the downloader's bounds.
+
+#include <optional>
+#include <string>
+
+#include "platform/StopRequest.h"
+#include "platform/download/RefreshBounds.h"
+#include "platform/winhttp/WinHttp.h"
+#include "platform/winhttp/WinHttpSession.h"
+
+namespace skyroll::platform {
+namespace {
+
+bool isWebAddress(std::string_view address) {
+    return address.starts_with("http://") || address.starts_with("https://");
+}
+
+class WinHttpWeatherService final : public WeatherService {
+public:
+    WinHttpWeatherService(DownloadLimits limits, TransferWait wait)
+        : m_bounds(std::move(limits)), m_session(weatherServiceUserAgent(), std::move(wait)) {}
+
+    std::optional<std::string> fetch(const std::string& address) override {
+        m_bounds.restart();  // each request is a refresh of its own
+        const auto left = m_bounds.left();
+        if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
+        const DownloadLimits& limits = m_bounds.limits();
+        HttpResult result = m_session.get(address, {m_bounds.connectTimeout(left), m_bounds.pageTimeout(left),
+                                                    limits.maxBytes, limits.maxRedirects});
+        if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
+            return std::nullopt;
+        return std::move(result.body);
+    }
+
+private:
+    RefreshBounds m_bounds;
+    WinHttpSession m_session;
+};
+
+}  // namespace
+
+std::unique_ptr<WeatherService> makeWinHttpWeatherService(DownloadLimits limits, TransferWait wait) {
+    return std::make_unique<WinHttpWeatherService>(std::move(limits), std::move(wait));
+}
+
+}  // namespace skyroll::platform
