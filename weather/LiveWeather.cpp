@@ -3,7 +3,6 @@
 #include <cstddef>
 
 #include "platform/Cp932.h"
-#include "weather/CityPlaces.h"
 #include "weather/PageMarkers.h"
 #include "weather/WeatherTables.h"
 

@@ -1,9 +1,10 @@
 #pragma once
 // The world-weather catalogue: which page is fetched into which file, which
-// city is looked up in which page, and the tour of the overlay on the globe.
-// All text is UTF-8.
+// city is looked up in which page, where each city lies, and the tour of the
+// overlay on the globe. All text is UTF-8.
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -20,6 +21,14 @@ struct Region {
 struct City {
     std::string_view name;  // looked up verbatim in the page; key in WEATHER.INI
     std::string_view file;  // stored page that holds it
+};
+
+struct CityPlace {
+    std::string_view name;     // as in the city table
+    std::string_view english;  // for tables read by people
+    // Degrees, north and east positive, as the text sent to the live weather
+    // service; the artwork reads the same text for the globe's cities.
+    std::string_view latitude, longitude;
 };
 
 struct TourEntry {
@@ -83,6 +92,46 @@ inline constexpr std::array<City, 28> kCities{{
     {"グアム", "TAIHEIYOU.html"},
     {"東京", "JAPAN.html"},
 }};
+
+// Where the cities lie: one row per city-table row, in the same order.
+inline constexpr std::array<CityPlace, 28> kCityPlaces{{
+    {"香港", "Hong Kong", "22.30", "114.17"},
+    {"ソウル", "Seoul", "37.57", "126.98"},
+    {"バンコク", "Bangkok", "13.75", "100.50"},
+    {"シンガポール", "Singapore", "1.29", "103.85"},
+    {"マニラ", "Manila", "14.60", "120.98"},
+    {"ニューデリー", "New Delhi", "28.61", "77.21"},
+    {"バンクーバー", "Vancouver", "49.28", "-123.12"},
+    {"ワシントンD.C.", "Washington", "38.91", "-77.04"},
+    {"ニューヨーク", "New York", "40.71", "-74.01"},
+    {"メキシコシティー", "Mexico City", "19.43", "-99.13"},
+    {"サンパウロ", "Sao Paulo", "-23.55", "-46.63"},
+    {"ブエノスアイレス", "Buenos Aires", "-34.60", "-58.38"},
+    {"ロンドン", "London", "51.51", "-0.13"},
+    {"パリ", "Paris", "48.86", "2.35"},
+    {"ベルリン", "Berlin", "52.52", "13.41"},
+    {"モスクワ", "Moscow", "55.76", "37.62"},
+    {"ローマ", "Rome", "41.90", "12.50"},
+    {"アテネ", "Athens", "37.98", "23.73"},
+    {"ストックホルム", "Stockholm", "59.33", "18.07"},
+    {"イスタンブール", "Istanbul", "41.01", "28.98"},
+    {"バーレーン", "Bahrain", "26.23", "50.59"},
+    {"カイロ", "Cairo", "30.04", "31.24"},
+    {"ナイロビ", "Nairobi", "-1.29", "36.82"},
+    {"シドニー", "Sydney", "-33.87", "151.21"},
+    {"オークランド", "Auckland", "-36.85", "174.76"},
+    {"ホノルル", "Honolulu", "21.31", "-157.86"},
+    {"グアム", "Guam", "13.48", "144.75"},
+    {"東京", "Tokyo", "35.69", "139.69"},
+}};
+
+static_assert(
+    [] {
+        for (std::size_t row = 0; row < kCities.size(); ++row)
+            if (kCityPlaces[row].name != kCities[row].name) return false;
+        return true;
+    }(),
+    "the places follow the city table row by row");
 
 // In tour order: ascending frame, entries of one frame in the order given.
 inline constexpr std::array<TourEntry, 28> WeatherTour{{

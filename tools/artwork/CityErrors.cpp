@@ -4,10 +4,8 @@
 #include <cmath>
 #include <cstdio>
 #include <ostream>
-#include <stdexcept>
 #include <string>
 
-#include "tools/artwork/CityPlaces.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::artwork {
@@ -22,16 +20,14 @@ double CityError::distance() const { return std::hypot(x - targetX, y - targetY)
 std::vector<CityError> cityErrors(const GlobeView& view, const GlobeWarp& warp) {
     std::vector<CityError> rows;
     for (const weather::TourEntry& entry : weather::WeatherTour) {
-        const auto place = findCityPlace(entry.key);
-        if (!place) throw std::logic_error("tour city without a place");
+        const weather::CityPlace& place = cityPlace(entry.key);
         CityError row;
         row.key = entry.key;
-        row.name = place->name;
+        row.name = place.english;
         row.frame = entry.frame;
         row.targetX = entry.pictureLeft / kTwipsPerPixel + kHalfPicture;
         row.targetY = entry.pictureTop / kTwipsPerPixel + kHalfPicture;
-        const ScreenPoint shown =
-            view.project(warp.forward(fromLatLon(place->latitude, place->longitude)), entry.frame);
+        const ScreenPoint shown = view.project(warp.forward(cityPoint(place)), entry.frame);
         row.x = shown.x;
         row.y = shown.y;
         row.depth = shown.depth;

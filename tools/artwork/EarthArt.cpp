@@ -3,7 +3,6 @@
 #include <cmath>
 
 #include "tools/artwork/CityErrors.h"
-#include "tools/artwork/CityPlaces.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::artwork {
@@ -122,8 +121,8 @@ Raster warpEvidence(const DayMap& map, const DayMap& warpedMap, const GlobeWarp&
     };
     both.paste(original, 0, 0);
     both.paste(warped, 0, original.height() + 8);
-    for (const CityPlace& place : kCityPlaces) {
-        const Vec3 p = fromLatLon(place.latitude, place.longitude);
+    for (const weather::CityPlace& place : weather::kCityPlaces) {
+        const Vec3 p = cityPoint(place);
         mark(p, 0, Rgba{255, 40, 40, 255});
         mark(warp.forward(p), original.height() + 8, Rgba{255, 40, 40, 255});
     }

@@ -1,19 +1,43 @@
 #include "tools/artwork/GlobeWarp.h"
 
+#include <charconv>
 #include <cmath>
 #include <stdexcept>
 
-#include "tools/artwork/CityPlaces.h"
-
 namespace skyroll::artwork {
+
+namespace {
+
+// The places are written as decimal degrees ("-0.13").
+double degrees(std::string_view text) {
+    double value = 0.0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size())
+        throw std::logic_error("city place not in degrees");
+    return value;
+}
+
+}  // namespace
+
+const weather::CityPlace& cityPlace(std::string_view key) {
+    for (const weather::CityPlace& place : weather::kCityPlaces)
+        if (place.name == key) return place;
+    throw std::logic_error("tour city without a place");
+}
+
+Vec3 cityPoint(const weather::CityPlace& place) {
+    return fromLatLon(degrees(place.latitude), degrees(place.longitude));
+}
 
 GlobeWarp::GlobeWarp() : GlobeWarp(std::vector<double>(kWeightCount, 0.0)) {}
 
 GlobeWarp::GlobeWarp(const std::vector<double>& weights) : m_weights(weights) {
     if (static_cast<int>(weights.size()) != kWeightCount) throw std::invalid_argument("warp weight count");
-    for (const CityPlace& place : kCityPlaces) {
-        const Vec3 centre = fromLatLon(place.latitude, place.longitude);
-        const double lon = place.longitude * kDegree, lat = place.latitude * kDegree;
+    // City-major in tour order, as the weights.
+    for (const weather::TourEntry& entry : weather::WeatherTour) {
+        const weather::CityPlace& place = cityPlace(entry.key);
+        const Vec3 centre = cityPoint(place);
+        const double lon = degrees(place.longitude) * kDegree, lat = degrees(place.latitude) * kDegree;
         const Vec3 east{std::cos(lon), 0.0, -std::sin(lon)};
         const Vec3 north{-std::sin(lat) * std::sin(lon), std::cos(lat), -std::sin(lat) * std::cos(lon)};
         for (double width : kWarpWidthsDegrees) {

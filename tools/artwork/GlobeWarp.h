@@ -6,11 +6,18 @@
 // a northward push in degrees. Land far from every city stays where it is.
 
 #include <array>
+#include <string_view>
 #include <vector>
 
 #include "tools/artwork/Vec3.h"
+#include "weather/WeatherTables.h"
 
 namespace skyroll::artwork {
+
+// The city table's place of the city with this weather key (throws
+// std::logic_error when there is none), and the point where it lies.
+const weather::CityPlace& cityPlace(std::string_view key);
+Vec3 cityPoint(const weather::CityPlace& place);
 
 inline constexpr std::array<double, 2> kWarpWidthsDegrees{12.0, 30.0};
 
