@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -81,10 +82,13 @@ TEST(ProgramFiles, InstalledUsesTheSharedDataAndTheUserFolders) {
     EXPECT_TRUE(l.notes.empty());
 }
 
-// The program installed under a prefix, driven through every menu command:
-// every picture comes from the shared data, the settings go to the user's
-// folder, the weather into the cache, and nothing is written under the prefix.
-TEST(ProgramFiles, InstalledProgramRunsEveryMenuCommandWithoutWritingItsInstallation) {
+// The program installed under a prefix as the package lays it out, with
+// every window opened: the globe, the tray menu, every speed, the moon, the
+// space picture, the weather tour and the settings dialog. Every picture
+// comes from the shared data, the settings from and to the user's folder,
+// the weather through the cache; nothing is written under the prefix and no
+// message is shown.
+TEST(ProgramFiles, InstalledProgramOpensEveryWindowWithoutWritingItsInstallation) {
     Layout l;
     const fs::path prefix = l.dir.path() / "usr";
     const fs::path data = prefix / "share" / "skyroll" / "SKR20";
@@ -92,7 +96,8 @@ TEST(ProgramFiles, InstalledProgramRunsEveryMenuCommandWithoutWritingItsInstalla
     writeGlobeFrames(prefix / "share" / "skyroll");
     writeMoonFrames(prefix / "share" / "skyroll");
     writeFile(data / "BACK" / u8"宇宙.bmp", makeBmp(8, 8, 1));
-    writeFile(data / "WEATHER" / "UNKNOWN.gif", std::string("GIF89a\x1e\x00\x1e\x00\x80\x00\x00;", 14));
+    for (const char* gif : {"SUN.gif", "CLOUDY.gif", "RAIN.gif", "SNOW.gif", "SUN_RAIN.gif", "UNKNOWN.gif"})
+        writeFile(data / "WEATHER" / gif, std::string("GIF89a\x1e\x00\x1e\x00\x80\x00\x00;", 14));
     fs::remove(data / "PALAM");
     const fs::path earthIni = l.dir.path() / ".config" / "skyroll" / "EARTH.INI";
     fs::create_directories(earthIni.parent_path());
@@ -102,6 +107,7 @@ TEST(ProgramFiles, InstalledProgramRunsEveryMenuCommandWithoutWritingItsInstalla
     trace::SimulationOptions options;
     options.appFolder = prefix / "bin";
     options.systemFolder = l.cache();
+    options.liveAnswer = SKYROLL_WEATHER_DATA "/live/forecast.json";
     trace::Simulation sim(options);
     auto& tk = sim.toolkit();
     platform::Form& globe = sim.globe().form();
@@ -115,7 +121,11 @@ TEST(ProgramFiles, InstalledProgramRunsEveryMenuCommandWithoutWritingItsInstalla
     EXPECT_TRUE(globe.menu("mMIN").checked());
     EXPECT_EQ(sim.last("fSky_Roll.Picture1", "picture"), (data / "earth" / "EarthMap_3.bmp").string());
     EXPECT_TRUE(fs::is_regular_file(l.cache() / "WEATHER.INI"));
+    EXPECT_TRUE(fs::is_regular_file(l.cache() / "live-weather.json"));
     EXPECT_TRUE(fs::is_directory(l.cache() / "WORLDTEMP"));
+    tk.trayCallback(516);  // the right button on the tray icon
+    sim.runFor(0);
+    EXPECT_EQ(sim.last("fSky_Roll", "popup"), "mMenu");
 
     // Every speed, fastest to slowest.
     for (const char* speed : {"mMAX", "mHI", "mNOR", "mLOW", "mMIN"}) {
@@ -134,13 +144,19 @@ TEST(ProgramFiles, InstalledProgramRunsEveryMenuCommandWithoutWritingItsInstalla
     choose("mSPACE");
     EXPECT_EQ(sim.desktop().wallpaperSetting(), "/home/user/wallpaper.png");
     // The weather tour off, then on for a whole turn at the fastest speed:
-    // the cities without weather show the shared unknown-weather picture.
+    // each city shows the shared picture its line of the cache's WEATHER.INI names.
     choose("mTENKI");
     EXPECT_FALSE(globe.menu("mTENKI").checked());
     choose("mMAX");
     choose("mTENKI", 60);
     EXPECT_TRUE(globe.menu("mTENKI").checked());
-    EXPECT_EQ(sim.last("fSky_Roll.Image1", "picture"), (data / "WEATHER" / "UNKNOWN.gif").string());
+    std::set<std::string> shown;
+    for (const headless::Record& r : sim.records("fSky_Roll.Image1", "picture")) shown.insert(r.value);
+    const std::set<std::string> expected = {
+        (data / "WEATHER" / "SUN.gif").string(), (data / "WEATHER" / "CLOUDY.gif").string(),
+        (data / "WEATHER" / "RAIN.gif").string(), (data / "WEATHER" / "SNOW.gif").string(),
+        (data / "WEATHER" / "SUN_RAIN.gif").string()};
+    EXPECT_EQ(shown, expected);
     choose("mTENKI");
     // The settings dialog, its OK storing the lower left at the slowest speed.
     tk.post(tk.now() + 0.3, [&] {
@@ -158,6 +174,9 @@ TEST(ProgramFiles, InstalledProgramRunsEveryMenuCommandWithoutWritingItsInstalla
     EXPECT_TRUE(tk.ended());
     EXPECT_EQ(tk.exitCode(), 0);
     EXPECT_TRUE(tk.messages().empty());
+    EXPECT_TRUE(sim.records("", "picture-failed").empty());
+    for (const headless::Record& r : sim.records("", "picture"))
+        EXPECT_TRUE(r.value.starts_with(data.string() + "/")) << r.subject << " " << r.value;
     EXPECT_EQ(treeOf(prefix), installed);
 }
 
