@@ -69,19 +69,6 @@ TEST_F(WeatherRefreshTool, ReducesPagesCopiedFromAFolder) {
     EXPECT_TRUE(fs::is_directory(m_system / "WORLDTEMP"));
 }
 
-TEST_F(WeatherRefreshTool, FetchesFromTheSitesOfEarthIni) {
-    LoopbackServer server(LoopbackServer::folderHandler(SKYROLL_WEATHER_DATA "/site"));
-    fs::create_directories(m_app / "SKR20" / "PALAM");
-    writeFile(m_app / "SKR20" / "PALAM" / "EARTH.INI",
-               "[POSITION]\r\nDISPPOS=0\r\n[SITES]\r\nWORLD=" + server.host() + "\r\nJAPAN=" + server.host() +
-                   "\r\n");
-    const ToolRun run = runTool(common());
-    EXPECT_EQ(run.status, 0) << run.output;
-    EXPECT_EQ(readFile(weatherIni()), fixtureWeatherIni());
-    EXPECT_EQ(server.requests().size(), 18u);
-    EXPECT_EQ(countLines(run.output, "page "), 18u) << run.output;
-}
-
 TEST_F(WeatherRefreshTool, AsksTheLiveServiceOnceWithinTenMinutes) {
     LoopbackServer server([](const std::string&) {
         return okPage(readFile(SKYROLL_WEATHER_DATA "/live/forecast.json"), "application/json");
