@@ -16,7 +16,7 @@
 #endif
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "tools/trace/Simulation.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherRefresh.h"

@@ -19,7 +19,7 @@
 #include "platform/headless/HeadlessToolkit.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/FixtureExpectations.h"
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "weather/WeatherRefresh.h"
 
 namespace skyroll::weather {

@@ -8,7 +8,7 @@
 #include "platform/Cp932.h"
 #include "tests/weather/FixtureExpectations.h"
 #include "tests/weather/LiveFixture.h"
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 
 namespace skyroll::testing {

@@ -1,13 +1,12 @@
 // What the program reads from files it does not control, the home folder it
-// falls back on, and the lock that lets one program run per user.
+// falls back on, the cache folder and the file operations of the local file
+// system, and the lock that lets one program run per user.
 
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <optional>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -22,31 +21,10 @@ namespace skyroll::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using skyroll::test::readFile;
+using skyroll::test::ScopedEnv;
 using skyroll::test::TempDir;
 using skyroll::test::writeFile;
-
-class Env {
-public:
-    Env(const char* name, const char* value) : m_name(name) {
-        if (const char* old = ::getenv(name)) m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~Env() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    Env(const Env&) = delete;
-    Env& operator=(const Env&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
 
 TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
     TempDir dir;
@@ -100,12 +78,12 @@ TEST(UserHome, WithoutAUsableHomeVariableTheUserDatabaseTells) {
     const fs::path expected = entry->pw_dir;
     TempDir dir;
     {
-        Env home("HOME", dir.path().c_str());
+        ScopedEnv home("HOME", dir.path().c_str());
         EXPECT_EQ(native::userHome(), dir.path());
     }
     for (const char* value : {static_cast<const char*>(nullptr), "", "relative/home"}) {
-        Env home("HOME", value);
-        Env cache("XDG_CACHE_HOME", nullptr);
+        ScopedEnv home("HOME", value);
+        ScopedEnv cache("XDG_CACHE_HOME", nullptr);
         EXPECT_EQ(native::userHome(), expected) << (value ? value : "unset");
         EXPECT_EQ(native::defaultSystemFolder(), expected / ".cache" / "skyroll")
             << (value ? value : "unset");
@@ -155,6 +133,44 @@ TEST(ProgramLock, OneProgramPerUserAndTheLockGoesWithIt) {
     EXPECT_FALSE(unlocked.lock);
     EXPECT_FALSE(unlocked.otherRunning);
     EXPECT_FALSE(unlocked.message.empty());
+}
+
+TEST(LocalFileSystem, SystemFolderIsTheUserCacheFolder) {
+    TempDir home;
+    const std::string xdg = (home.path() / "xdg").string();
+    struct Case {
+        const char* name;
+        const char* xdgCacheHome;
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"XDG_CACHE_HOME set", xdg.c_str(), home.path() / "xdg" / "skyroll"},
+        {"XDG_CACHE_HOME unset", nullptr, home.path() / ".cache" / "skyroll"},
+        {"XDG_CACHE_HOME empty", "", home.path() / ".cache" / "skyroll"},
+        {"XDG_CACHE_HOME relative", "relative/cache", home.path() / ".cache" / "skyroll"},
+    };
+    ScopedEnv homeEnv("HOME", home.path().c_str());
+    for (const Case& c : cases) {
+        ScopedEnv xdgEnv("XDG_CACHE_HOME", c.xdgCacheHome);
+        EXPECT_EQ(makeLocalFileSystem()->systemFolder(), c.expected) << c.name;
+        EXPECT_TRUE(fs::is_directory(c.expected)) << c.name;
+    }
+}
+
+TEST(LocalFileSystem, FileOperationsReportFailure) {
+    TempDir folder;
+    const auto files = makeLocalFileSystem(folder.path());
+    EXPECT_TRUE(files->createFolder(folder.path() / "a"));
+    EXPECT_FALSE(files->createFolder(folder.path() / "a")) << "already there";
+    EXPECT_FALSE(files->createFolder(folder.path() / "b" / "c")) << "parent missing";
+    EXPECT_TRUE(files->folderExists(folder.path() / "a"));
+    EXPECT_TRUE(files->writeFile(folder.path() / "a" / "x.html", "DUMMY DATA\r\n"));
+    EXPECT_EQ(readFile(folder.path() / "a" / "x.html"), "DUMMY DATA\r\n");
+    EXPECT_FALSE(files->folderExists(folder.path() / "a" / "x.html"));
+    EXPECT_FALSE(files->writeFile(folder.path() / "b" / "x.html", "")) << "folder missing";
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "b", ".html"), -1) << "folder missing";
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 1);
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 0);
 }
 
 }  // namespace

@@ -16,7 +16,7 @@
 #include "platform/curl/CurlDownloader.h"
 #endif
 #include "tests/support/TestFiles.h"
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace skyroll::platform {
 namespace {
