@@ -14,9 +14,9 @@
 #ifndef _WIN32
 #include "platform/curl/CurlWeatherService.h"
 #endif
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
-#include "tests/support/LoopbackServer.h"
 #include "tools/trace/Simulation.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherRefresh.h"

@@ -15,8 +15,8 @@
 
 #include "platform/curl/CurlDownloader.h"
 #endif
-#include "tests/support/TestFiles.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TestFiles.h"
 
 namespace skyroll::platform {
 namespace {
