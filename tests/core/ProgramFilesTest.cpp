@@ -1,7 +1,6 @@
-// The two layouts the program finds at start: portable (SKR20 beside the
-// executable) and installed (shared data, the user's own folders), through
-// the local file system and through the whole program on the headless
-// platform.
+// The program in the installed layout (shared data, the user's own folders)
+// on the headless platform; how the local file system finds either layout is
+// tested in tests/platform/posix.
 
 #include <gtest/gtest.h>
 
@@ -9,7 +8,6 @@
 #include <string>
 #include <vector>
 
-#include "platform/FileSystem.h"
 #include "platform/PathText.h"
 #include "tests/support/Scenario.h"
 
@@ -18,70 +16,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Layout {
-    Layout() : home("HOME", dir.path().c_str()), config("XDG_CONFIG_HOME", nullptr) {}
-    fs::path cache() const { return dir.path() / "cache"; }
-    std::unique_ptr<platform::FileSystem> files() {
-        return platform::makeLocalFileSystem(cache(), {}, [this](const std::string& note) { notes.push_back(note); });
-    }
-
-    TempDir dir;
-    ScopedEnv home;
-    ScopedEnv config;
-    std::vector<std::string> notes;
-};
-
-TEST(ProgramFiles, PortableKeepsEverythingInSkr20) {
-    Layout l;
-    const fs::path app = l.dir.path() / "app";
-    writeGlobeFrames(app);
-    const platform::ProgramFiles files = l.files()->programFiles(app);
-    EXPECT_EQ(files.dataFolder, app / "SKR20");
-    EXPECT_EQ(files.earthIni, app / "SKR20" / "PALAM" / "EARTH.INI");
-    EXPECT_EQ(files.weatherIni, app / "SKR20" / "PALAM" / "WEATHER.INI");
-    EXPECT_TRUE(l.notes.empty());
-    EXPECT_EQ(treeOf(app / "SKR20" / "PALAM"), std::vector<std::string>{}) << "no trace of the write check";
-    EXPECT_FALSE(fs::exists(l.dir.path() / ".config"));
-
-    // A portable folder without PALAM gets one.
-    fs::remove(app / "SKR20" / "PALAM");
-    EXPECT_EQ(l.files()->programFiles(app).weatherIni, app / "SKR20" / "PALAM" / "WEATHER.INI");
-    EXPECT_TRUE(fs::is_directory(app / "SKR20" / "PALAM"));
-}
-
-TEST(ProgramFiles, PortableWithPalamNotWritableKeepsTheWeatherInTheCache) {
-    Layout l;
-    const fs::path app = l.dir.path() / "app";
-    fs::create_directories(app / "SKR20");
-    // A file where PALAM should be cannot be written into, even by root.
-    writeFile(app / "SKR20" / "PALAM", "");
-    const platform::ProgramFiles files = l.files()->programFiles(app);
-    EXPECT_EQ(files.earthIni, app / "SKR20" / "PALAM" / "EARTH.INI");
-    EXPECT_EQ(files.weatherIni, l.cache() / "WEATHER.INI");
-    ASSERT_EQ(l.notes.size(), 1u);
-    EXPECT_NE(l.notes[0].find((app / "SKR20" / "PALAM").string()), std::string::npos) << l.notes[0];
-    EXPECT_NE(l.notes[0].find((l.cache() / "WEATHER.INI").string()), std::string::npos) << l.notes[0];
-}
-
-TEST(ProgramFiles, InstalledUsesTheSharedDataAndTheUserFolders) {
-    Layout l;
-    const fs::path bin = l.dir.path() / "usr" / "bin";
-    fs::create_directories(bin);
-    const platform::ProgramFiles files = l.files()->programFiles(bin);
-    EXPECT_EQ(files.dataFolder, l.dir.path() / "usr" / "share" / "skyroll" / "SKR20");
-    EXPECT_EQ(files.earthIni, l.dir.path() / ".config" / "skyroll" / "EARTH.INI");
-    EXPECT_EQ(files.weatherIni, l.cache() / "WEATHER.INI");
-    EXPECT_TRUE(fs::is_directory(l.dir.path() / ".config" / "skyroll"));
-    EXPECT_TRUE(fs::is_directory(l.cache()));
-
-    const std::string xdg = (l.dir.path() / "xdg").string();
-    {
-        ScopedEnv config("XDG_CONFIG_HOME", xdg.c_str());
-        EXPECT_EQ(l.files()->programFiles(bin).earthIni, l.dir.path() / "xdg" / "skyroll" / "EARTH.INI");
-    }
-    EXPECT_TRUE(l.notes.empty());
-}
-
 // The program installed under a prefix as the package lays it out, with
 // every window opened: the globe, the tray menu, every speed, the moon, the
 // space picture, the weather tour and the settings dialog. Every picture
@@ -89,8 +23,11 @@ TEST(ProgramFiles, InstalledUsesTheSharedDataAndTheUserFolders) {
 // the weather through the cache; nothing is written under the prefix and no
 // message is shown.
 TEST(ProgramFiles, InstalledProgramOpensEveryWindowWithoutWritingItsInstallation) {
-    Layout l;
-    const fs::path prefix = l.dir.path() / "usr";
+    TempDir dir;
+    ScopedEnv home("HOME", dir.path().c_str());
+    ScopedEnv config("XDG_CONFIG_HOME", nullptr);
+    const fs::path cache = dir.path() / "cache";
+    const fs::path prefix = dir.path() / "usr";
     const fs::path data = prefix / "share" / "skyroll" / "SKR20";
     fs::create_directories(prefix / "bin");
     writeGlobeFrames(prefix / "share" / "skyroll");
@@ -99,14 +36,14 @@ TEST(ProgramFiles, InstalledProgramOpensEveryWindowWithoutWritingItsInstallation
     for (const char* gif : {"SUN.gif", "CLOUDY.gif", "RAIN.gif", "SNOW.gif", "SUN_RAIN.gif", "UNKNOWN.gif"})
         writeFile(data / "WEATHER" / gif, std::string("GIF89a\x1e\x00\x1e\x00\x80\x00\x00;", 14));
     fs::remove(data / "PALAM");
-    const fs::path earthIni = l.dir.path() / ".config" / "skyroll" / "EARTH.INI";
+    const fs::path earthIni = dir.path() / ".config" / "skyroll" / "EARTH.INI";
     fs::create_directories(earthIni.parent_path());
     writeFile(earthIni, "[SPEED]\r\nROLLSPEED=4\r\n");
     const std::vector<std::string> installed = treeOf(prefix);
 
     trace::SimulationOptions options;
     options.appFolder = prefix / "bin";
-    options.systemFolder = l.cache();
+    options.systemFolder = cache;
     options.liveAnswer = SKYROLL_WEATHER_DATA "/live/forecast.json";
     trace::Simulation sim(options);
     auto& tk = sim.toolkit();
@@ -120,9 +57,9 @@ TEST(ProgramFiles, InstalledProgramOpensEveryWindowWithoutWritingItsInstallation
     sim.runFor(3);
     EXPECT_TRUE(globe.menu("mMIN").checked());
     EXPECT_EQ(sim.last("fSky_Roll.Picture1", "picture"), (data / "earth" / "EarthMap_3.bmp").string());
-    EXPECT_TRUE(fs::is_regular_file(l.cache() / "WEATHER.INI"));
-    EXPECT_TRUE(fs::is_regular_file(l.cache() / "live-weather.json"));
-    EXPECT_TRUE(fs::is_directory(l.cache() / "WORLDTEMP"));
+    EXPECT_TRUE(fs::is_regular_file(cache / "WEATHER.INI"));
+    EXPECT_TRUE(fs::is_regular_file(cache / "live-weather.json"));
+    EXPECT_TRUE(fs::is_directory(cache / "WORLDTEMP"));
     tk.trayCallback(516);  // the right button on the tray icon
     sim.runFor(0);
     EXPECT_EQ(sim.last("fSky_Roll", "popup"), "mMenu");

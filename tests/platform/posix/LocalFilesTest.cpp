@@ -1,6 +1,7 @@
 // What the program reads from files it does not control, the home folder it
-// falls back on, the cache folder and the file operations of the local file
-// system, and the lock that lets one program run per user.
+// falls back on, the local file system (the two layouts it finds at start,
+// the cache folder, its file operations), and the lock that lets one
+// program run per user.
 
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -8,6 +9,7 @@
 #include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
@@ -24,7 +26,9 @@ namespace fs = std::filesystem;
 using skyroll::test::readFile;
 using skyroll::test::ScopedEnv;
 using skyroll::test::TempDir;
+using skyroll::test::treeOf;
 using skyroll::test::writeFile;
+using skyroll::test::writeGlobeFrames;
 
 TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
     TempDir dir;
@@ -171,6 +175,71 @@ TEST(LocalFileSystem, FileOperationsReportFailure) {
     EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "b", ".html"), -1) << "folder missing";
     EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 1);
     EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 0);
+}
+
+// A home folder of its own, without XDG_CONFIG_HOME, and a cache folder.
+struct Layout {
+    Layout() : home("HOME", dir.path().c_str()), config("XDG_CONFIG_HOME", nullptr) {}
+    fs::path cache() const { return dir.path() / "cache"; }
+    std::unique_ptr<FileSystem> files() {
+        return makeLocalFileSystem(cache(), {}, [this](const std::string& note) { notes.push_back(note); });
+    }
+
+    TempDir dir;
+    ScopedEnv home;
+    ScopedEnv config;
+    std::vector<std::string> notes;
+};
+
+TEST(ProgramFiles, PortableKeepsEverythingInSkr20) {
+    Layout l;
+    const fs::path app = l.dir.path() / "app";
+    writeGlobeFrames(app);
+    const ProgramFiles files = l.files()->programFiles(app);
+    EXPECT_EQ(files.dataFolder, app / "SKR20");
+    EXPECT_EQ(files.earthIni, app / "SKR20" / "PALAM" / "EARTH.INI");
+    EXPECT_EQ(files.weatherIni, app / "SKR20" / "PALAM" / "WEATHER.INI");
+    EXPECT_TRUE(l.notes.empty());
+    EXPECT_EQ(treeOf(app / "SKR20" / "PALAM"), std::vector<std::string>{}) << "no trace of the write check";
+    EXPECT_FALSE(fs::exists(l.dir.path() / ".config"));
+
+    // A portable folder without PALAM gets one.
+    fs::remove(app / "SKR20" / "PALAM");
+    EXPECT_EQ(l.files()->programFiles(app).weatherIni, app / "SKR20" / "PALAM" / "WEATHER.INI");
+    EXPECT_TRUE(fs::is_directory(app / "SKR20" / "PALAM"));
+}
+
+TEST(ProgramFiles, PortableWithPalamNotWritableKeepsTheWeatherInTheCache) {
+    Layout l;
+    const fs::path app = l.dir.path() / "app";
+    fs::create_directories(app / "SKR20");
+    // A file where PALAM should be cannot be written into, even by root.
+    writeFile(app / "SKR20" / "PALAM", "");
+    const ProgramFiles files = l.files()->programFiles(app);
+    EXPECT_EQ(files.earthIni, app / "SKR20" / "PALAM" / "EARTH.INI");
+    EXPECT_EQ(files.weatherIni, l.cache() / "WEATHER.INI");
+    ASSERT_EQ(l.notes.size(), 1u);
+    EXPECT_NE(l.notes[0].find((app / "SKR20" / "PALAM").string()), std::string::npos) << l.notes[0];
+    EXPECT_NE(l.notes[0].find((l.cache() / "WEATHER.INI").string()), std::string::npos) << l.notes[0];
+}
+
+TEST(ProgramFiles, InstalledUsesTheSharedDataAndTheUserFolders) {
+    Layout l;
+    const fs::path bin = l.dir.path() / "usr" / "bin";
+    fs::create_directories(bin);
+    const ProgramFiles files = l.files()->programFiles(bin);
+    EXPECT_EQ(files.dataFolder, l.dir.path() / "usr" / "share" / "skyroll" / "SKR20");
+    EXPECT_EQ(files.earthIni, l.dir.path() / ".config" / "skyroll" / "EARTH.INI");
+    EXPECT_EQ(files.weatherIni, l.cache() / "WEATHER.INI");
+    EXPECT_TRUE(fs::is_directory(l.dir.path() / ".config" / "skyroll"));
+    EXPECT_TRUE(fs::is_directory(l.cache()));
+
+    const std::string xdg = (l.dir.path() / "xdg").string();
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", xdg.c_str());
+        EXPECT_EQ(l.files()->programFiles(bin).earthIni, l.dir.path() / "xdg" / "skyroll" / "EARTH.INI");
+    }
+    EXPECT_TRUE(l.notes.empty());
 }
 
 }  // namespace
