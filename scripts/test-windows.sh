@@ -89,7 +89,8 @@ SKYROLL_WINE_DIR=$tmp SKYROLL_TEST_DISPLAY=":$display_number" bash tests/windows
     >"$tmp/desktop.log" 2>&1 &
 desktop_pid=$!
 
-for test in cp932_test profile_file_test headless_tests skyroll_core_tests weather_core_tests windows_tests network_tests; do
+for test in cp932_test profile_file_test headless_tests settings_tests forms_tests skyroll_core_tests trace_tests \
+    weather_core_tests windows_tests network_tests; do
     echo "== $test.exe under Wine"
     "${wine_env[@]}" wine "$bin/$test.exe" --gtest_brief=1 || failed+=("$test")
 done

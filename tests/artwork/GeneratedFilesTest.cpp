@@ -158,7 +158,5 @@ TEST(GeneratedFiles, IconIsAThirtyTwoPixelGlobeOnATransparentGround) {
     EXPECT_EQ(alpha(16, 16), 255);
 }
 
-TEST(GeneratedFiles, DataFolderHasItsSettingsFolder) { EXPECT_TRUE(fs::is_directory(dataDir() / "PALAM")); }
-
 }  // namespace
 }  // namespace skyroll::artwork::test

@@ -97,19 +97,6 @@ INSTANTIATE_TEST_SUITE_P(Codes, StoredPlaceTest,
                                          StoredPlace{"LeadingZero", "01", 3435, 1665}),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(Startup, BuildsEveryPathFromTheApplicationFolder) {
-    Scenario s;
-    s.start();
-    const auto data = s.app() / "SKR20";
-    EXPECT_EQ(s.globe().EarthDir, data / "earth");
-    EXPECT_EQ(s.globe().EarthIni, data / "PALAM" / "EARTH.INI");
-    EXPECT_EQ(s.globe().WeatherIni, data / "PALAM" / "WEATHER.INI");
-    EXPECT_EQ(s.globe().SpaceBmp, data / "BACK" / u8"宇宙.bmp");
-    EXPECT_EQ(s.globe().WeatherDir, data / "WEATHER");
-    EXPECT_EQ(s.globe().WorldTempDir, s.dir.path() / "system" / "WORLDTEMP");
-    EXPECT_EQ(s.globe().UserWallpaper, "/home/user/wallpaper.png");
-}
-
 TEST(Startup, LoadSetsUpLabelsTrayAndShape) {
     Scenario s;
     s.sim->start();  // load and show, before the first activation runs

@@ -14,9 +14,9 @@
 #ifndef _WIN32
 #include "platform/curl/CurlWeatherService.h"
 #endif
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
-#include "tests/weather/LoopbackServer.h"
 #include "tools/trace/Simulation.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherRefresh.h"
@@ -105,10 +105,14 @@ TEST_F(LiveRefresh, OneRequestServesTheRefreshAndIsKeptForTheNextStart) {
     EXPECT_EQ(refresh(base), expectedIni({}));
     EXPECT_EQ(server.requests().size(), 1u);
 
-    // An answer kept longer ago, or for another service, is asked again.
+    // An answer kept longer ago, or incomplete, or for another service, is
+    // asked again.
     platform::keepAnswer(answerFile(), LiveAddress(base), kRecorded, platform::WallClock::now() - 11min);
     EXPECT_EQ(refresh(base), expectedIni({}));
     EXPECT_EQ(server.requests().size(), 2u);
+    platform::keepAnswer(answerFile(), LiveAddress(base), withoutLastPlaces(1));
+    EXPECT_EQ(refresh(base), expectedIni({}));
+    EXPECT_EQ(server.requests().size(), 3u);
     LoopbackServer other([](const std::string&) { return answer(kRecorded); });
     EXPECT_EQ(refresh("http://" + other.host()), expectedIni({}));
     EXPECT_EQ(other.requests().size(), 1u);

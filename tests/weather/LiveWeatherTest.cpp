@@ -147,6 +147,13 @@ TEST(LiveAnswer, ReadsTheRecordedAnswerAndRejectsEveryOtherShape) {
         for (const auto& weather : answer.conditions) known += weather ? 1 : 0;
         EXPECT_EQ(known, c.known) << c.name;
     }
+    // The first and the last code are weather like any other.
+    for (int code : {0, 99}) {
+        const LiveAnswer edge =
+            ReadLiveAnswer(array(28, place("\"weather_code\":" + std::to_string(code))), 28);
+        EXPECT_TRUE(edge.complete) << code;
+        EXPECT_EQ(edge.conditions[0], (CurrentWeather{code, false})) << code;
+    }
     // A missing or odd "is_day" counts as night.
     const LiveAnswer night = ReadLiveAnswer(array(28, place("\"weather_code\":80,\"is_day\":\"yes\"")), 28);
     EXPECT_EQ(night.conditions[0], (CurrentWeather{80, false}));

@@ -16,7 +16,7 @@
 #include "platform/curl/CurlDownloader.h"
 #include "platform/curl/CurlWeatherService.h"
 #include "platform/download/PageCharset.h"
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"

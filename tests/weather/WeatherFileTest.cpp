@@ -120,7 +120,8 @@ TEST_F(WeatherFileTest, ADiskFullAtCloseIsAFailure) {
 }
 
 // A page cannot write lines of its own into WEATHER.INI, nor make it too big
-// to be read: every other city reads back as its page says.
+// to be read: every other city reads back as its page says, a value of the
+// longest length whole.
 TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
     writeFixturePages();
     writePage("HONKON.html", "香港\r\nSUN.gif\n東京=../../../../etc/shadow\n[X]\r\n");
@@ -131,6 +132,7 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
                                             std::string("\0\x1F\x7F", 3) +
                                             cp932::toCp932FromUtf8("</B>\t\r\nシンガポール\r\n晴れ\x0B\r\n"
                                                                    "マニラ\r\n\x01\n \x1B\r\n"));
+    writePage("NEWDELLEY.html", "ニューデリー\r\n" + std::string(499, 'y') + "\r\n");
     const auto lines = ReduceWorldPages(m_folder.path(), weatherIni());
     ASSERT_EQ(lines.size(), kCities.size());
     EXPECT_EQ(cp932::toUtf8(lines[0].value), "SUN.gif 東京=../../../../etc/shadow [X]");
@@ -157,6 +159,7 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
     expected[2] = "<B>   </B>";  // the profile read drops the tab at the end
     expected[3] = "SUN.gif";
     expected[4] = "不明";
+    expected[5] = std::string(499, 'y');  // as long as a value can be: kept whole
     for (std::size_t i = 0; i < kCities.size(); ++i) {
         std::string weather;
         settings::ReadWeatherIni(std::string(kCities[i].name), weather, weatherIni());

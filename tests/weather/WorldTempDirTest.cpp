@@ -1,10 +1,8 @@
-// The page folder WORLDTEMP and the local file system under it.
+// The page folder WORLDTEMP and the hold on it.
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <algorithm>
-#include <optional>
 #include <string>
 #include <vector>
 
@@ -17,7 +15,6 @@ namespace skyroll::weather {
 namespace {
 
 namespace fs = std::filesystem;
-using skyroll::test::readFile;
 using skyroll::test::TempDir;
 using skyroll::test::writeFile;
 
@@ -100,68 +97,6 @@ TEST(HoldPageFolder, OneProgramAtATime) {
     EXPECT_EQ(HoldPageFolder(*files, std::chrono::milliseconds(0)), nullptr);
     first.reset();
     EXPECT_NE(HoldPageFolder(*files, std::chrono::milliseconds(0)), nullptr);
-}
-
-// Sets or removes an environment variable for one test.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_old = old;
-        if (value != nullptr) {
-            ::setenv(name, value, 1);
-        } else {
-            ::unsetenv(name);
-        }
-    }
-    ~ScopedEnv() {
-        if (m_old) {
-            ::setenv(m_name, m_old->c_str(), 1);
-        } else {
-            ::unsetenv(m_name);
-        }
-    }
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
-
-TEST(LocalFileSystem, SystemFolderIsTheUserCacheFolder) {
-    TempDir home;
-    const std::string xdg = (home.path() / "xdg").string();
-    struct Case {
-        const char* name;
-        const char* xdgCacheHome;
-        fs::path expected;
-    };
-    const Case cases[] = {
-        {"XDG_CACHE_HOME set", xdg.c_str(), home.path() / "xdg" / "skyroll"},
-        {"XDG_CACHE_HOME unset", nullptr, home.path() / ".cache" / "skyroll"},
-        {"XDG_CACHE_HOME empty", "", home.path() / ".cache" / "skyroll"},
-        {"XDG_CACHE_HOME relative", "relative/cache", home.path() / ".cache" / "skyroll"},
-    };
-    ScopedEnv homeEnv("HOME", home.path().c_str());
-    for (const Case& c : cases) {
-        ScopedEnv xdgEnv("XDG_CACHE_HOME", c.xdgCacheHome);
-        EXPECT_EQ(platform::makeLocalFileSystem()->systemFolder(), c.expected) << c.name;
-        EXPECT_TRUE(fs::is_directory(c.expected)) << c.name;
-    }
-}
-
-TEST(LocalFileSystem, FileOperationsReportFailure) {
-    TempDir folder;
-    const auto files = platform::makeLocalFileSystem(folder.path());
-    EXPECT_TRUE(files->createFolder(folder.path() / "a"));
-    EXPECT_FALSE(files->createFolder(folder.path() / "a")) << "already there";
-    EXPECT_FALSE(files->createFolder(folder.path() / "b" / "c")) << "parent missing";
-    EXPECT_TRUE(files->folderExists(folder.path() / "a"));
-    EXPECT_TRUE(files->writeFile(folder.path() / "a" / "x.html", "DUMMY DATA\r\n"));
-    EXPECT_EQ(readFile(folder.path() / "a" / "x.html"), "DUMMY DATA\r\n");
-    EXPECT_FALSE(files->folderExists(folder.path() / "a" / "x.html"));
-    EXPECT_FALSE(files->writeFile(folder.path() / "b" / "x.html", "")) << "folder missing";
-    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "b", ".html"), -1) << "folder missing";
-    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 1);
-    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 0);
 }
 
 }  // namespace

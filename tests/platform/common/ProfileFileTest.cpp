@@ -223,6 +223,17 @@ TEST_F(ProfileFileTest, ShiftJisNamesAndValuesRoundTripByteForByte) {
     EXPECT_EQ(readBytes(file), cat({"[", section, "]\r\n", keyA, "=", value, "\r\n", keyDi, "=2\r\n"}));
     EXPECT_EQ(getPrivateProfileString(section, keyA, "", 500, file), value);
     EXPECT_EQ(getPrivateProfileString(section, keyDi, "", 500, file), "2");
+
+    // 0x9F, the last lead byte of the first range, with the trail bytes "]",
+    // "a" and "A": neither folded nor taken for the section's end.
+    const std::string last = "\x9F\x5D", lower = "\x9F\x61", upper = "\x9F\x41";
+    ASSERT_TRUE(writePrivateProfileString(last, lower, "1", file));
+    ASSERT_TRUE(writePrivateProfileString(last, upper, "2", file));
+    EXPECT_EQ(getPrivateProfileString(last, lower, "", 500, file), "1");
+    EXPECT_EQ(getPrivateProfileString(last, upper, "", 500, file), "2");
+    EXPECT_TRUE(readBytes(file).ends_with(cat({"[", last, "]\r\n", lower, "=1\r\n", upper, "=2\r\n"})));
+    writeBytes(file, cat({"[S]\r\n[", last, "\r\nK=1\r\n"}));
+    EXPECT_EQ(getPrivateProfileString("S", "K", "", 500, file), "1") << "a line whose only ] is a trail byte";
 }
 
 // Several keys in one replacement: a new file holds the sections in the

@@ -1,14 +1,15 @@
 // What the program reads from files it does not control, the home folder it
-// falls back on, and the lock that lets one program run per user.
+// falls back on, the local file system (the two layouts it finds at start,
+// the cache folder, its file operations), and the lock that lets one
+// program run per user.
 
 #include <gtest/gtest.h>
 #include <pwd.h>
-#include <stdlib.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
@@ -22,31 +23,12 @@ namespace skyroll::platform {
 namespace {
 
 namespace fs = std::filesystem;
+using skyroll::test::readFile;
+using skyroll::test::ScopedEnv;
 using skyroll::test::TempDir;
+using skyroll::test::treeOf;
 using skyroll::test::writeFile;
-
-class Env {
-public:
-    Env(const char* name, const char* value) : m_name(name) {
-        if (const char* old = ::getenv(name)) m_old = old;
-        if (value)
-            ::setenv(name, value, 1);
-        else
-            ::unsetenv(name);
-    }
-    ~Env() {
-        if (m_old)
-            ::setenv(m_name, m_old->c_str(), 1);
-        else
-            ::unsetenv(m_name);
-    }
-    Env(const Env&) = delete;
-    Env& operator=(const Env&) = delete;
-
-private:
-    const char* m_name;
-    std::optional<std::string> m_old;
-};
+using skyroll::test::writeGlobeFrames;
 
 TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
     TempDir dir;
@@ -100,12 +82,12 @@ TEST(UserHome, WithoutAUsableHomeVariableTheUserDatabaseTells) {
     const fs::path expected = entry->pw_dir;
     TempDir dir;
     {
-        Env home("HOME", dir.path().c_str());
+        ScopedEnv home("HOME", dir.path().c_str());
         EXPECT_EQ(native::userHome(), dir.path());
     }
     for (const char* value : {static_cast<const char*>(nullptr), "", "relative/home"}) {
-        Env home("HOME", value);
-        Env cache("XDG_CACHE_HOME", nullptr);
+        ScopedEnv home("HOME", value);
+        ScopedEnv cache("XDG_CACHE_HOME", nullptr);
         EXPECT_EQ(native::userHome(), expected) << (value ? value : "unset");
         EXPECT_EQ(native::defaultSystemFolder(), expected / ".cache" / "skyroll")
             << (value ? value : "unset");
@@ -155,6 +137,109 @@ TEST(ProgramLock, OneProgramPerUserAndTheLockGoesWithIt) {
     EXPECT_FALSE(unlocked.lock);
     EXPECT_FALSE(unlocked.otherRunning);
     EXPECT_FALSE(unlocked.message.empty());
+}
+
+TEST(LocalFileSystem, SystemFolderIsTheUserCacheFolder) {
+    TempDir home;
+    const std::string xdg = (home.path() / "xdg").string();
+    struct Case {
+        const char* name;
+        const char* xdgCacheHome;
+        fs::path expected;
+    };
+    const Case cases[] = {
+        {"XDG_CACHE_HOME set", xdg.c_str(), home.path() / "xdg" / "skyroll"},
+        {"XDG_CACHE_HOME unset", nullptr, home.path() / ".cache" / "skyroll"},
+        {"XDG_CACHE_HOME empty", "", home.path() / ".cache" / "skyroll"},
+        {"XDG_CACHE_HOME relative", "relative/cache", home.path() / ".cache" / "skyroll"},
+    };
+    ScopedEnv homeEnv("HOME", home.path().c_str());
+    for (const Case& c : cases) {
+        ScopedEnv xdgEnv("XDG_CACHE_HOME", c.xdgCacheHome);
+        EXPECT_EQ(makeLocalFileSystem()->systemFolder(), c.expected) << c.name;
+        EXPECT_TRUE(fs::is_directory(c.expected)) << c.name;
+    }
+}
+
+TEST(LocalFileSystem, FileOperationsReportFailure) {
+    TempDir folder;
+    const auto files = makeLocalFileSystem(folder.path());
+    EXPECT_TRUE(files->createFolder(folder.path() / "a"));
+    EXPECT_FALSE(files->createFolder(folder.path() / "a")) << "already there";
+    EXPECT_FALSE(files->createFolder(folder.path() / "b" / "c")) << "parent missing";
+    EXPECT_TRUE(files->folderExists(folder.path() / "a"));
+    EXPECT_TRUE(files->writeFile(folder.path() / "a" / "x.html", "DUMMY DATA\r\n"));
+    EXPECT_EQ(readFile(folder.path() / "a" / "x.html"), "DUMMY DATA\r\n");
+    EXPECT_FALSE(files->folderExists(folder.path() / "a" / "x.html"));
+    EXPECT_FALSE(files->writeFile(folder.path() / "b" / "x.html", "")) << "folder missing";
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "b", ".html"), -1) << "folder missing";
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 1);
+    EXPECT_EQ(files->deleteFilesEndingWith(folder.path() / "a", ".html"), 0);
+}
+
+// A home folder of its own, without XDG_CONFIG_HOME, and a cache folder.
+struct Layout {
+    Layout() : home("HOME", dir.path().c_str()), config("XDG_CONFIG_HOME", nullptr) {}
+    fs::path cache() const { return dir.path() / "cache"; }
+    std::unique_ptr<FileSystem> files() {
+        return makeLocalFileSystem(cache(), {}, [this](const std::string& note) { notes.push_back(note); });
+    }
+
+    TempDir dir;
+    ScopedEnv home;
+    ScopedEnv config;
+    std::vector<std::string> notes;
+};
+
+TEST(ProgramFiles, PortableKeepsEverythingInSkr20) {
+    Layout l;
+    const fs::path app = l.dir.path() / "app";
+    writeGlobeFrames(app);
+    const ProgramFiles files = l.files()->programFiles(app);
+    EXPECT_EQ(files.dataFolder, app / "SKR20");
+    EXPECT_EQ(files.earthIni, app / "SKR20" / "PALAM" / "EARTH.INI");
+    EXPECT_EQ(files.weatherIni, app / "SKR20" / "PALAM" / "WEATHER.INI");
+    EXPECT_TRUE(l.notes.empty());
+    EXPECT_EQ(treeOf(app / "SKR20" / "PALAM"), std::vector<std::string>{}) << "no trace of the write check";
+    EXPECT_FALSE(fs::exists(l.dir.path() / ".config"));
+
+    // A portable folder without PALAM gets one.
+    fs::remove(app / "SKR20" / "PALAM");
+    EXPECT_EQ(l.files()->programFiles(app).weatherIni, app / "SKR20" / "PALAM" / "WEATHER.INI");
+    EXPECT_TRUE(fs::is_directory(app / "SKR20" / "PALAM"));
+}
+
+TEST(ProgramFiles, PortableWithPalamNotWritableKeepsTheWeatherInTheCache) {
+    Layout l;
+    const fs::path app = l.dir.path() / "app";
+    fs::create_directories(app / "SKR20");
+    // A file where PALAM should be cannot be written into, even by root.
+    writeFile(app / "SKR20" / "PALAM", "");
+    const ProgramFiles files = l.files()->programFiles(app);
+    EXPECT_EQ(files.earthIni, app / "SKR20" / "PALAM" / "EARTH.INI");
+    EXPECT_EQ(files.weatherIni, l.cache() / "WEATHER.INI");
+    ASSERT_EQ(l.notes.size(), 1u);
+    EXPECT_NE(l.notes[0].find((app / "SKR20" / "PALAM").string()), std::string::npos) << l.notes[0];
+    EXPECT_NE(l.notes[0].find((l.cache() / "WEATHER.INI").string()), std::string::npos) << l.notes[0];
+}
+
+TEST(ProgramFiles, InstalledUsesTheSharedDataAndTheUserFolders) {
+    Layout l;
+    const fs::path bin = l.dir.path() / "usr" / "bin";
+    fs::create_directories(bin);
+    const ProgramFiles files = l.files()->programFiles(bin);
+    EXPECT_EQ(files.dataFolder, l.dir.path() / "usr" / "share" / "skyroll" / "SKR20");
+    EXPECT_EQ(files.earthIni, l.dir.path() / ".config" / "skyroll" / "EARTH.INI");
+    EXPECT_EQ(files.weatherIni, l.cache() / "WEATHER.INI");
+    EXPECT_TRUE(fs::is_directory(l.dir.path() / ".config" / "skyroll"));
+    EXPECT_TRUE(fs::is_directory(l.cache()));
+
+    const std::string xdg = (l.dir.path() / "xdg").string();
+    {
+        ScopedEnv config("XDG_CONFIG_HOME", xdg.c_str());
+        EXPECT_EQ(l.files()->programFiles(bin).earthIni, l.dir.path() / "xdg" / "skyroll" / "EARTH.INI");
+    }
+    EXPECT_TRUE(l.notes.empty());
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 
 #include <stdexcept>
 
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace skyroll::testing {
 namespace {

@@ -3,7 +3,7 @@
 // downloader's tests and benchmark. It runs on its own thread from
 // construction to destruction, keeps connections open between requests, and
 // answers each GET with what the handler says. Its sockets are POSIX
-// (LoopbackSocketsPosix.cpp) or Winsock (tests/windows/LoopbackSocketsWin32.cpp).
+// (LoopbackSocketsPosix.cpp) or Winsock (LoopbackSocketsWin32.cpp).
 
 #include <atomic>
 #include <cstdint>

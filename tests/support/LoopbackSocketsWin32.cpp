@@ -7,7 +7,7 @@
 #include <mutex>
 #include <stdexcept>
 
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 namespace skyroll::testing {
 namespace {

@@ -1,4 +1,4 @@
-#include "tests/weather/LoopbackServer.h"
+#include "tests/support/LoopbackServer.h"
 
 #include <fstream>
 #include <iterator>

@@ -15,8 +15,8 @@
 
 #include "platform/curl/CurlDownloader.h"
 #endif
+#include "tests/support/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
-#include "tests/weather/LoopbackServer.h"
 
 namespace skyroll::platform {
 namespace {
@@ -200,6 +200,62 @@ TEST_F(NetworkDownloaderTest, TheWholeRefreshIsBounded) {
     EXPECT_TRUE(healthy.requests().empty());
     EXPECT_TRUE(fs::exists(m_pages / "B.html"));
     EXPECT_EQ(stored("B.html"), "");
+}
+
+// Pages of 4 MiB full of bytes invalid in their charset do not hold up the
+// refresh (their conversion is timed by the benchmark): each is stored as it
+// came. And the refresh's bound counts the conversion: a page whose transfer
+// ends after it is not converted but fails, and no page is asked for later.
+TEST_F(NetworkDownloaderTest, HostilePagesStayWithinTheRefreshsBound) {
+    std::string utf32, utf16;
+    while (utf32.size() < (4u << 20)) utf32 += "\x7F\xFF\xFF\xFF";
+    while (utf16.size() < (4u << 20)) utf16 += "\xDC\xDC";
+    const std::string eucJp(4u << 20, '\xFF');
+    std::atomic<int> virtualSeconds{0};
+    LoopbackServer server([&](const std::string& path) {
+        if (path == "/utf32") return page(utf32, "text/html; charset=UTF-32");
+        if (path == "/utf16") return page(utf16, "text/html; charset=UTF-16");
+        if (path == "/eucjp") return page(eucJp, "text/html; charset=EUC-JP");
+        virtualSeconds += 46;  // this transfer takes the rest of the refresh's time
+        return page("late");
+    });
+    DownloadLimits limits;
+    const auto start = std::chrono::steady_clock::now();
+    limits.now = [&] { return start + std::chrono::seconds(virtualSeconds.load()); };
+    const auto downloader = makeNetworkDownloader(limits);
+    for (const char* path : {"/utf32", "/utf16", "/eucjp"})
+        EXPECT_EQ(fetch(*downloader, server.host(), path, path + 1), 0) << path;
+    EXPECT_EQ(stored("utf32"), utf32);
+    EXPECT_EQ(stored("utf16"), utf16);
+    EXPECT_EQ(stored("eucjp"), eucJp);
+    EXPECT_NE(fetch(*downloader, server.host(), "/late"), 0);
+    EXPECT_NE(fetch(*downloader, server.host(), "/after", "B.html"), 0);
+    EXPECT_EQ(stored(), "");
+    EXPECT_EQ(server.requests().size(), 4u) << "nothing asked for after the bound";
+}
+
+// A conversion still going when the refresh's time is over ends as a
+// transfer would: its page fails and no page is asked for after it. The
+// clock is the test's: once the page is served, each reading is a second
+// later, so the bound passes while that page, 4 MiB of which code page 932
+// cannot hold half the characters, is converted.
+TEST_F(NetworkDownloaderTest, AConversionEndsAtTheRefreshsBound) {
+    std::string hostile;
+    while (hostile.size() < (4u << 20)) hostile += "\xFF\xFE\xFD\x80";  // U+80FD, U+FEFF
+    std::atomic<bool> served{false};
+    LoopbackServer server([&](const std::string&) {
+        served = true;
+        return page(hostile, "text/html; charset=UTF-16");
+    });
+    DownloadLimits limits;
+    const auto start = std::chrono::steady_clock::now();
+    int seconds = 0;
+    limits.now = [&] { return start + std::chrono::seconds(served ? ++seconds : 0); };
+    const auto downloader = makeNetworkDownloader(limits);
+    EXPECT_NE(fetch(*downloader, server.host(), "/hostile"), 0);
+    EXPECT_NE(fetch(*downloader, server.host(), "/after", "B.html"), 0);
+    EXPECT_EQ(stored(), "");
+    EXPECT_EQ(server.requests().size(), 1u) << "nothing asked for after the bound";
 }
 
 // A stop request (a terminating signal) aborts the transfer that waits for a
