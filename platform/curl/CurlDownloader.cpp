@@ -12,11 +12,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/DownloadCommand.h"
 #include "platform/curl/CurlStop.h"
 #include "platform/download/PageCharset.h"
 #include "platform/download/PageStore.h"
 #include "platform/download/RefreshBounds.h"
-#include "platform/download/W3getvCommand.h"
 
 namespace skyroll::platform {
 namespace {

@@ -4,11 +4,11 @@
 #include <optional>
 #include <string>
 
+#include "platform/DownloadCommand.h"
 #include "platform/StopRequest.h"
 #include "platform/download/PageCharset.h"
 #include "platform/download/PageStore.h"
 #include "platform/download/RefreshBounds.h"
-#include "platform/download/W3getvCommand.h"
 #include "platform/winhttp/WinHttp.h"
 #include "platform/winhttp/WinHttpSession.h"
 

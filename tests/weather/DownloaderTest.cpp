@@ -1,11 +1,13 @@
-// The downloaders behind W3getv: the command string and the headless
-// downloader (the network ones: NetworkDownloaderTest.cpp).
+// The downloaders behind W3getv: the command string, the plain file names it
+// may store under, and the headless downloader (the network ones:
+// NetworkDownloaderTest.cpp).
 
 #include <gtest/gtest.h>
 
 #include <string>
 
-#include "platform/download/W3getvCommand.h"
+#include "platform/DownloadCommand.h"
+#include "platform/PathText.h"
 #include "platform/headless/HeadlessDownloader.h"
 #include "tests/support/TestFiles.h"
 
@@ -27,11 +29,9 @@ TEST(ParseW3getvCommand, ReadsTheOptionsFromTheRight) {
         {"-d /c/my -j sjis -o x/WORLDTEMP -j sjis -o EU.html http://h/p",
          W3getvRequest{"/c/my -j sjis -o x/WORLDTEMP", "EU.html", "http://h/p"}},
         {"-d /c/a b -o EU.html http://h/p", W3getvRequest{"/c/a b", "EU.html", "http://h/p"}},
+        // Only a plain file name (the table below) is kept.
         {"-d /c -j sjis -o ../x.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
-        {"-d /c -j sjis -o /tmp/x.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
-        {"-d /c -j sjis -o a/b.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
-        {"-d /c -j sjis -o a\\b.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
-        {"-d /c -j sjis -o .. http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
+        {"-d /c -j sjis -o C:x.html http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
         {"-d /c -j sjis -o  http://h/p", W3getvRequest{"/c", "", "http://h/p"}},
         {"-d /c -j sjis http://h/p", std::nullopt},
         {"-o EU.html -d /c http://h/p", std::nullopt},
@@ -47,6 +47,50 @@ TEST(ParseW3getvCommand, ReadsTheOptionsFromTheRight) {
         EXPECT_EQ(got->file, c.expected->file) << c.command;
         EXPECT_EQ(got->address, c.expected->address) << c.command;
     }
+    // What the refresh writes reads back whole, whatever the folder holds.
+    const auto written = parseW3getvCommand(makeW3getvCommand("/c/my -j sjis -o x", "EU.html", "http://h/p"));
+    ASSERT_TRUE(written);
+    EXPECT_EQ(written->folder, "/c/my -j sjis -o x");
+    EXPECT_EQ(written->file, "EU.html");
+    EXPECT_EQ(written->address, "http://h/p");
+}
+
+TEST(PlainFileName, OnlyNamesThatStayInTheirFolderPass) {
+    struct Case {
+        const char* why;
+        std::string name;
+        bool plain;
+    };
+    const Case cases[] = {
+        {"a picture name", "SUN_RAIN.gif", true},
+        {"Japanese text", "晴れ時々曇り", true},
+        {"a dot inside", "a.b.gif", true},
+        {"255 bytes", std::string(251, 'a') + ".gif", true},
+        {"empty", "", false},
+        {"the folder itself", ".", false},
+        {"the parent", "..", false},
+        {"up with backslashes", "..\\..\\x.gif", false},
+        {"up with slashes", "../../x.gif", false},
+        {"two dots inside", "x..gif", false},
+        {"root", "/etc/passwd", false},
+        {"drive", "C:\\x.gif", false},
+        {"drive-relative", "C:x.gif", false},
+        {"UNC", "\\\\host\\share\\x.gif", false},
+        {"carriage return", "SUN.gif\r", false},
+        {"NUL", std::string("SUN.gif\0.bmp", 12), false},
+        {"escape", "SUN\x1b.gif", false},
+        {"DEL", "SUN\x7f.gif", false},
+        {"C1 control", "SUN\xc2\x85.gif", false},
+        {"256 bytes", std::string(252, 'a') + ".gif", false},
+        {"300 bytes of kana",
+         [] {
+             std::string s;
+             for (int i = 0; i < 100; ++i) s += "あ";  // three bytes each
+             return s;
+         }(),
+         false},
+    };
+    for (const Case& c : cases) EXPECT_EQ(isPlainFileName(c.name), c.plain) << c.why;
 }
 
 TEST(HeadlessDownloader, CopiesPagesByPathAndRecordsCommands) {
