@@ -39,12 +39,9 @@ private:
         if (host.empty() || m_bounds.isDown(host) || stopRequested()) return std::nullopt;
         const auto left = m_bounds.left();
         if (left.count() <= 0) return std::nullopt;
-        const DownloadLimits& limits = m_bounds.limits();
-        HttpResult result = m_session.get(address, {m_bounds.connectTimeout(left), m_bounds.pageTimeout(left),
-                                                    limits.maxBytes, limits.maxRedirects});
+        const HttpResult result = m_session.get(address, m_bounds, left);
         if (result.outcome == HttpResult::Outcome::HostDown) m_bounds.markDown(host);
-        if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
-            return std::nullopt;
+        if (!result.succeeded()) return std::nullopt;
         // The conversion counts towards the refresh's bound too: it gives up
         // when the bound is over.
         return pageInCp932(result.body, result.contentType, [this] { return m_bounds.over(); });

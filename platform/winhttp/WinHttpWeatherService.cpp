@@ -11,10 +11,6 @@
 namespace skyroll::platform {
 namespace {
 
-bool isWebAddress(std::string_view address) {
-    return address.starts_with("http://") || address.starts_with("https://");
-}
-
 class WinHttpWeatherService final : public WeatherService {
 public:
     WinHttpWeatherService(DownloadLimits limits, TransferWait wait)
@@ -24,11 +20,8 @@ public:
         m_bounds.restart();  // each request is a refresh of its own
         const auto left = m_bounds.left();
         if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
-        const DownloadLimits& limits = m_bounds.limits();
-        HttpResult result = m_session.get(address, {m_bounds.connectTimeout(left), m_bounds.pageTimeout(left),
-                                                    limits.maxBytes, limits.maxRedirects});
-        if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
-            return std::nullopt;
+        HttpResult result = m_session.get(address, m_bounds, left);
+        if (!result.succeeded()) return std::nullopt;
         return std::move(result.body);
     }
 
