@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/DownloadCommand.h"
+#include "platform/common/ProgramText.h"
 #include "platform/curl/CurlStop.h"
 #include "platform/download/PageCharset.h"
 #include "platform/download/PageStore.h"
@@ -67,7 +68,7 @@ private:
 
         Body body{{}, m_bounds.limits().maxBytes};
         curl_easy_reset(m_curl);  // keeps the open connection and the caches
-        setTransferOptions(m_curl, address, m_bounds, left, kPageUserAgent, body);
+        setTransferOptions(m_curl, address, m_bounds, left, userAgent(Requester::PageDownloader), body);
 
         const CURLcode code = performWaiting(m_curl, m_multi, m_wait);
         long status = 0;

@@ -1,5 +1,6 @@
 #include "platform/curl/CurlWeatherService.h"
 
+#include "platform/common/ProgramText.h"
 #include "platform/curl/CurlStop.h"
 #include "platform/download/RefreshBounds.h"
 
@@ -35,7 +36,7 @@ public:
         if (!multi) return std::nullopt;
         Body body{{}, m_bounds.limits().maxBytes};
         CURL* easy = curl.get();
-        setTransferOptions(easy, address, m_bounds, left, weatherServiceUserAgent(), body);
+        setTransferOptions(easy, address, m_bounds, left, userAgent(Requester::WeatherService), body);
 
         // A terminating signal ends the request within a stop check.
         const CURLcode code = performWaiting(easy, multi.get(), m_wait);

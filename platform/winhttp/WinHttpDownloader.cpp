@@ -6,6 +6,7 @@
 
 #include "platform/DownloadCommand.h"
 #include "platform/StopRequest.h"
+#include "platform/common/ProgramText.h"
 #include "platform/download/PageCharset.h"
 #include "platform/download/PageStore.h"
 #include "platform/download/RefreshBounds.h"
@@ -21,7 +22,7 @@ constexpr std::int32_t kFailed = 1;
 class WinHttpDownloader final : public Downloader {
 public:
     WinHttpDownloader(DownloadLimits limits, TransferWait wait)
-        : m_bounds(std::move(limits)), m_session(kPageUserAgent, std::move(wait)) {}
+        : m_bounds(std::move(limits)), m_session(userAgent(Requester::PageDownloader), std::move(wait)) {}
 
     std::int32_t W3getv(std::string& command, std::int32_t& /*option*/) override {
         m_bounds.start();

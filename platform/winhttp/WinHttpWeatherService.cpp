@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/StopRequest.h"
+#include "platform/common/ProgramText.h"
 #include "platform/download/RefreshBounds.h"
 #include "platform/winhttp/WinHttp.h"
 #include "platform/winhttp/WinHttpSession.h"
@@ -14,7 +15,7 @@ namespace {
 class WinHttpWeatherService final : public WeatherService {
 public:
     WinHttpWeatherService(DownloadLimits limits, TransferWait wait)
-        : m_bounds(std::move(limits)), m_session(weatherServiceUserAgent(), std::move(wait)) {}
+        : m_bounds(std::move(limits)), m_session(userAgent(Requester::WeatherService), std::move(wait)) {}
 
     std::optional<std::string> fetch(const std::string& address) override {
         m_bounds.restart();  // each request is a refresh of its own
