@@ -36,7 +36,7 @@ void fSky_Roll::ShowCityWeather(const std::string& key) {
     // shows the unknown-weather picture, or no picture when even that fails;
     // the display goes on either way.
     platform::Control& image = m_form->control("Image1");
-    const bool pictureLoaded = (weather::IsPlainFileName(weather) &&
+    const bool pictureLoaded = (platform::isPlainFileName(weather) &&
                                 image.loadPicture(WeatherDir / platform::pathFromText(weather))) ||
                                image.loadPicture(WeatherDir / weather::kUnknownWeatherPicture);
     platform::Control& caption = m_form->control("Label2");

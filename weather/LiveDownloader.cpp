@@ -5,9 +5,9 @@
 #include <utility>
 
 #include "platform/Cp932.h"
+#include "platform/DownloadCommand.h"
 #include "platform/common/AnswerCache.h"
 #include "platform/download/PageStore.h"
-#include "platform/download/W3getvCommand.h"
 #include "weather/LiveAnswer.h"
 #include "weather/WeatherTables.h"
 

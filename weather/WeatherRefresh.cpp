@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "platform/PathText.h"
+#include "platform/DownloadCommand.h"
 #include "platform/StopRequest.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"
@@ -33,9 +33,7 @@ std::string PageAddress(const Region& region, const Sites& sites) {
 
 std::string W3getvCommand(const std::filesystem::path& worldTempDir, const Region& region,
                           const Sites& sites) {
-    // The folder as the downloaders read it back: its bytes on Linux, UTF-8 on Windows.
-    return "-d " + platform::pathText(worldTempDir) + " -j sjis -o " + std::string(region.file) + " " +
-           PageAddress(region, sites);
+    return platform::makeW3getvCommand(worldTempDir, region.file, PageAddress(region, sites));
 }
 
 void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::path& worldTempDir,

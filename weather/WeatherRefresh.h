@@ -23,8 +23,8 @@ std::string ProgressCaption(int step);
 // The page's address: "http://" & the host of its site & its path.
 std::string PageAddress(const Region& region, const Sites& sites);
 
-// "-d <folder> -j sjis -o <file> <address>", with the folder unquoted in the
-// user's own encoding.
+// The command that fetches the region's page into the page folder
+// (platform/DownloadCommand.h).
 std::string W3getvCommand(const std::filesystem::path& worldTempDir, const Region& region,
                           const Sites& sites);
 

@@ -8,26 +8,21 @@
 
 #include <curl/curl.h>
 
-#include <mutex>
 #include <optional>
 #include <string>
 
+#include "platform/DownloadCommand.h"
+#include "platform/common/ProgramText.h"
 #include "platform/curl/CurlStop.h"
 #include "platform/download/PageCharset.h"
 #include "platform/download/PageStore.h"
 #include "platform/download/RefreshBounds.h"
-#include "platform/download/W3getvCommand.h"
 
 namespace skyroll::platform {
 namespace {
 
 constexpr std::int32_t kStored = 0;
 constexpr std::int32_t kFailed = 1;
-
-void initialiseCurlOnce() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
 
 // Failures after which the host is not asked again in this refresh.
 bool hostIsDown(CURLcode code) {
@@ -71,25 +66,9 @@ private:
         const auto left = m_bounds.left();
         if (left.count() <= 0) return std::nullopt;
 
-        const DownloadLimits& limits = m_bounds.limits();
-        Body body{{}, limits.maxBytes};
+        Body body{{}, m_bounds.limits().maxBytes};
         curl_easy_reset(m_curl);  // keeps the open connection and the caches
-        curl_easy_setopt(m_curl, CURLOPT_URL, address.c_str());
-        curl_easy_setopt(m_curl, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(m_curl, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(m_curl, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(m_curl, CURLOPT_MAXREDIRS, limits.maxRedirects);
-        curl_easy_setopt(m_curl, CURLOPT_NOSIGNAL, 1L);
-        curl_easy_setopt(m_curl, CURLOPT_CONNECTTIMEOUT_MS,
-                         static_cast<long>(m_bounds.connectTimeout(left).count()));
-        curl_easy_setopt(m_curl, CURLOPT_TIMEOUT_MS, static_cast<long>(m_bounds.pageTimeout(left).count()));
-        curl_easy_setopt(m_curl, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
-        curl_easy_setopt(m_curl, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(m_curl, CURLOPT_USERAGENT, kPageUserAgent);
-        curl_easy_setopt(m_curl, CURLOPT_WRITEFUNCTION, appendToBody);
-        curl_easy_setopt(m_curl, CURLOPT_WRITEDATA, &body);
-        curl_easy_setopt(m_curl, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
-        curl_easy_setopt(m_curl, CURLOPT_NOPROGRESS, 0L);
+        setTransferOptions(m_curl, address, m_bounds, left, userAgent(Requester::PageDownloader), body);
 
         const CURLcode code = performWaiting(m_curl, m_multi, m_wait);
         long status = 0;

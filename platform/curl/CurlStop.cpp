@@ -1,8 +1,34 @@
 #include "platform/curl/CurlStop.h"
 
+#include <mutex>
 #include <thread>
 
 namespace skyroll::platform {
+
+void initialiseCurlOnce() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+void setTransferOptions(CURL* easy, const std::string& address, const RefreshBounds& bounds,
+                        std::chrono::milliseconds left, const char* userAgent, Body& body) {
+    const DownloadLimits& limits = bounds.limits();
+    curl_easy_setopt(easy, CURLOPT_URL, address.c_str());
+    curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+    curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
+    curl_easy_setopt(easy, CURLOPT_MAXREDIRS, limits.maxRedirects);
+    curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(bounds.connectTimeout(left).count()));
+    curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, static_cast<long>(bounds.pageTimeout(left).count()));
+    curl_easy_setopt(easy, CURLOPT_MAXFILESIZE_LARGE, static_cast<curl_off_t>(limits.maxBytes));
+    curl_easy_setopt(easy, CURLOPT_ACCEPT_ENCODING, "");
+    curl_easy_setopt(easy, CURLOPT_USERAGENT, userAgent);
+    curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, appendToBody);
+    curl_easy_setopt(easy, CURLOPT_WRITEDATA, &body);
+    curl_easy_setopt(easy, CURLOPT_XFERINFOFUNCTION, abortOnStopRequest);
+    curl_easy_setopt(easy, CURLOPT_NOPROGRESS, 0L);
+}
 
 std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user) {
     auto* body = static_cast<Body*>(user);

@@ -15,6 +15,7 @@
 
 #include "platform/StopRequest.h"
 #include "platform/curl/CurlDownloader.h"
+#include "platform/download/RefreshBounds.h"
 
 namespace skyroll::platform {
 
@@ -32,6 +33,18 @@ struct Body {
     std::size_t limit = 0;
 };
 std::size_t appendToBody(char* data, std::size_t size, std::size_t count, void* user);
+
+// libcurl's global set-up, once for the whole program, before its first handle.
+void initialiseCurlOnce();
+
+// The options every transfer of the program sets on a new or reset easy
+// handle: GET `address`, http and https only (redirects too, at most the
+// limits' number of them), no signals, the connect and transfer bounds of
+// `bounds` each cut to `left` (one reading of its time left), at most the
+// limits' bytes of body into `body`, any content encoding libcurl decodes,
+// `userAgent`, and the stop request above.
+void setTransferOptions(CURL* easy, const std::string& address, const RefreshBounds& bounds,
+                        std::chrono::milliseconds left, const char* userAgent, Body& body);
 
 // Runs the transfer of `easy` through `multi`, waiting for the network in
 // slices of kStopCheckInterval; CURLE_ABORTED_BY_CALLBACK once a stop is

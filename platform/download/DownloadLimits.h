@@ -22,10 +22,4 @@ struct DownloadLimits {
     std::function<std::chrono::steady_clock::time_point()> now = std::chrono::steady_clock::now;
 };
 
-// "Skyroll/<version>": the User-Agent of the weather service's requests.
-const char* weatherServiceUserAgent();
-
-// The User-Agent of the page downloader's requests.
-inline constexpr const char* kPageUserAgent = "Skyroll/2.0";
-
 }  // namespace skyroll::platform

@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <string_view>
 
-#include "platform/download/W3getvCommand.h"
+#include "platform/DownloadCommand.h"
 
 namespace skyroll::platform {
 

@@ -18,6 +18,11 @@ namespace skyroll::platform {
 // address.
 std::string hostOf(std::string_view address);
 
+// True when `address` starts with "http://" or "https://".
+inline bool isWebAddress(std::string_view address) {
+    return address.starts_with("http://") || address.starts_with("https://");
+}
+
 class RefreshBounds {
 public:
     explicit RefreshBounds(DownloadLimits limits) : m_limits(std::move(limits)) {}

@@ -6,9 +6,10 @@
 #include <optional>
 #include <system_error>
 
+#include "platform/DownloadCommand.h"
+#include "platform/PathText.h"
 #include "platform/StopRequest.h"
 #include "platform/download/PageStore.h"
-#include "platform/download/W3getvCommand.h"
 
 namespace skyroll::headless {
 namespace {

@@ -7,16 +7,13 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/common/ProgramText.h"
+
 namespace skyroll::qt {
 namespace {
 
-constexpr char kUsage[] =
-    "Usage: skyroll [OPTION]...\n"
-    "The Earth turning in a round window on the desktop, with the weather of the world.\n"
-    "\n"
-    "  -h, --help     show this help and exit\n"
-    "      --version  show the version and exit\n"
-    "\n"
+// What --help says of this system.
+constexpr char kSystemNote[] =
     "Qt's standard options are understood as well, for example -platform NAME and\n"
     "-display DISPLAY (X11).\n"
     "\n"
@@ -78,18 +75,15 @@ std::optional<int> answerCommandLine(const CommandLine& commandLine) {
         case CommandLine::Ask::Run:
             return std::nullopt;
         case CommandLine::Ask::Help:
-            std::fputs(kUsage, stdout);
+            std::fputs(platform::helpText(kSystemNote).c_str(), stdout);
             return 0;
         case CommandLine::Ask::Version:
-            std::fputs("Skyroll " SKYROLL_VERSION "\n", stdout);
+            std::fputs(platform::versionText().c_str(), stdout);
             return 0;
         case CommandLine::Ask::Usage:
             break;
     }
-    std::fprintf(stderr, "skyroll: %s '%s'\n\n",
-                 commandLine.wrong.starts_with('-') ? "unknown option" : "unexpected argument",
-                 commandLine.wrong.c_str());
-    std::fputs(kUsage, stderr);
+    std::fputs(platform::usageErrorText(commandLine.wrong, kSystemNote).c_str(), stderr);
     return 2;
 }
 

@@ -28,8 +28,8 @@ using TransferWait = std::function<bool(void* done, unsigned long milliseconds)>
 // at once.
 std::unique_ptr<Downloader> makeWinHttpDownloader(DownloadLimits limits = {}, TransferWait wait = {});
 
-// Every fetch honours `limits` as the downloader does; requests carry
-// weatherServiceUserAgent().
+// Every fetch honours `limits` as the downloader does; requests carry the
+// weather service's User-Agent (platform/common/ProgramText.h).
 std::unique_ptr<WeatherService> makeWinHttpWeatherService(DownloadLimits limits = {}, TransferWait wait = {});
 
 }  // namespace skyroll::platform

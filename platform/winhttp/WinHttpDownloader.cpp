@@ -4,11 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "platform/DownloadCommand.h"
 #include "platform/StopRequest.h"
+#include "platform/common/ProgramText.h"
 #include "platform/download/PageCharset.h"
 #include "platform/download/PageStore.h"
 #include "platform/download/RefreshBounds.h"
-#include "platform/download/W3getvCommand.h"
 #include "platform/winhttp/WinHttp.h"
 #include "platform/winhttp/WinHttpSession.h"
 
@@ -21,7 +22,7 @@ constexpr std::int32_t kFailed = 1;
 class WinHttpDownloader final : public Downloader {
 public:
     WinHttpDownloader(DownloadLimits limits, TransferWait wait)
-        : m_bounds(std::move(limits)), m_session(kPageUserAgent, std::move(wait)) {}
+        : m_bounds(std::move(limits)), m_session(userAgent(Requester::PageDownloader), std::move(wait)) {}
 
     std::int32_t W3getv(std::string& command, std::int32_t& /*option*/) override {
         m_bounds.start();
@@ -39,12 +40,9 @@ private:
         if (host.empty() || m_bounds.isDown(host) || stopRequested()) return std::nullopt;
         const auto left = m_bounds.left();
         if (left.count() <= 0) return std::nullopt;
-        const DownloadLimits& limits = m_bounds.limits();
-        HttpResult result = m_session.get(address, {m_bounds.connectTimeout(left), m_bounds.pageTimeout(left),
-                                                    limits.maxBytes, limits.maxRedirects});
+        const HttpResult result = m_session.get(address, m_bounds, left);
         if (result.outcome == HttpResult::Outcome::HostDown) m_bounds.markDown(host);
-        if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
-            return std::nullopt;
+        if (!result.succeeded()) return std::nullopt;
         // The conversion counts towards the refresh's bound too: it gives up
         // when the bound is over.
         return pageInCp932(result.body, result.contentType, [this] { return m_bounds.over(); });

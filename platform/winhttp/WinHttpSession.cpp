@@ -18,6 +18,14 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using Outcome = HttpResult::Outcome;
 
+// The bounds of one transfer.
+struct HttpBounds {
+    std::chrono::milliseconds connectTimeout;
+    std::chrono::milliseconds wholeTimeout;  // the whole transfer
+    std::size_t maxBytes;                    // a longer body is a failure
+    long maxRedirects;
+};
+
 constexpr std::chrono::milliseconds kStopCheckInterval{100};
 constexpr std::size_t kMaxAddressLength = 2048;
 constexpr DWORD kMaxContentTypeLength = 1024;
@@ -183,7 +191,10 @@ void WinHttpSession::open() {
                                       WINHTTP_NO_PROXY_NAME, WINHTTP_NO_PROXY_BYPASS, 0));
 }
 
-HttpResult WinHttpSession::get(const std::string& address, const HttpBounds& bounds) {
+HttpResult WinHttpSession::get(const std::string& address, const RefreshBounds& refresh,
+                               std::chrono::milliseconds left) {
+    const HttpBounds bounds{refresh.connectTimeout(left), refresh.pageTimeout(left),
+                            refresh.limits().maxBytes, refresh.limits().maxRedirects};
     std::wstring wide;
     if (!m_session || !toWide(address, wide)) return {};
     if (stopRequested()) return endedBy(Outcome::Stopped);

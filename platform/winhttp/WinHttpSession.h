@@ -7,16 +7,10 @@
 #include <memory>
 #include <string>
 
+#include "platform/download/RefreshBounds.h"
 #include "platform/winhttp/WinHttp.h"
 
 namespace skyroll::platform {
-
-struct HttpBounds {
-    std::chrono::milliseconds connectTimeout;
-    std::chrono::milliseconds wholeTimeout;  // the whole transfer
-    std::size_t maxBytes;                    // a longer body is a failure
-    long maxRedirects;
-};
 
 struct HttpResult {
     enum class Outcome {
@@ -29,6 +23,9 @@ struct HttpResult {
     unsigned long status = 0;
     std::string contentType;  // ASCII; other characters are "?"
     std::string body;
+
+    // A whole answer with a status of success (2xx).
+    bool succeeded() const { return outcome == Outcome::Answered && status >= 200 && status <= 299; }
 };
 
 class WinHttpSession {
@@ -37,14 +34,15 @@ public:
     // for them through `wait` (see TransferWait in WinHttp.h).
     WinHttpSession(const char* userAgent, TransferWait wait = {});
 
-    // GETs an http or https address. The transfer runs on a thread of its
+    // GETs an http or https address within the bounds of one transfer of
+    // `bounds`, each cut to `left` (its reading of the time left). The transfer runs on a thread of its
     // own, since a blocked WinHTTP call cannot be relied on to give up when
     // its handle is closed; this call waits for it in slices of a tenth of a
     // second and gives up when the whole bound passes or a stop is
     // requested (or the program ends inside the wait, which throws
     // ProgramEnded). A transfer given up on ends by WinHTTP's own timeouts
     // (the same bounds) and its result is dropped.
-    HttpResult get(const std::string& address, const HttpBounds& bounds);
+    HttpResult get(const std::string& address, const RefreshBounds& bounds, std::chrono::milliseconds left);
 
 private:
     // A new session, for what follows a transfer that left the rest of an

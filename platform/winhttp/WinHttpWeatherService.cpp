@@ -4,6 +4,7 @@
 #include <string>
 
 #include "platform/StopRequest.h"
+#include "platform/common/ProgramText.h"
 #include "platform/download/RefreshBounds.h"
 #include "platform/winhttp/WinHttp.h"
 #include "platform/winhttp/WinHttpSession.h"
@@ -11,24 +12,17 @@
 namespace skyroll::platform {
 namespace {
 
-bool isWebAddress(std::string_view address) {
-    return address.starts_with("http://") || address.starts_with("https://");
-}
-
 class WinHttpWeatherService final : public WeatherService {
 public:
     WinHttpWeatherService(DownloadLimits limits, TransferWait wait)
-        : m_bounds(std::move(limits)), m_session(weatherServiceUserAgent(), std::move(wait)) {}
+        : m_bounds(std::move(limits)), m_session(userAgent(Requester::WeatherService), std::move(wait)) {}
 
     std::optional<std::string> fetch(const std::string& address) override {
         m_bounds.restart();  // each request is a refresh of its own
         const auto left = m_bounds.left();
         if (!isWebAddress(address) || left.count() <= 0 || stopRequested()) return std::nullopt;
-        const DownloadLimits& limits = m_bounds.limits();
-        HttpResult result = m_session.get(address, {m_bounds.connectTimeout(left), m_bounds.pageTimeout(left),
-                                                    limits.maxBytes, limits.maxRedirects});
-        if (result.outcome != HttpResult::Outcome::Answered || result.status < 200 || result.status > 299)
-            return std::nullopt;
+        HttpResult result = m_session.get(address, m_bounds, left);
+        if (!result.succeeded()) return std::nullopt;
         return std::move(result.body);
     }
 

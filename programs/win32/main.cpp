@@ -11,7 +11,9 @@
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
 #include "platform/common/ProgramLock.h"
+#include "platform/common/ProgramText.h"
 #include "platform/win32/StopSignals.h"
+#include "platform/win32/Win32Support.h"
 #include "platform/win32/Win32Toolkit.h"
 #include "platform/win32/Win32Wallpaper.h"
 #include "platform/winhttp/WinHttp.h"
@@ -21,44 +23,33 @@
 #include <shellapi.h>
 #include <windows.h>
 
-#define SKYROLL_WIDE_(text) L##text
-#define SKYROLL_WIDE(text) SKYROLL_WIDE_(text)
-
 namespace {
 
-constexpr wchar_t kUsage[] =
-    L"Usage: skyroll [OPTION]...\n"
-    L"The Earth turning in a round window on the desktop, with the weather of the world.\n"
-    L"\n"
-    L"  -h, --help     show this help and exit\n"
-    L"      --version  show the version and exit\n"
-    L"\n"
-    L"The pictures are read from SKR20 beside the program (the settings and the\n"
-    L"weather file live in SKR20\\PALAM; when that folder cannot be written, the\n"
-    L"weather file goes to %LOCALAPPDATA%\\Skyroll). What the program keeps for\n"
-    L"itself (the user's wallpaper while the space picture is on) is there too.\n";
+// What --help says of this system.
+constexpr char kSystemNote[] =
+    "The pictures are read from SKR20 beside the program (the settings and the\n"
+    "weather file live in SKR20\\PALAM; when that folder cannot be written, the\n"
+    "weather file goes to %LOCALAPPDATA%\\Skyroll). What the program keeps for\n"
+    "itself (the user's wallpaper while the space picture is on) is there too.\n";
 
 // A program of the GUI subsystem has no console of its own: text goes to the
 // standard handle a caller gave it (a pipe, a file, a console), else to a
 // message box.
-void say(std::wstring_view text, bool error) {
+void say(std::string_view text, bool error) {
     const HANDLE handle = GetStdHandle(error ? STD_ERROR_HANDLE : STD_OUTPUT_HANDLE);
     if (handle != nullptr && handle != INVALID_HANDLE_VALUE) {
         DWORD mode = 0;
         DWORD written = 0;
         if (GetConsoleMode(handle, &mode)) {
-            WriteConsoleW(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+            const std::wstring wide = skyroll::win32::widen(text);
+            WriteConsoleW(handle, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
             return;
         }
         // A pipe or a file takes UTF-8.
-        const int size = WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), nullptr,
-                                             0, nullptr, nullptr);
-        std::string bytes(static_cast<std::size_t>(size > 0 ? size : 0), '\0');
-        WideCharToMultiByte(CP_UTF8, 0, text.data(), static_cast<int>(text.size()), bytes.data(), size,
-                            nullptr, nullptr);
-        if (WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) return;
+        if (WriteFile(handle, text.data(), static_cast<DWORD>(text.size()), &written, nullptr)) return;
     }
-    MessageBoxW(nullptr, std::wstring(text).c_str(), L"Skyroll", error ? MB_ICONERROR : MB_ICONINFORMATION);
+    MessageBoxW(nullptr, skyroll::win32::widen(text).c_str(), L"Skyroll",
+                error ? MB_ICONERROR : MB_ICONINFORMATION);
 }
 
 // The program's notes, one line each on standard error when there is one.
@@ -77,19 +68,15 @@ std::optional<int> answerCommandLine() {
     for (int i = 1; i < count && !status; ++i) {
         const std::wstring_view argument = arguments[i];
         if (argument == L"--help" || argument == L"-h") {
-            say(kUsage, false);
+            say(skyroll::platform::helpText(kSystemNote), false);
             status = 0;
         } else if (argument == L"--version") {
-            say(L"Skyroll " SKYROLL_WIDE(SKYROLL_VERSION) L"\n", false);
+            say(skyroll::platform::versionText(), false);
             status = 0;
         }
     }
     if (!status && count > 1) {
-        const std::wstring_view argument = arguments[1];
-        say(std::wstring(L"skyroll: ") +
-                (argument.starts_with(L'-') ? L"unknown option" : L"unexpected argument") + L" '" +
-                std::wstring(argument) + L"'\n\n" + kUsage,
-            true);
+        say(skyroll::platform::usageErrorText(skyroll::win32::narrow(arguments[1]), kSystemNote), true);
         status = 2;
     }
     LocalFree(arguments);
@@ -107,7 +94,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     // the system, never from the current folder.
     const std::filesystem::path appFolder = skyroll::platform::native::executableFolder();
     if (appFolder.empty()) {
-        say(L"Skyroll cannot find the folder of its own executable.\n", true);
+        say("Skyroll cannot find the folder of its own executable.\n", true);
         return 1;
     }
     // One program per user: a second one would take the first one's space

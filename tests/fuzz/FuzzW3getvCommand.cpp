@@ -1,13 +1,14 @@
 // The downloader's command parser over arbitrary command strings: a parsed
-// command always names a folder and an address, and its file never leaves
-// the folder.
+// command always names a folder and an address, its file never leaves the
+// folder, and the command written for what was read reads back the same.
 
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
-#include "platform/download/W3getvCommand.h"
+#include "platform/DownloadCommand.h"
+#include "platform/PathText.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     using namespace skyroll::platform;
@@ -18,5 +19,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (!request->file.empty() && !isPlainFileName(request->file)) std::abort();
     if (request->address.find(' ') != std::string::npos) std::abort();
     if (command.find(request->folder) == std::string_view::npos) std::abort();
+    if (request->file.empty()) return 0;
+    const std::string written =
+        makeW3getvCommand(pathFromText(request->folder), request->file, request->address);
+    if (written.size() > kMaxCommandLength) return 0;
+    const auto again = parseW3getvCommand(written);
+    if (!again || again->folder != request->folder || again->file != request->file ||
+        again->address != request->address)
+        std::abort();
     return 0;
 }

@@ -1,8 +1,8 @@
-#include "weather/WeatherPicture.h"
+#include "platform/PathText.h"
 
-namespace skyroll::weather {
+namespace skyroll::platform {
 
-bool IsPlainFileName(std::string_view name) {
+bool isPlainFileName(std::string_view name) {
     if (name.empty() || name.size() > kMaxFileNameBytes) return false;
     if (name == "." || name.find("..") != std::string_view::npos) return false;
     for (std::size_t i = 0; i < name.size(); ++i) {
@@ -17,4 +17,4 @@ bool IsPlainFileName(std::string_view name) {
     return true;
 }
 
-}  // namespace skyroll::weather
+}  // namespace skyroll::platform
