@@ -152,7 +152,7 @@ TEST(PeriodicRefresh, TheGlobeTurnsOnAndTheFileChangesOnlyAsAWhole) {
         if (!replaced) {
             for (const weather::TourEntry& entry : weather::WeatherTour) {
                 if (entry.caption != d.caption) continue;
-                settings::ReadWeatherIni(std::string(entry.key), expected, kept);
+                settings::ReadWeatherIni(test::localFiles(), std::string(entry.key), expected, kept);
                 if (!expected.ends_with(".gif")) expected = "UNKNOWN.gif";
             }
         }

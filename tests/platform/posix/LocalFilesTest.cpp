@@ -70,16 +70,18 @@ TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
     ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
     fs::create_symlink(dir.path() / "pipe", dir.path() / "pipe-link");
 
+    const auto files = makeLocalFileSystem();
     for (const Case& c : cases) {
         std::string content = "left over";
         const native::ReadStatus status = native::readFileBounded(c.file, 1 << 20, content);
         EXPECT_EQ(status, c.read ? native::ReadStatus::ok : native::ReadStatus::missing) << c.name;
         EXPECT_EQ(profile::getPrivateProfileString("S", "K", "none", 64, c.file), c.read ? "v" : "none")
             << c.name;
-        EXPECT_EQ(weather::ReadPageFile(c.file).empty(), !c.read) << c.name;
-        EXPECT_EQ(readKeptAnswer(c.file, "http://a", 1024, WallClock::time_point(std::chrono::seconds(2)))
-                      .has_value(),
-                  c.read)
+        EXPECT_EQ(weather::ReadPageFile(*files, c.file).empty(), !c.read) << c.name;
+        EXPECT_EQ(
+            readKeptAnswer(*files, c.file, "http://a", 1024, WallClock::time_point(std::chrono::seconds(2)))
+                .has_value(),
+            c.read)
             << c.name;
     }
     // A write through the link goes to its target; a pipe is never written.
@@ -91,7 +93,7 @@ TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
 
     // A page longer than the most that is read gives its start.
     writeFile(regular, std::string(weather::kMaxPageRead + 10, 'x'));
-    EXPECT_EQ(weather::ReadPageFile(regular).size(), weather::kMaxPageRead);
+    EXPECT_EQ(weather::ReadPageFile(*files, regular).size(), weather::kMaxPageRead);
 }
 
 TEST(UserHome, WithoutAUsableHomeVariableTheUserDatabaseTells) {
