@@ -10,6 +10,7 @@
 #include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "settings/IniPalam.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/FixtureExpectations.h"
 #include "weather/WeatherFile.h"
@@ -105,6 +106,28 @@ TEST_F(WeatherFileTest, UnwritableWeatherFileIsFatal) {
     EXPECT_THROW(ExtractPageWeather(test::localFiles(), m_folder.path(), missing, "EU.html", "パリ"),
                  FatalError);
     EXPECT_THROW(EndWeatherFile(test::localFiles(), missing), FatalError);
+}
+
+// The new file is whole but cannot take the old one's place: the refresh
+// fails, and WEATHER.INI keeps its old lines.
+TEST_F(WeatherFileTest, AFailedReplaceIsFatalAndKeepsTheOldFile) {
+    struct ReplaceFails final : test::ForwardingFiles {
+        using ForwardingFiles::ForwardingFiles;
+        bool replaceWithFile(const std::filesystem::path&, const std::filesystem::path&) override {
+            return false;
+        }
+    } refusing(platform::makeLocalFileSystem());
+    writeFixturePages();
+    const std::string old = "[WEATHER]\r\nold=SUN.gif\r\n";
+    writeFile(weatherIni(), old);
+    EXPECT_THROW(ReduceWorldPages(refusing, m_folder.path(), weatherIni()), FatalError);
+    EXPECT_EQ(readFile(weatherIni()), old);
+    // On the disk: no file is renamed over a folder, whoever runs the test.
+    std::filesystem::remove(weatherIni());
+    std::filesystem::create_directory(weatherIni());
+    writeFile(weatherIni() / "kept", old);
+    EXPECT_THROW(ReduceWorldPages(test::localFiles(), m_folder.path(), weatherIni()), FatalError);
+    EXPECT_EQ(readFile(weatherIni() / "kept"), old);
 }
 
 // A full disk: the short writes go to a buffer and fail only when it is

@@ -96,6 +96,26 @@ TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
     EXPECT_EQ(weather::ReadPageFile(*files, regular).size(), weather::kMaxPageRead);
 }
 
+// A link planted where a new file is written beside the one it replaces is
+// removed, not written through: what it points to stays as it was.
+TEST(UntrustedFiles, ALinkAtANewFileIsNotWrittenThrough) {
+    TempDir dir;
+    const fs::path target = dir.path() / "target";
+    writeFile(target, "not ours");
+    const fs::path weatherIni = dir.path() / "WEATHER.INI";
+    const fs::path answer = dir.path() / "live-weather.json";
+    fs::create_symlink(target, weather::NewWeatherFile(weatherIni));
+    fs::create_symlink(target, answer.string() + ".new");
+    const auto files = makeLocalFileSystem();
+    weather::BeginWeatherFile(*files, weatherIni);
+    weather::EndWeatherFile(*files, weatherIni);
+    EXPECT_TRUE(keepAnswer(*files, answer, "http://a", "[]"));
+    EXPECT_EQ(test::readFile(target), "not ours");
+    EXPECT_EQ(test::readFile(weatherIni), "[WEATHER]\r\n");
+    EXPECT_EQ(readKeptAnswer(*files, answer, "http://a", 16), "[]");
+    EXPECT_FALSE(fs::is_symlink(weatherIni) || fs::is_symlink(answer));
+}
+
 TEST(UserHome, WithoutAUsableHomeVariableTheUserDatabaseTells) {
     const passwd* entry = ::getpwuid(::getuid());
     ASSERT_NE(entry, nullptr);
