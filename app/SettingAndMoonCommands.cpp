@@ -13,7 +13,7 @@ void fSky_Roll::mSETTING_Click() {
     m_form->hide();  // its timer goes on
     if (m_moon) m_moon->Unload();
     {
-        settings::fSetting dialog(m_services.toolkit, EarthIni, m_program.WindowRegion);
+        settings::fSetting dialog(m_services.toolkit, m_services.files, EarthIni, m_program.WindowRegion);
         m_settingOpen = true;
         struct Closed {
             bool& open;

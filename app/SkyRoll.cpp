@@ -138,15 +138,16 @@ void fSky_Roll::Form_Activate() {
     if (!FirstActivate || m_refreshing) return;
     {
         const RefreshUnderWay underWay(m_refreshing);
-        m_sites = weather::ReadSites(EarthIni, &std::clog);
+        m_sites = weather::ReadSites(m_services.files, EarthIni, &std::clog);
         const bool holdsPageFolder = m_pageFolder != nullptr;
         if (m_sites.source == weather::WeatherSource::Live) {
-            weather::LiveDownloader live(m_services.weather, m_sites.live,
+            weather::LiveDownloader live(m_services.files, m_services.weather, m_sites.live,
                                          weather::LiveAnswerFile(WorldTempDir));
-            weather::RefreshWorldWeather(*m_form, live, WorldTempDir, WeatherIni, m_sites, holdsPageFolder);
-        } else {
-            weather::RefreshWorldWeather(*m_form, m_services.downloader, WorldTempDir, WeatherIni, m_sites,
+            weather::RefreshWorldWeather(*m_form, live, m_services.files, WorldTempDir, WeatherIni, m_sites,
                                          holdsPageFolder);
+        } else {
+            weather::RefreshWorldWeather(*m_form, m_services.downloader, m_services.files, WorldTempDir,
+                                         WeatherIni, m_sites, holdsPageFolder);
         }
         m_pageFolder.reset();
     }

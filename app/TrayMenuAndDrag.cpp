@@ -8,7 +8,7 @@
 namespace skyroll::app {
 
 void fSky_Roll::ApplySettings() {
-    settings::ReadEarthIni(DispPos, RollSpeed, EarthIni);
+    settings::ReadEarthIni(m_services.files, DispPos, RollSpeed, EarthIni);
     platform::Toolkit& toolkit = m_services.toolkit;
     for (const Place& place : kPlaces) {
         if (DispPos == place.code) {

@@ -30,7 +30,7 @@ void fSky_Roll::StepWeatherTour(const std::int16_t& frame) {
 
 void fSky_Roll::ShowCityWeather(const std::string& key) {
     std::string weather;
-    settings::ReadWeatherIni(key, weather, WeatherIni);
+    settings::ReadWeatherIni(m_services.files, key, weather, WeatherIni);
     // The value comes from a downloaded page: only a plain file name is
     // looked for in the picture folder. Whatever names no loadable picture
     // shows the unknown-weather picture, or no picture when even that fails;

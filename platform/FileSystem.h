@@ -1,14 +1,31 @@
 #pragma once
-// Special folders and the few file operations the program makes itself.
+// Special folders and every file operation of the program: the core reaches
+// files only through the FileSystem it is given, so that a test's own one
+// sees each of them.
 
+#include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "platform/FileLock.h"
+
 namespace skyroll::platform {
+
+// What a bounded read of a file found (FileSystem::readFile).
+enum class ReadStatus { ok, missing, unreadable };
+
+// One key of a profile (INI) file to set; byte strings in code page 932.
+struct ProfileEntry {
+    std::string_view section;
+    std::string_view key;
+    std::string_view value;
+};
 
 // Where the program finds its pictures and keeps its two files.
 struct ProgramFiles {
@@ -60,8 +77,52 @@ public:
     // no permission) or already exists as something else.
     virtual bool createFolder(const std::filesystem::path& folder) = 0;
 
+    // Reads the whole of `file` into `content`. Only a regular file is read
+    // (a symbolic link to one is followed); the open never waits, so a named
+    // pipe, a device, a socket or a folder reads as `missing`, as does a file
+    // (or folder on its path) that does not exist. A file of more than
+    // `maxSize` bytes or one that cannot be read is `unreadable`; with
+    // `cutAtMax`, a longer file gives its first `maxSize` bytes instead.
+    virtual ReadStatus readFile(const std::filesystem::path& file, std::size_t maxSize, std::string& content,
+                                bool cutAtMax) = 0;
+
     // Creates or truncates `file` and writes `bytes`. False on any failure.
     virtual bool writeFile(const std::filesystem::path& file, std::string_view bytes) = 0;
+
+    // Appends `bytes` to `file`, created when missing. False on any failure.
+    virtual bool appendFile(const std::filesystem::path& file, std::string_view bytes) = 0;
+
+    // Puts `written`, a complete new file in the same folder as `target`, in
+    // the target's place in one step, after flushing it to the disk. False,
+    // leaving both as they were, when that fails.
+    virtual bool replaceWithFile(const std::filesystem::path& written,
+                                 const std::filesystem::path& target) = 0;
+
+    // Removes the entry `file` (a file, or a symbolic link, which is not
+    // followed). False when something of that name is still there.
+    virtual bool removeFile(const std::filesystem::path& file) = 0;
+
+    // The profile (INI) files as the Windows ANSI profile functions have them
+    // (platform/common/ProfileFile.h has the rules). readProfileString: the
+    // value of `key` in `section`, cut for a buffer of `bufferSize` bytes, or
+    // `defaultValue` when the file, the section or the key is missing or
+    // unreadable; never fails. writeProfileStrings: every entry in one
+    // replacement of the file, created when missing (never its folder);
+    // false, with the file as it was, when one entry is refused or the file
+    // cannot be written.
+    virtual std::string readProfileString(std::string_view section, std::string_view key,
+                                          std::string_view defaultValue, std::size_t bufferSize,
+                                          const std::filesystem::path& file) = 0;
+    virtual bool writeProfileStrings(std::span<const ProfileEntry> entries,
+                                     const std::filesystem::path& file) = 0;
+
+    // Takes the exclusive lock on `file` as lockFile of FileLock.h does:
+    // created when missing, a link not followed, waiting at most `wait` for
+    // another holder (not at all once a stop is requested). nullptr when it
+    // was not taken in time or the file cannot be opened or locked; in the
+    // second case `failure`, when not null, receives the system's reason.
+    virtual std::unique_ptr<FileLock> lock(const std::filesystem::path& file, std::chrono::milliseconds wait,
+                                           std::string* failure) = 0;
 
     // Deletes every regular file directly in `folder` whose name ends with
     // `suffix` (the pattern "*" + suffix). Returns the number deleted, or -1

@@ -12,9 +12,11 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
+
 namespace skyroll::platform::native {
 
-enum class ReadStatus { ok, missing, unreadable };
+using platform::ReadStatus;
 
 // Reads the whole of `file` into `content`. Only a regular file is read (a
 // symbolic link to one is followed); the open never waits, so a named pipe,

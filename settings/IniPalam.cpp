@@ -1,7 +1,6 @@
 #include "settings/IniPalam.h"
 
 #include "platform/Cp932.h"
-#include "platform/common/ProfileFile.h"
 
 namespace skyroll::settings {
 namespace {
@@ -9,9 +8,10 @@ namespace {
 // The buffer the profile reads use: values arrive cut to 499 bytes.
 constexpr std::size_t kBufferSize = 500;
 
-std::string readValue(std::string_view section, std::string_view key, const std::filesystem::path& file) {
-    return cp932::toUtf8FromCp932(profile::getPrivateProfileString(
-        section, cp932::toCp932FromUtf8(key), "", kBufferSize, file));
+std::string readValue(platform::FileSystem& files, std::string_view section, std::string_view key,
+                      const std::filesystem::path& file) {
+    return cp932::toUtf8FromCp932(
+        files.readProfileString(section, cp932::toCp932FromUtf8(key), "", kBufferSize, file));
 }
 
 std::string trimBlanks(const std::string& text) {
@@ -22,26 +22,28 @@ std::string trimBlanks(const std::string& text) {
 
 }  // namespace
 
-void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::filesystem::path& iniPath) {
-    const std::string position = readValue("POSITION", "DISPPOS", iniPath);
+void ReadEarthIni(platform::FileSystem& files, std::string& dispPos, std::string& rollSpeed,
+                  const std::filesystem::path& iniPath) {
+    const std::string position = readValue(files, "POSITION", "DISPPOS", iniPath);
     dispPos = position.empty() ? "0" : position;
-    const std::string speed = readValue("SPEED", "ROLLSPEED", iniPath);
+    const std::string speed = readValue(files, "SPEED", "ROLLSPEED", iniPath);
     rollSpeed = speed.empty() ? "0" : speed;
 }
 
-bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
+bool WriteEarthIni(platform::FileSystem& files, const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath) {
     // Both keys in one replacement of the file, so that a refused value or
     // a crash never leaves the one written without the other.
     const std::string position = cp932::toCp932FromUtf8(trimBlanks(dispPos));
     const std::string speed = cp932::toCp932FromUtf8(trimBlanks(rollSpeed));
-    const profile::ProfileEntry entries[] = {{"POSITION", "DISPPOS", position},
-                                             {"SPEED", "ROLLSPEED", speed}};
-    return profile::writePrivateProfileStrings(entries, iniPath);
+    const platform::ProfileEntry entries[] = {{"POSITION", "DISPPOS", position},
+                                              {"SPEED", "ROLLSPEED", speed}};
+    return files.writeProfileStrings(entries, iniPath);
 }
 
-void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath) {
-    const std::string value = readValue("WEATHER", key, iniPath);
+void ReadWeatherIni(platform::FileSystem& files, const std::string& key, std::string& weather,
+                    const std::filesystem::path& iniPath) {
+    const std::string value = readValue(files, "WEATHER", key, iniPath);
     // A city whose weather is not known is not shown as fine weather.
     weather = value.empty() ? "不明" : value;
 }

@@ -1,28 +1,33 @@
 #pragma once
 // INI_PALAM: the procedures over the program's two profile files, EARTH.INI
 // (place and speed of the globe) and WEATHER.INI (one weather value per city).
-// Text in and out is UTF-8; the files hold code page 932.
+// Text in and out is UTF-8; the files hold code page 932 and are reached
+// through the FileSystem given.
 
 #include <filesystem>
 #include <string>
+
+#include "platform/FileSystem.h"
 
 namespace skyroll::settings {
 
 // Sets dispPos to "DISPPOS" of section "POSITION" and rollSpeed to
 // "ROLLSPEED" of section "SPEED", each "0" when absent or empty. The values
 // are neither checked nor trimmed beyond what the profile read does.
-void ReadEarthIni(std::string& dispPos, std::string& rollSpeed, const std::filesystem::path& iniPath);
+void ReadEarthIni(platform::FileSystem& files, std::string& dispPos, std::string& rollSpeed,
+                  const std::filesystem::path& iniPath);
 
 // Stores both values, each with leading and trailing blanks removed, in one
 // replacement of the file: both are written or neither. Returns false when
 // the file cannot be written (read-only file, missing folder) or a value
 // cannot be stored (a line end or zero byte in it); the file then keeps its
 // former content.
-bool WriteEarthIni(const std::string& dispPos, const std::string& rollSpeed,
+bool WriteEarthIni(platform::FileSystem& files, const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath);
 
 // Sets weather to the value of `key` in section "WEATHER" of `iniPath`, or
 // "不明" (not known) when the file, the key or its value is missing or empty.
-void ReadWeatherIni(const std::string& key, std::string& weather, const std::filesystem::path& iniPath);
+void ReadWeatherIni(platform::FileSystem& files, const std::string& key, std::string& weather,
+                    const std::filesystem::path& iniPath);
 
 }  // namespace skyroll::settings

@@ -59,9 +59,10 @@ std::optional<int> OptionIndex(std::string_view text) {
     return static_cast<int>(rounded);
 }
 
-fSetting::fSetting(platform::Toolkit& toolkit, std::filesystem::path earthIni,
+fSetting::fSetting(platform::Toolkit& toolkit, platform::FileSystem& files, std::filesystem::path earthIni,
                    platform::RegionHandle& windowRegion)
     : m_toolkit(toolkit),
+      m_files(files),
       m_earthIni(std::move(earthIni)),
       m_windowRegion(windowRegion),
       m_form(toolkit.createForm(app::SettingLayout(), *this)) {}
@@ -72,7 +73,7 @@ void fSetting::Form_Load() {
     CenterOnScreen(*m_form);
     EarthIni = m_earthIni;
     app::CutToEllipse(m_toolkit, *m_form, m_windowRegion);
-    ReadEarthIni(DispPos, RollSpeed, EarthIni);
+    ReadEarthIni(m_files, DispPos, RollSpeed, EarthIni);
     // A stored value that selects no button leaves its row without a
     // selection; OK then keeps that value as it is.
     if (const auto n = OptionIndex(DispPos)) m_form->control(optionName("Option1", *n)).setValue(true);
@@ -90,7 +91,7 @@ void fSetting::Command1_Click() {
         if (m_form->control(optionName("Option1", i)).value()) DispPos = std::to_string(i);
         if (m_form->control(optionName("Option2", i)).value()) RollSpeed = std::to_string(i);
     }
-    if (!WriteEarthIni(DispPos, RollSpeed, EarthIni))
+    if (!WriteEarthIni(m_files, DispPos, RollSpeed, EarthIni))
         m_toolkit.showMessage("Skyroll could not save the settings: the file \"" + EarthIni.string() +
                               "\" cannot be written. The settings stay as they were.");
     m_form->unload();

@@ -9,6 +9,7 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
 #include "platform/Toolkit.h"
 
 namespace skyroll::settings {
@@ -21,9 +22,9 @@ std::optional<int> OptionIndex(std::string_view text);
 
 class fSetting final : public platform::FormEvents {
 public:
-    // `earthIni`: the settings file. `windowRegion`: the program-wide region
-    // handle the dialog stores its region in.
-    fSetting(platform::Toolkit& toolkit, std::filesystem::path earthIni,
+    // `earthIni`: the settings file, reached through `files`. `windowRegion`:
+    // the program-wide region handle the dialog stores its region in.
+    fSetting(platform::Toolkit& toolkit, platform::FileSystem& files, std::filesystem::path earthIni,
              platform::RegionHandle& windowRegion);
     ~fSetting() override;
 
@@ -42,6 +43,7 @@ public:
 
 private:
     platform::Toolkit& m_toolkit;
+    platform::FileSystem& m_files;
     std::filesystem::path m_earthIni;
     platform::RegionHandle& m_windowRegion;
     std::unique_ptr<platform::Form> m_form;

@@ -35,13 +35,14 @@ fs::path LiveAnswerFile(const fs::path& worldTempDir) {
     return worldTempDir.parent_path() / "live-weather.json";
 }
 
-LiveDownloader::LiveDownloader(platform::WeatherService& service, std::string base, fs::path answerFile)
-    : m_service(service), m_base(std::move(base)), m_answerFile(std::move(answerFile)) {}
+LiveDownloader::LiveDownloader(platform::FileSystem& files, platform::WeatherService& service,
+                               std::string base, fs::path answerFile)
+    : m_files(files), m_service(service), m_base(std::move(base)), m_answerFile(std::move(answerFile)) {}
 
 const LiveConditions& LiveDownloader::conditions() {
     if (m_conditions) return *m_conditions;
     const std::string address = LiveAddress(m_base);
-    if (const auto kept = platform::readKeptAnswer(m_answerFile, address, kMaxAnswerBytes)) {
+    if (const auto kept = platform::readKeptAnswer(m_files, m_answerFile, address, kMaxAnswerBytes)) {
         LiveAnswer answer = ReadLiveAnswer(*kept, kCities.size());
         if (answer.complete) return m_conditions.emplace(std::move(answer.conditions));
     }
@@ -49,7 +50,7 @@ const LiveConditions& LiveDownloader::conditions() {
     const std::optional<std::string> body = m_service.fetch(address);
     LiveAnswer answer = body ? ReadLiveAnswer(*body, kCities.size()) : ReadLiveAnswer({}, kCities.size());
     // Only a whole answer is kept: after a partial one the next start asks again.
-    if (answer.complete) platform::keepAnswer(m_answerFile, address, *body);
+    if (answer.complete) platform::keepAnswer(m_files, m_answerFile, address, *body);
     return m_conditions.emplace(std::move(answer.conditions));
 }
 
@@ -62,12 +63,12 @@ std::int32_t LiveDownloader::W3getv(std::string& command, std::int32_t& /*option
     const std::optional<platform::W3getvRequest> request = platform::parseW3getvCommand(command);
     if (!request || request->file.empty()) return kFailed;
     if (!isRegionFile(request->file)) {
-        platform::storePage(*request, {});
+        platform::storePage(m_files, *request, {});
         return kFailed;
     }
     const LiveConditions& known = conditions();
     const std::string page = cp932::encode(MakeLivePage(request->file, known));
-    const bool stored = platform::storePage(*request, page);
+    const bool stored = platform::storePage(m_files, *request, page);
     return stored && everyCityKnown(request->file, known) ? kStored : kFailed;
 }
 

@@ -10,6 +10,7 @@
 #include <string>
 
 #include "platform/Downloader.h"
+#include "platform/FileSystem.h"
 #include "platform/WeatherService.h"
 #include "weather/LiveWeather.h"
 
@@ -26,7 +27,9 @@ public:
     static constexpr std::size_t kMaxAnswerBytes = 4 * 1024 * 1024;
 
     // `base`: the service's base address, e.g. "https://api.open-meteo.com".
-    LiveDownloader(platform::WeatherService& service, std::string base, std::filesystem::path answerFile);
+    // The answer is kept and the pages are stored through `files`.
+    LiveDownloader(platform::FileSystem& files, platform::WeatherService& service, std::string base,
+                   std::filesystem::path answerFile);
 
     // Stores the page named by the command ("-d <folder> -j sjis -o <file>
     // <address>"; the address is not used). Returns 0 when every city of the
@@ -46,6 +49,7 @@ public:
 private:
     const LiveConditions& conditions();
 
+    platform::FileSystem& m_files;
     platform::WeatherService& m_service;
     std::string m_base;
     std::filesystem::path m_answerFile;

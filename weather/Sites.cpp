@@ -4,8 +4,6 @@
 #include <cstddef>
 #include <optional>
 
-#include "platform/common/ProfileFile.h"
-
 namespace skyroll::weather {
 namespace {
 
@@ -34,8 +32,9 @@ bool isPort(std::string_view port) {
 
 constexpr std::size_t kMaxServiceAddressLength = 300;
 
-std::string readValue(std::string_view key, const std::filesystem::path& earthIni) {
-    return profile::getPrivateProfileString("SITES", key, "", kBufferSize, earthIni);
+std::string readValue(platform::FileSystem& files, std::string_view key,
+                      const std::filesystem::path& earthIni) {
+    return files.readProfileString("SITES", key, "", kBufferSize, earthIni);
 }
 
 // False for a value the read may have cut: what is left of it is not the value.
@@ -49,9 +48,9 @@ void reportIgnored(std::ostream* log, std::string_view key, std::string_view val
     *log << "\n";
 }
 
-std::string readSite(std::string_view key, std::string_view fallback, const std::filesystem::path& earthIni,
-                     std::ostream* log) {
-    std::string value = readValue(key, earthIni);
+std::string readSite(platform::FileSystem& files, std::string_view key, std::string_view fallback,
+                     const std::filesystem::path& earthIni, std::ostream* log) {
+    std::string value = readValue(files, key, earthIni);
     if (fits(value) && IsPlainHost(value)) return value;
     if (!value.empty()) reportIgnored(log, key, value);
     return std::string(fallback);
@@ -121,12 +120,12 @@ bool IsServiceAddress(std::string_view address) {
     return path.find("..") == std::string_view::npos;
 }
 
-Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log) {
+Sites ReadSites(platform::FileSystem& files, const std::filesystem::path& earthIni, std::ostream* log) {
     Sites sites;
-    sites.world = readSite("WORLD", kDefaultWorldSite, earthIni, log);
-    sites.japan = readSite("JAPAN", kDefaultJapanSite, earthIni, log);
+    sites.world = readSite(files, "WORLD", kDefaultWorldSite, earthIni, log);
+    sites.japan = readSite(files, "JAPAN", kDefaultJapanSite, earthIni, log);
 
-    std::string live = readValue("LIVE", earthIni);
+    std::string live = readValue(files, "LIVE", earthIni);
     const bool liveFits = fits(live);
     while (live.ends_with('/')) live.pop_back();
     if (liveFits && IsServiceAddress(live)) {
@@ -135,7 +134,7 @@ Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log) {
         reportIgnored(log, "LIVE", live);
     }
 
-    const std::string source = readValue("SOURCE", earthIni);
+    const std::string source = readValue(files, "SOURCE", earthIni);
     if (source == "live") {
         sites.source = WeatherSource::Live;
     } else if (source == "pages") {
@@ -143,11 +142,11 @@ Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log) {
     } else {
         if (!source.empty()) reportIgnored(log, "SOURCE", source);
         const bool pageSitesNamed =
-            !readValue("WORLD", earthIni).empty() || !readValue("JAPAN", earthIni).empty();
+            !readValue(files, "WORLD", earthIni).empty() || !readValue(files, "JAPAN", earthIni).empty();
         sites.source = pageSitesNamed ? WeatherSource::Pages : WeatherSource::Live;
     }
 
-    const std::string refresh = readValue("REFRESH", earthIni);
+    const std::string refresh = readValue(files, "REFRESH", earthIni);
     if (sites.source == WeatherSource::Pages) {
         // Eighteen pages and the page folder's lock are for the start-up only.
         if (!refresh.empty()) reportIgnored(log, "REFRESH", refresh, "the page sites are read once per run");

@@ -12,6 +12,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
+
 namespace skyroll::weather {
 
 enum class WeatherSource { Live, Pages };
@@ -58,6 +60,7 @@ bool IsServiceAddress(std::string_view address);
 // for the profile read to return whole does not fit and is ignored, whatever
 // its start holds. Every value ignored is reported with one line on `log`
 // (when not null); it is never a failure.
-Sites ReadSites(const std::filesystem::path& earthIni, std::ostream* log = nullptr);
+Sites ReadSites(platform::FileSystem& files, const std::filesystem::path& earthIni,
+                std::ostream* log = nullptr);
 
 }  // namespace skyroll::weather

@@ -1,29 +1,16 @@
 #include "weather/WeatherFile.h"
 
-#include <fstream>
-#include <system_error>
-
 #include "core/Failure.h"
 #include "platform/Cp932.h"
-#include "platform/NativeFiles.h"
-#include "platform/common/ProfileFile.h"
 
 namespace skyroll::weather {
 namespace {
 
-void writeLine(const std::filesystem::path& weatherIni, std::u32string_view line, std::ios::openmode mode) {
-    const std::filesystem::path file = NewWeatherFile(weatherIni);
-    if (mode & std::ios::trunc) {
-        // Whatever stands under the name (a link, say) goes, and is not followed.
-        std::error_code error;
-        std::filesystem::remove(file, error);
-    }
-    std::ofstream out(file, std::ios::binary | mode);
-    const std::string bytes = cp932::encode(line) + "\r\n";
-    if (out) out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    if (out) out.close();
-    if (!out) throw FatalError("The weather file " + weatherIni.string() + " cannot be written.");
+[[noreturn]] void cannotWrite(const std::filesystem::path& weatherIni) {
+    throw FatalError("The weather file " + weatherIni.string() + " cannot be written.");
 }
+
+std::string lineBytes(std::u32string_view line) { return cp932::encode(line) + "\r\n"; }
 
 }  // namespace
 
@@ -33,30 +20,31 @@ std::filesystem::path NewWeatherFile(const std::filesystem::path& weatherIni) {
     return file;
 }
 
-std::string ReadPageFile(const std::filesystem::path& file) {
+std::string ReadPageFile(platform::FileSystem& files, const std::filesystem::path& file) {
     std::string bytes;
-    if (platform::native::readFileBounded(file, kMaxPageRead, bytes, true) !=
-        platform::native::ReadStatus::ok)
-        return {};
+    if (files.readFile(file, kMaxPageRead, bytes, true) != platform::ReadStatus::ok) return {};
     return bytes;
 }
 
-void BeginWeatherFile(const std::filesystem::path& weatherIni) {
-    writeLine(weatherIni, U"[WEATHER]", std::ios::trunc);
+void BeginWeatherFile(platform::FileSystem& files, const std::filesystem::path& weatherIni) {
+    const std::filesystem::path file = NewWeatherFile(weatherIni);
+    // Whatever stands under the name (a link, say) goes, and is not followed.
+    files.removeFile(file);
+    if (!files.writeFile(file, lineBytes(U"[WEATHER]"))) cannotWrite(weatherIni);
 }
 
-CityWeather ExtractPageWeather(const std::filesystem::path& worldTempDir,
+CityWeather ExtractPageWeather(platform::FileSystem& files, const std::filesystem::path& worldTempDir,
                                const std::filesystem::path& weatherIni, std::string_view file,
                                std::string_view city) {
-    const std::u32string page = cp932::decode(ReadPageFile(worldTempDir / std::string(file)));
+    const std::u32string page = cp932::decode(ReadPageFile(files, worldTempDir / std::string(file)));
     CityWeather weather = ReducePage(page, file, cp932::fromUtf8(city));
-    writeLine(weatherIni, weather.name + U"=" + weather.value, std::ios::app);
+    if (!files.appendFile(NewWeatherFile(weatherIni), lineBytes(weather.name + U"=" + weather.value)))
+        cannotWrite(weatherIni);
     return weather;
 }
 
-void EndWeatherFile(const std::filesystem::path& weatherIni) {
-    if (!profile::replaceWithFile(NewWeatherFile(weatherIni), weatherIni))
-        throw FatalError("The weather file " + weatherIni.string() + " cannot be written.");
+void EndWeatherFile(platform::FileSystem& files, const std::filesystem::path& weatherIni) {
+    if (!files.replaceWithFile(NewWeatherFile(weatherIni), weatherIni)) cannotWrite(weatherIni);
 }
 
 }  // namespace skyroll::weather

@@ -51,21 +51,22 @@ void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::pa
     }
 }
 
-std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTempDir,
+std::vector<CityWeather> ReduceWorldPages(platform::FileSystem& files,
+                                          const std::filesystem::path& worldTempDir,
                                           const std::filesystem::path& weatherIni,
                                           const CityObserver& afterCity) {
-    BeginWeatherFile(weatherIni);
+    BeginWeatherFile(files, weatherIni);
     std::vector<CityWeather> lines;
     lines.reserve(kCities.size());
     for (const City& city : kCities) {
-        lines.push_back(ExtractPageWeather(worldTempDir, weatherIni, city.file, city.name));
+        lines.push_back(ExtractPageWeather(files, worldTempDir, weatherIni, city.file, city.name));
         if (afterCity) afterCity(city, lines.back());
     }
-    EndWeatherFile(weatherIni);
+    EndWeatherFile(files, weatherIni);
     return lines;
 }
 
-void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader,
+void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader, platform::FileSystem& files,
                          const std::filesystem::path& worldTempDir, const std::filesystem::path& weatherIni,
                          const Sites& sites, bool holdsPageFolder) {
     platform::Control& label4 = globe.control("Label4");
@@ -83,7 +84,7 @@ void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader
     }
     label4.setCaption("データ最適化");
     // A refresh cut short by a terminating signal leaves the previous file.
-    if (holdsPageFolder && !platform::stopRequested()) ReduceWorldPages(worldTempDir, weatherIni);
+    if (holdsPageFolder && !platform::stopRequested()) ReduceWorldPages(files, worldTempDir, weatherIni);
     enableMenus(globe, true);
     globe.control("Timer1").setEnabled(true);
     globe.control("Label3").setVisible(false);
@@ -93,10 +94,11 @@ void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader
 QuietRefresh RefreshLiveWeatherQuietly(platform::FileSystem& files, platform::WeatherService& service,
                                        const Sites& sites, const std::filesystem::path& weatherIni) {
     // This period is skipped rather than waited for: the globe must not stop.
-    const std::unique_ptr<platform::FileLock> pageFolder = HoldPageFolder(files, std::chrono::milliseconds{0});
+    const std::unique_ptr<platform::FileLock> pageFolder =
+        HoldPageFolder(files, std::chrono::milliseconds{0});
     if (!pageFolder) return QuietRefresh::FolderBusy;
     const std::filesystem::path answerFile = LiveAnswerFile(files.systemFolder() / "WORLDTEMP");
-    LiveDownloader live(service, sites.live, answerFile);
+    LiveDownloader live(files, service, sites.live, answerFile);
     if (platform::stopRequested()) return QuietRefresh::Stopped;
     const bool answered = live.knowsAnyCity();
     if (platform::stopRequested()) return QuietRefresh::Stopped;
@@ -104,7 +106,7 @@ QuietRefresh RefreshLiveWeatherQuietly(platform::FileSystem& files, platform::We
     const std::filesystem::path worldTempDir = PrepareWorldTempDir(files);
     FetchWorldPages(live, worldTempDir, sites);
     if (platform::stopRequested()) return QuietRefresh::Stopped;
-    ReduceWorldPages(worldTempDir, weatherIni);
+    ReduceWorldPages(files, worldTempDir, weatherIni);
     return QuietRefresh::Replaced;
 }
 

@@ -40,10 +40,11 @@ void FetchWorldPages(platform::Downloader& downloader, const std::filesystem::pa
                      const Sites& sites, const FetchObserver& observer = {});
 
 // BeginWeatherFile, then ExtractPageWeather for every city-table row in order
-// (calling `afterCity`, when given, after each), then EndWeatherFile; returns
-// the 28 lines written.
+// (calling `afterCity`, when given, after each), then EndWeatherFile, all
+// through `files`; returns the 28 lines written.
 using CityObserver = std::function<void(const City&, const CityWeather&)>;
-std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTempDir,
+std::vector<CityWeather> ReduceWorldPages(platform::FileSystem& files,
+                                          const std::filesystem::path& worldTempDir,
                                           const std::filesystem::path& weatherIni,
                                           const CityObserver& afterCity = {});
 
@@ -55,7 +56,7 @@ std::vector<CityWeather> ReduceWorldPages(const std::filesystem::path& worldTemp
 // Without `holdsPageFolder` (another program kept the page folder, see
 // HoldPageFolder) nothing is fetched and WEATHER.INI stays as it is; once a
 // stop is requested the fetches left and the reduction are skipped.
-void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader,
+void RefreshWorldWeather(platform::Form& globe, platform::Downloader& downloader, platform::FileSystem& files,
                          const std::filesystem::path& worldTempDir, const std::filesystem::path& weatherIni,
                          const Sites& sites, bool holdsPageFolder = true);
 

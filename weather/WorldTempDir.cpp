@@ -8,7 +8,7 @@ std::unique_ptr<platform::FileLock> HoldPageFolder(platform::FileSystem& files,
                                                    std::chrono::milliseconds wait) {
     const std::filesystem::path systemFolder = files.systemFolder();
     if (systemFolder.empty()) return nullptr;
-    return platform::lockFile(systemFolder / "WORLDTEMP.lock", wait);
+    return files.lock(systemFolder / "WORLDTEMP.lock", wait, nullptr);
 }
 
 std::filesystem::path PrepareWorldTempDir(platform::FileSystem& files) {

@@ -1,10 +1,7 @@
 #include "platform/common/AnswerCache.h"
 
 #include <charconv>
-#include <fstream>
 #include <system_error>
-
-#include "platform/NativeFiles.h"
 
 namespace skyroll::platform {
 namespace {
@@ -24,11 +21,11 @@ std::optional<long long> parseSeconds(std::string_view text) {
 
 }  // namespace
 
-std::optional<std::string> readKeptAnswer(const fs::path& file, std::string_view address,
+std::optional<std::string> readKeptAnswer(FileSystem& files, const fs::path& file, std::string_view address,
                                           std::size_t maxBytes, WallClock::time_point now) {
     const std::size_t limit = maxBytes + kTag.size() + address.size() + 32;
     std::string bytes;
-    if (native::readFileBounded(file, limit, bytes) != native::ReadStatus::ok) return std::nullopt;
+    if (files.readFile(file, limit, bytes, false) != ReadStatus::ok) return std::nullopt;
 
     const std::size_t firstEnd = bytes.find('\n');
     if (firstEnd == std::string::npos || !std::string_view(bytes).starts_with(kTag)) return std::nullopt;
@@ -46,30 +43,20 @@ std::optional<std::string> readKeptAnswer(const fs::path& file, std::string_view
     return bytes;
 }
 
-bool keepAnswer(const fs::path& file, std::string_view address, std::string_view body,
+bool keepAnswer(FileSystem& files, const fs::path& file, std::string_view address, std::string_view body,
                 WallClock::time_point now) {
     if (address.find('\n') != std::string_view::npos) return false;
     const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(now.time_since_epoch()).count();
     fs::path temporary = file;
     temporary += ".new";
-    std::error_code stale;
-    fs::remove(temporary, stale);  // a link placed there is never followed
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        out << kTag << seconds << '\n' << address << '\n';
-        out.write(body.data(), static_cast<std::streamsize>(body.size()));
-        out.close();
-        if (!out) {
-            std::error_code ignored;
-            fs::remove(temporary, ignored);
-            return false;
-        }
-    }
-    std::error_code error;
-    fs::rename(temporary, file, error);
-    if (!error) return true;
-    std::error_code ignored;
-    fs::remove(temporary, ignored);
+    files.removeFile(temporary);  // a link placed there is never followed
+    std::string content(kTag);
+    content += std::to_string(seconds) + '\n';
+    content += address;
+    content += '\n';
+    content += body;
+    if (files.writeFile(temporary, content) && files.replaceWithFile(temporary, file)) return true;
+    files.removeFile(temporary);
     return false;
 }
 

@@ -9,6 +9,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
+
 namespace skyroll::platform {
 
 using WallClock = std::chrono::system_clock;
@@ -19,13 +21,15 @@ inline constexpr std::chrono::minutes kAnswerLifetime{10};
 // `kAnswerLifetime` before `now` (and not after it: a clock set back makes it
 // stale). std::nullopt when there is none, it is stale, or the file is
 // unreadable, malformed or larger than `maxBytes`.
-std::optional<std::string> readKeptAnswer(const std::filesystem::path& file, std::string_view address,
-                                          std::size_t maxBytes, WallClock::time_point now = WallClock::now());
+std::optional<std::string> readKeptAnswer(FileSystem& files, const std::filesystem::path& file,
+                                          std::string_view address, std::size_t maxBytes,
+                                          WallClock::time_point now = WallClock::now());
 
 // Keeps `body` as the answer for `address` fetched at `now`, replacing the
-// file as a whole (written beside it, then renamed over it). False when it
+// file as a whole (written beside it as "<file>.new", whatever stood there
+// removed first and never followed, then put in its place). False when it
 // cannot be written; the program goes on without the kept answer.
-bool keepAnswer(const std::filesystem::path& file, std::string_view address, std::string_view body,
-                WallClock::time_point now = WallClock::now());
+bool keepAnswer(FileSystem& files, const std::filesystem::path& file, std::string_view address,
+                std::string_view body, WallClock::time_point now = WallClock::now());
 
 }  // namespace skyroll::platform

@@ -10,8 +10,10 @@
 #include <system_error>
 #include <vector>
 
+#include "platform/FileLock.h"
 #include "platform/FileSystem.h"
 #include "platform/NativeFiles.h"
+#include "platform/common/ProfileFile.h"
 
 namespace skyroll::platform {
 namespace {
@@ -91,12 +93,42 @@ public:
         return fs::create_directory(folder, error) && !error;
     }
 
+    ReadStatus readFile(const fs::path& file, std::size_t maxSize, std::string& content,
+                        bool cutAtMax) override {
+        return native::readFileBounded(file, maxSize, content, cutAtMax);
+    }
+
     bool writeFile(const fs::path& file, std::string_view bytes) override {
-        std::ofstream out(file, std::ios::binary | std::ios::trunc);
-        if (!out) return false;
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.close();
-        return !out.fail();
+        return write(file, bytes, std::ios::trunc);
+    }
+
+    bool appendFile(const fs::path& file, std::string_view bytes) override {
+        return write(file, bytes, std::ios::app);
+    }
+
+    bool replaceWithFile(const fs::path& written, const fs::path& target) override {
+        return native::replaceWithFile(written, target);
+    }
+
+    bool removeFile(const fs::path& file) override {
+        std::error_code error;
+        fs::remove(file, error);
+        return !error;
+    }
+
+    std::string readProfileString(std::string_view section, std::string_view key,
+                                  std::string_view defaultValue, std::size_t bufferSize,
+                                  const fs::path& file) override {
+        return profile::getPrivateProfileString(section, key, defaultValue, bufferSize, file);
+    }
+
+    bool writeProfileStrings(std::span<const ProfileEntry> entries, const fs::path& file) override {
+        return profile::writePrivateProfileStrings(entries, file);
+    }
+
+    std::unique_ptr<FileLock> lock(const fs::path& file, std::chrono::milliseconds wait,
+                                   std::string* failure) override {
+        return lockFile(file, wait, failure);
     }
 
     int deleteFilesEndingWith(const fs::path& folder, std::string_view suffix) override {
@@ -125,6 +157,16 @@ public:
     }
 
 private:
+    // std::filesystem and the file streams reach the file system with wide
+    // paths on Windows, whatever the ANSI code page is.
+    static bool write(const fs::path& file, std::string_view bytes, std::ios::openmode mode) {
+        std::ofstream out(file, std::ios::binary | mode);
+        if (!out) return false;
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        return !out.fail();
+    }
+
     // The folder of the weather file outside the program's folder: the
     // per-user cache folder (on Windows never the system folder, where only
     // the page folder belongs), or the folder given for the system folder.

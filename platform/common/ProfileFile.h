@@ -14,6 +14,8 @@
 #include <string>
 #include <string_view>
 
+#include "platform/FileSystem.h"
+
 namespace skyroll::profile {
 
 // Reads the value of `key` in `section` of `file` the way
@@ -44,11 +46,7 @@ bool writePrivateProfileString(std::string_view section, std::string_view key,
                                std::string_view value, const std::filesystem::path& file);
 
 // One key to set, as writePrivateProfileString takes it.
-struct ProfileEntry {
-    std::string_view section;
-    std::string_view key;
-    std::string_view value;
-};
+using platform::ProfileEntry;
 
 // Sets every entry, in order, as writePrivateProfileString would, in one
 // replacement of the file: either all of them are written or, when one is

@@ -17,7 +17,7 @@ ProgramLock lockProgram(FileSystem& files) {
     }
     const fs::path file = folder / "skyroll.lock";
     std::string failure;
-    result.lock = lockFile(file, std::chrono::milliseconds(0), &failure);
+    result.lock = files.lock(file, std::chrono::milliseconds(0), &failure);
     if (result.lock) return result;
     if (failure.empty()) {
         result.otherRunning = true;

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/DownloadCommand.h"
+#include "platform/FileSystem.h"
 
 namespace skyroll::platform {
 
@@ -13,10 +14,12 @@ namespace skyroll::platform {
 // its bytes on Linux, UTF-8 on Windows).
 std::filesystem::path folderOf(const W3getvRequest& request);
 
-// Writes the page (possibly empty) as the request's folder / file. The file
-// must be a plain file name (isPlainFileName) and the folder must exist. An
-// existing entry of that name is removed first, so a link placed there is
-// never followed. False when anything fails.
+// Writes the page (possibly empty) through `files` as the request's folder /
+// file. The file must be a plain file name (isPlainFileName) and the folder
+// must exist. An existing entry of that name is removed first, so a link
+// placed there is never followed. False when anything fails.
+bool storePage(FileSystem& files, const W3getvRequest& request, std::string_view bytes);
+// The same on the local file system.
 bool storePage(const W3getvRequest& request, std::string_view bytes);
 
 }  // namespace skyroll::platform

@@ -6,13 +6,16 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <map>
 #include <regex>
+#include <set>
 #include <utility>
 
 #include "platform/Cp932.h"
 #include "platform/FileLock.h"
 #include "platform/StopRequest.h"
 #include "settings/IniPalam.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/Scenario.h"
 #include "tests/weather/LiveFixture.h"
 #include "weather/WeatherTables.h"
@@ -152,7 +155,7 @@ TEST(PeriodicRefresh, TheGlobeTurnsOnAndTheFileChangesOnlyAsAWhole) {
         if (!replaced) {
             for (const weather::TourEntry& entry : weather::WeatherTour) {
                 if (entry.caption != d.caption) continue;
-                settings::ReadWeatherIni(std::string(entry.key), expected, kept);
+                settings::ReadWeatherIni(test::localFiles(), std::string(entry.key), expected, kept);
                 if (!expected.ends_with(".gif")) expected = "UNKNOWN.gif";
             }
         }
@@ -181,6 +184,75 @@ TEST(PeriodicRefresh, TheGlobeTurnsOnAndTheFileChangesOnlyAsAWhole) {
         EXPECT_NE(r.subject, "fSky_Roll.mSET");
         EXPECT_NE(r.subject, "fSky_Roll.mSPEED");
     }
+}
+
+// Every file the program touches goes through the file service it is given:
+// over a start with its refresh, a settings write and a periodic refresh,
+// each file changed on the disk was named to the service, and so was each
+// file the program reads.
+TEST(PeriodicRefresh, EveryFileGoesThroughTheFileService) {
+    struct Recording final : ForwardingFiles {
+        using ForwardingFiles::ForwardingFiles;
+        void seen(std::string_view operation, const fs::path& path) override {
+            named[path.lexically_relative(root).generic_string()].insert(std::string(operation));
+        }
+        fs::path root;
+        std::map<std::string, std::set<std::string>> named;
+    };
+    const auto onDisk = [](const fs::path& root) {
+        std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> found;
+        for (const auto& entry : fs::recursive_directory_iterator(root))
+            if (entry.is_regular_file())
+                found[entry.path().lexically_relative(root).generic_string()] = {entry.file_size(),
+                                                                                 entry.last_write_time()};
+        return found;
+    };
+    Scenario s;
+    s.writeEarthIni("[SITES]\r\nREFRESH=10\r\n");
+    Recording files(platform::makeLocalFileSystem(s.options.systemFolder, s.options.systemFolder / "state"));
+    files.root = s.dir.path();
+    s.options.files = &files;
+    s.sim = std::make_unique<trace::Simulation>(s.options);
+    s.sim->weatherService().setAnswerFile(SKYROLL_WEATHER_DATA "/live/forecast.json");
+    const auto before = onDisk(s.dir.path());
+
+    s.start();
+    headless::HeadlessToolkit& tk = s.toolkit();
+    tk.post(tk.now() + 5, [&] { tk.chooseMenu("fSky_Roll", "mSETTING"); });
+    tk.post(tk.now() + 6, [&] { tk.pressButton("fSetting", "Command1"); });
+    s.sim->runFor(10);
+    // Kept young by the wall clock: without it, the period asks again.
+    fs::remove(s.options.systemFolder / "live-weather.json");
+    s.sim->runFor(600);
+    EXPECT_EQ(s.sim->weatherService().addresses().size(), 2u);
+    const auto after = onDisk(s.dir.path());
+    s.sim.reset();
+
+    for (const auto& [name, state] : after) {
+        const auto old = before.find(name);
+        const bool changed = old == before.end() || old->second != state;
+        EXPECT_TRUE(!changed || files.named.count(name)) << name;
+    }
+    const std::string palam = "app/SKR20/PALAM/", system = "system/";
+    std::vector<std::pair<std::string, std::string>> expected = {
+        {palam + "EARTH.INI", "readProfileString"},
+        {palam + "EARTH.INI", "writeProfileStrings"},
+        {palam + "WEATHER.INI.new", "writeFile"},
+        {palam + "WEATHER.INI.new", "appendFile"},
+        {palam + "WEATHER.INI", "replaceWithFile"},
+        {palam + "WEATHER.INI", "readProfileString"},
+        {system + "WORLDTEMP.lock", "lock"},
+        {system + "WORLDTEMP/DUMMY.html", "writeFile"},
+        {system + "live-weather.json", "readFile"},
+        {system + "live-weather.json.new", "writeFile"},
+        {system + "live-weather.json", "replaceWithFile"},
+    };
+    for (const weather::Region& region : weather::kRegions) {
+        expected.emplace_back(system + "WORLDTEMP/" + std::string(region.file), "writeFile");
+        expected.emplace_back(system + "WORLDTEMP/" + std::string(region.file), "readFile");
+    }
+    for (const auto& [name, operation] : expected)
+        EXPECT_TRUE(files.named[name].count(operation)) << name << " " << operation;
 }
 
 }  // namespace

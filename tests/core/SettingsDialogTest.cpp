@@ -403,7 +403,7 @@ TEST_P(BadEarthIniTest, ReadsAsMissingOrWorksAndTheProgramEndsCleanly) {
     if (c.okWrites) {
         EXPECT_TRUE(tk.messages().empty());
         std::string dispPos, rollSpeed;
-        settings::ReadEarthIni(dispPos, rollSpeed, s.earthIni());
+        settings::ReadEarthIni(test::localFiles(), dispPos, rollSpeed, s.earthIni());
         EXPECT_EQ(dispPos, "2");
     } else {
         ASSERT_EQ(tk.messages().size(), 1u);

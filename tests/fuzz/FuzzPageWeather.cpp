@@ -30,14 +30,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace skyroll;
     using namespace skyroll::weather;
     static const fuzz::FuzzFolder folder;
+    static const auto files = platform::makeLocalFileSystem();
     if (size == 0) return 0;
     const City& city = kCities[data[0] % kCities.size()];
     const std::string file(city.file);
     folder.write(file, data + 1, size - 1);
 
     const auto weatherIni = folder.path() / "WEATHER.INI";
-    BeginWeatherFile(weatherIni);
-    checkValue(ExtractPageWeather(folder.path(), weatherIni, file, city.name));
+    BeginWeatherFile(*files, weatherIni);
+    checkValue(ExtractPageWeather(*files, folder.path(), weatherIni, file, city.name));
 
     const std::u32string page =
         cp932::decode(std::string_view(reinterpret_cast<const char*>(data + 1), size - 1));

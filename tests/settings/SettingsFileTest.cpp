@@ -17,7 +17,7 @@ struct Read {
 
 Read read(const std::filesystem::path& file) {
     Read r;
-    ReadEarthIni(r.dispPos, r.rollSpeed, file);
+    ReadEarthIni(test::localFiles(), r.dispPos, r.rollSpeed, file);
     return r;
 }
 
@@ -44,7 +44,7 @@ TEST(SettingsFile, ValuesArriveAsStoredNotChecked) {
 TEST(SettingsFile, WriteTrimsBlanksAndReadsBackTheSameDigits) {
     TempDir dir;
     const auto ini = dir.path() / "EARTH.INI";
-    EXPECT_TRUE(WriteEarthIni(" 2 ", "4  ", ini));
+    EXPECT_TRUE(WriteEarthIni(test::localFiles(), " 2 ", "4  ", ini));
     EXPECT_EQ(readFile(ini), "[POSITION]\r\nDISPPOS=2\r\n[SPEED]\r\nROLLSPEED=4\r\n");
     EXPECT_EQ(read(ini).dispPos, "2");
     EXPECT_EQ(read(ini).rollSpeed, "4");
@@ -54,7 +54,7 @@ TEST(SettingsFile, WriteKeepsEveryOtherLine) {
     TempDir dir;
     const auto ini = dir.path() / "EARTH.INI";
     writeFile(ini, "; mine\r\n[SITES]\r\nWORLD=127.0.0.1:9\r\n[SPEED]\r\nROLLSPEED=1\r\nEXTRA=x\r\n");
-    WriteEarthIni("3", "0", ini);
+    WriteEarthIni(test::localFiles(), "3", "0", ini);
     EXPECT_EQ(readFile(ini),
               "; mine\r\n[SITES]\r\nWORLD=127.0.0.1:9\r\n[SPEED]\r\nROLLSPEED=0\r\nEXTRA=x\r\n"
               "[POSITION]\r\nDISPPOS=3\r\n");
@@ -65,11 +65,11 @@ TEST(SettingsFile, AFileThatCannotBeWrittenKeepsItsContent) {
     const auto ini = dir.path() / "EARTH.INI";
     writeFile(ini, "[SPEED]\r\nROLLSPEED=1\r\n");
     std::filesystem::permissions(ini, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
-    EXPECT_FALSE(WriteEarthIni("2", "2", ini));
+    EXPECT_FALSE(WriteEarthIni(test::localFiles(), "2", "2", ini));
     EXPECT_EQ(readFile(ini), "[SPEED]\r\nROLLSPEED=1\r\n");
 
     const auto noFolder = dir.path() / "PALAM" / "EARTH.INI";
-    EXPECT_FALSE(WriteEarthIni("2", "2", noFolder));
+    EXPECT_FALSE(WriteEarthIni(test::localFiles(), "2", "2", noFolder));
     EXPECT_FALSE(std::filesystem::exists(noFolder.parent_path()));
 }
 
@@ -84,7 +84,7 @@ TEST(SettingsFile, AWriteNeverChangesTheOldFileInPlace) {
     std::error_code error;
     std::filesystem::create_hard_link(ini, dir.path() / "old", error);
     if (error) GTEST_SKIP() << "no hard links here: " << error.message();
-    ASSERT_TRUE(WriteEarthIni("3", "4", ini));
+    ASSERT_TRUE(WriteEarthIni(test::localFiles(), "3", "4", ini));
     EXPECT_EQ(readFile(dir.path() / "old"), before) << "the settings were written in place";
     EXPECT_EQ(read(ini).dispPos, "3");
     EXPECT_EQ(read(ini).rollSpeed, "4");

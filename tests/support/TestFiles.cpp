@@ -191,4 +191,9 @@ bool makeNamedPipe(const std::filesystem::path& file) {
 #endif
 }
 
+platform::FileSystem& localFiles() {
+    static const std::unique_ptr<platform::FileSystem> files = platform::makeLocalFileSystem();
+    return *files;
+}
+
 }  // namespace skyroll::test

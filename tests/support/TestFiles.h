@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/FileSystem.h"
+
 namespace skyroll::test {
 
 class TempDir {
@@ -65,5 +67,8 @@ private:
     std::optional<std::string> m_old;
 };
 std::string readFile(const std::filesystem::path& file);
+
+// The local file system, for the core's functions called on their own.
+platform::FileSystem& localFiles();
 
 }  // namespace skyroll::test

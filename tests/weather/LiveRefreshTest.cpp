@@ -79,11 +79,11 @@ protected:
         limits.connectTimeout = 1000ms;
         limits.pageTimeout = 400ms;
         const auto service = platform::makeNetworkWeatherService(limits);
-        LiveDownloader live(*service, base, answerFile());
+        LiveDownloader live(test::localFiles(), *service, base, answerFile());
         fs::remove_all(m_pages);
         fs::create_directories(m_pages);
         FetchWorldPages(live, m_pages, Sites{});
-        ReduceWorldPages(m_pages, weatherIni());
+        ReduceWorldPages(test::localFiles(), m_pages, weatherIni());
         return readFile(weatherIni());
     }
     fs::path answerFile() const { return LiveAnswerFile(m_pages); }
@@ -107,10 +107,11 @@ TEST_F(LiveRefresh, OneRequestServesTheRefreshAndIsKeptForTheNextStart) {
 
     // An answer kept longer ago, or incomplete, or for another service, is
     // asked again.
-    platform::keepAnswer(answerFile(), LiveAddress(base), kRecorded, platform::WallClock::now() - 11min);
+    platform::keepAnswer(test::localFiles(), answerFile(), LiveAddress(base), kRecorded,
+                         platform::WallClock::now() - 11min);
     EXPECT_EQ(refresh(base), expectedIni({}));
     EXPECT_EQ(server.requests().size(), 2u);
-    platform::keepAnswer(answerFile(), LiveAddress(base), withoutLastPlaces(1));
+    platform::keepAnswer(test::localFiles(), answerFile(), LiveAddress(base), withoutLastPlaces(1));
     EXPECT_EQ(refresh(base), expectedIni({}));
     EXPECT_EQ(server.requests().size(), 3u);
     LoopbackServer other([](const std::string&) { return answer(kRecorded); });

@@ -163,16 +163,20 @@ TEST(AnswerCache, KeepsAnAnswerForTenMinutesForItsAddressOnly) {
     TempDir folder;
     const auto file = folder.path() / "answer.json";
     const auto t0 = platform::WallClock::now();
-    EXPECT_FALSE(platform::readKeptAnswer(file, "http://a/x", 1000, t0));
-    ASSERT_TRUE(platform::keepAnswer(file, "http://a/x", "[1,\n2]", t0));
-    EXPECT_EQ(platform::readKeptAnswer(file, "http://a/x", 1000, t0 + 9min + 59s), "[1,\n2]");
-    EXPECT_FALSE(platform::readKeptAnswer(file, "http://a/x", 1000, t0 + 10min + 1s));
-    EXPECT_FALSE(platform::readKeptAnswer(file, "http://a/x", 1000, t0 - 1min)) << "clock set back";
-    EXPECT_FALSE(platform::readKeptAnswer(file, "http://b/x", 1000, t0));
-    EXPECT_FALSE(platform::readKeptAnswer(file, "http://a/x", 3, t0)) << "larger than asked for";
+    EXPECT_FALSE(platform::readKeptAnswer(test::localFiles(), file, "http://a/x", 1000, t0));
+    ASSERT_TRUE(platform::keepAnswer(test::localFiles(), file, "http://a/x", "[1,\n2]", t0));
+    EXPECT_EQ(platform::readKeptAnswer(test::localFiles(), file, "http://a/x", 1000, t0 + 9min + 59s),
+              "[1,\n2]");
+    EXPECT_FALSE(platform::readKeptAnswer(test::localFiles(), file, "http://a/x", 1000, t0 + 10min + 1s));
+    EXPECT_FALSE(platform::readKeptAnswer(test::localFiles(), file, "http://a/x", 1000, t0 - 1min))
+        << "clock set back";
+    EXPECT_FALSE(platform::readKeptAnswer(test::localFiles(), file, "http://b/x", 1000, t0));
+    EXPECT_FALSE(platform::readKeptAnswer(test::localFiles(), file, "http://a/x", 3, t0))
+        << "larger than asked for";
     writeFile(file, "garbage");
-    EXPECT_FALSE(platform::readKeptAnswer(file, "http://a/x", 1000, t0));
-    EXPECT_FALSE(platform::keepAnswer(folder.path() / "missing" / "answer.json", "http://a/x", "[]", t0));
+    EXPECT_FALSE(platform::readKeptAnswer(test::localFiles(), file, "http://a/x", 1000, t0));
+    EXPECT_FALSE(platform::keepAnswer(test::localFiles(), folder.path() / "missing" / "answer.json",
+                                      "http://a/x", "[]", t0));
 }
 
 }  // namespace

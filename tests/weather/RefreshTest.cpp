@@ -56,7 +56,7 @@ protected:
         RecordingDownloader recording(downloader, m_toolkit);
         m_form->show();
         m_toolkit.clearRecords();
-        RefreshWorldWeather(*m_form, recording, m_pages, weatherIni(), sites);
+        RefreshWorldWeather(*m_form, recording, test::localFiles(), m_pages, weatherIni(), sites);
     }
 
     std::vector<Call> calls() const {

@@ -70,11 +70,11 @@ TEST(ReadSites, ReadsTheSitesSectionOrFallsBack) {
     };
     for (const Case& c : cases) {
         writeFile(ini, c.content);
-        const Sites sites = ReadSites(ini);
+        const Sites sites = ReadSites(test::localFiles(), ini);
         EXPECT_EQ(sites.world, c.expected.world) << c.name;
         EXPECT_EQ(sites.japan, c.expected.japan) << c.name;
     }
-    const Sites missing = ReadSites(folder.path() / "MISSING.INI");
+    const Sites missing = ReadSites(test::localFiles(), folder.path() / "MISSING.INI");
     EXPECT_EQ(missing.world, kDefaultWorldSite);
     EXPECT_EQ(missing.japan, kDefaultJapanSite);
 }
@@ -134,7 +134,7 @@ TEST(ReadSites, ChoosesTheSourceAndHowOftenAndReportsWhatItIgnores) {
     for (const Case& c : cases) {
         writeFile(ini, "[SITES]\r\n" + c.sites);
         std::ostringstream log;
-        const Sites sites = ReadSites(ini, &log);
+        const Sites sites = ReadSites(test::localFiles(), ini, &log);
         const std::string name = c.sites.substr(0, 80);
         EXPECT_EQ(sites.source, c.source) << name;
         EXPECT_EQ(sites.live, c.live) << name;
@@ -145,7 +145,7 @@ TEST(ReadSites, ChoosesTheSourceAndHowOftenAndReportsWhatItIgnores) {
             EXPECT_EQ(log.str(), "skyroll: EARTH.INI [SITES] " + c.log + "\n") << name;
         }
     }
-    const Sites missing = ReadSites(folder.path() / "MISSING.INI");
+    const Sites missing = ReadSites(test::localFiles(), folder.path() / "MISSING.INI");
     EXPECT_EQ(missing.source, live);
     EXPECT_EQ(missing.refreshMinutes, 60);
 }

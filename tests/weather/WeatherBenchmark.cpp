@@ -61,7 +61,7 @@ void BM_RefreshAgainstLoopbackServer(benchmark::State& state) {
         // A new downloader per refresh, as in a new run of the program.
         const auto downloader = platform::makeCurlDownloader();
         weather::FetchWorldPages(*downloader, folder.path(), sites);
-        weather::ReduceWorldPages(folder.path(), folder.path() / "WEATHER.INI");
+        weather::ReduceWorldPages(test::localFiles(), folder.path(), folder.path() / "WEATHER.INI");
     }
     state.counters["connections_per_refresh"] =
         static_cast<double>(server.connections()) / static_cast<double>(state.iterations());
@@ -80,9 +80,10 @@ void BM_LiveRefreshAgainstLoopbackServer(benchmark::State& state) {
     for (auto _ : state) {
         if (state.range(0) == 0) fs::remove(weather::LiveAnswerFile(pages));
         const auto service = platform::makeCurlWeatherService();
-        weather::LiveDownloader live(*service, "http://" + server.host(), weather::LiveAnswerFile(pages));
+        weather::LiveDownloader live(test::localFiles(), *service, "http://" + server.host(),
+                                     weather::LiveAnswerFile(pages));
         weather::FetchWorldPages(live, pages, weather::Sites{});
-        weather::ReduceWorldPages(pages, folder.path() / "WEATHER.INI");
+        weather::ReduceWorldPages(test::localFiles(), pages, folder.path() / "WEATHER.INI");
     }
     state.counters["requests_per_refresh"] =
         static_cast<double>(server.requests().size()) / static_cast<double>(state.iterations());
@@ -98,7 +99,8 @@ void BM_ExtractionsOver100KBPages(benchmark::State& state) {
         }
     }
     for (auto _ : state) {
-        benchmark::DoNotOptimize(weather::ReduceWorldPages(folder.path(), folder.path() / "WEATHER.INI"));
+        benchmark::DoNotOptimize(
+            weather::ReduceWorldPages(test::localFiles(), folder.path(), folder.path() / "WEATHER.INI"));
     }
 }
 BENCHMARK(BM_ExtractionsOver100KBPages)->Unit(benchmark::kMillisecond);

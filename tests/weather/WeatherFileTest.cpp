@@ -6,10 +6,11 @@
 #include <csignal>
 #include <string>
 
-#include "platform/Cp932.h"
 #include "core/Failure.h"
+#include "platform/Cp932.h"
 #include "platform/FileSystem.h"
 #include "settings/IniPalam.h"
+#include "tests/support/ForwardingFiles.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/FixtureExpectations.h"
 #include "weather/WeatherFile.h"
@@ -32,7 +33,7 @@ protected:
     // What has been written so far: the new file, beside WEATHER.INI.
     std::string written() const { return readFile(NewWeatherFile(weatherIni())); }
     std::string extract(std::string_view file, std::string_view city) {
-        ExtractPageWeather(m_folder.path(), weatherIni(), file, city);
+        ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), file, city);
         return cp932::toUtf8FromCp932(written());
     }
 
@@ -49,26 +50,26 @@ protected:
 TEST_F(WeatherFileTest, TheOldFileStandsUntilTheNewOneIsComplete) {
     writeFile(weatherIni(), "old content\r\nmore\r\n");
     writeFile(NewWeatherFile(weatherIni()), "left by a refresh that was killed\r\n");
-    BeginWeatherFile(weatherIni());
+    BeginWeatherFile(test::localFiles(), weatherIni());
     EXPECT_EQ(written(), "[WEATHER]\r\n");
     EXPECT_EQ(extract("EU.html", "パリ"), "[WEATHER]\r\n=不明\r\n");
     EXPECT_EQ(readFile(weatherIni()), "old content\r\nmore\r\n");
-    EndWeatherFile(weatherIni());
+    EndWeatherFile(test::localFiles(), weatherIni());
     EXPECT_EQ(readFile(weatherIni()), cp932::toCp932FromUtf8("[WEATHER]\r\n=不明\r\n"));
     EXPECT_FALSE(std::filesystem::exists(NewWeatherFile(weatherIni())));
 }
 
 TEST_F(WeatherFileTest, EachExtractionAppendsOneLineInCodePage932) {
     writePage("EU.html", "<TD>パリ</TD>\r\n<TD>雨</TD>\r\n");
-    BeginWeatherFile(weatherIni());
-    ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ");
-    ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "ベルリン");
+    BeginWeatherFile(test::localFiles(), weatherIni());
+    ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), "EU.html", "パリ");
+    ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), "EU.html", "ベルリン");
     EXPECT_EQ(written(), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=RAIN.gif\r\n=不明\r\n"));
 }
 
 TEST_F(WeatherFileTest, MissingOrUnreadablePageIsAnEmptyPage) {
     std::filesystem::create_directory(page("FOLDER.html"));
-    BeginWeatherFile(weatherIni());
+    BeginWeatherFile(test::localFiles(), weatherIni());
     EXPECT_EQ(extract("MISSING.html", "パリ"), "[WEATHER]\r\n=不明\r\n");
     EXPECT_EQ(extract("FOLDER.html", "パリ"), "[WEATHER]\r\n=不明\r\n=不明\r\n");
     EXPECT_EQ(extract("JAPAN.html", "東京"), "[WEATHER]\r\n=不明\r\n=不明\r\n=不明\r\n");
@@ -79,14 +80,14 @@ TEST_F(WeatherFileTest, MissingOrUnreadablePageIsAnEmptyPage) {
 TEST_F(WeatherFileTest, InvalidBytesDoNotStopTheReduction) {
     writeFile(page("TAIHEIYOU.html"), "\xFF\x85\x40\r\n" + cp932::toCp932FromUtf8("グアム\r\n<B>") + "\xFF" +
                                            cp932::toCp932FromUtf8("</B>\r\n"));
-    BeginWeatherFile(weatherIni());
+    BeginWeatherFile(test::localFiles(), weatherIni());
     EXPECT_EQ(extract("TAIHEIYOU.html", "グアム"), "[WEATHER]\r\nグアム=<B>?</B>\r\n");
 }
 
 TEST_F(WeatherFileTest, FullWidthBlanksStayInTheValue) {
     writeFile(page("EU.html"), cp932::toCp932FromUtf8("パリ\r\n") + "\x81\x40" + "x\r\n");
-    BeginWeatherFile(weatherIni());
-    ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ");
+    BeginWeatherFile(test::localFiles(), weatherIni());
+    ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), "EU.html", "パリ");
     EXPECT_EQ(written(), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=\u3000x\r\n"));
 }
 
@@ -94,16 +95,39 @@ TEST_F(WeatherFileTest, PagesAreReadUpToTheirBound) {
     std::string big(kMaxPageRead - 2, 'x');
     big += "\r\n" + cp932::toCp932FromUtf8("パリ\r\n晴れ\r\n");
     writeFile(page("BIG.html"), big);
-    EXPECT_EQ(ReadPageFile(page("BIG.html")).size(), kMaxPageRead);
-    BeginWeatherFile(weatherIni());
+    EXPECT_EQ(ReadPageFile(test::localFiles(), page("BIG.html")).size(), kMaxPageRead);
+    BeginWeatherFile(test::localFiles(), weatherIni());
     EXPECT_EQ(extract("BIG.html", "パリ"), "[WEATHER]\r\n=不明\r\n");
 }
 
 TEST_F(WeatherFileTest, UnwritableWeatherFileIsFatal) {
     const std::filesystem::path missing = m_folder.path() / "no-such-folder" / "WEATHER.INI";
-    EXPECT_THROW(BeginWeatherFile(missing), FatalError);
-    EXPECT_THROW(ExtractPageWeather(m_folder.path(), missing, "EU.html", "パリ"), FatalError);
-    EXPECT_THROW(EndWeatherFile(missing), FatalError);
+    EXPECT_THROW(BeginWeatherFile(test::localFiles(), missing), FatalError);
+    EXPECT_THROW(ExtractPageWeather(test::localFiles(), m_folder.path(), missing, "EU.html", "パリ"),
+                 FatalError);
+    EXPECT_THROW(EndWeatherFile(test::localFiles(), missing), FatalError);
+}
+
+// The new file is whole but cannot take the old one's place: the refresh
+// fails, and WEATHER.INI keeps its old lines.
+TEST_F(WeatherFileTest, AFailedReplaceIsFatalAndKeepsTheOldFile) {
+    struct ReplaceFails final : test::ForwardingFiles {
+        using ForwardingFiles::ForwardingFiles;
+        bool replaceWithFile(const std::filesystem::path&, const std::filesystem::path&) override {
+            return false;
+        }
+    } refusing(platform::makeLocalFileSystem());
+    writeFixturePages();
+    const std::string old = "[WEATHER]\r\nold=SUN.gif\r\n";
+    writeFile(weatherIni(), old);
+    EXPECT_THROW(ReduceWorldPages(refusing, m_folder.path(), weatherIni()), FatalError);
+    EXPECT_EQ(readFile(weatherIni()), old);
+    // On the disk: no file is renamed over a folder, whoever runs the test.
+    std::filesystem::remove(weatherIni());
+    std::filesystem::create_directory(weatherIni());
+    writeFile(weatherIni() / "kept", old);
+    EXPECT_THROW(ReduceWorldPages(test::localFiles(), m_folder.path(), weatherIni()), FatalError);
+    EXPECT_EQ(readFile(weatherIni() / "kept"), old);
 }
 
 // A full disk: the short writes go to a buffer and fail only when it is
@@ -111,10 +135,11 @@ TEST_F(WeatherFileTest, UnwritableWeatherFileIsFatal) {
 TEST_F(WeatherFileTest, ADiskFullAtCloseIsAFailure) {
     const std::filesystem::path full = "/dev/full";
     if (!std::filesystem::exists(full)) GTEST_SKIP() << "no /dev/full here";
-    BeginWeatherFile(weatherIni());
+    BeginWeatherFile(test::localFiles(), weatherIni());
     std::filesystem::remove(NewWeatherFile(weatherIni()));
     std::filesystem::create_symlink(full, NewWeatherFile(weatherIni()));
-    EXPECT_THROW(ExtractPageWeather(m_folder.path(), weatherIni(), "EU.html", "パリ"), FatalError);
+    EXPECT_THROW(ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), "EU.html", "パリ"),
+                 FatalError);
     // The file service of the program and its tools.
     EXPECT_FALSE(platform::makeLocalFileSystem(m_folder.path())->writeFile(full, "DUMMY DATA\r\n"));
 }
@@ -133,7 +158,7 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
                                             cp932::toCp932FromUtf8("</B>\t\r\nシンガポール\r\n晴れ\x0B\r\n"
                                                                    "マニラ\r\n\x01\n \x1B\r\n"));
     writePage("NEWDELLEY.html", "ニューデリー\r\n" + std::string(499, 'y') + "\r\n");
-    const auto lines = ReduceWorldPages(m_folder.path(), weatherIni());
+    const auto lines = ReduceWorldPages(test::localFiles(), m_folder.path(), weatherIni());
     ASSERT_EQ(lines.size(), kCities.size());
     EXPECT_EQ(cp932::toUtf8(lines[0].value), "SUN.gif 東京=../../../../etc/shadow [X]");
     EXPECT_EQ(cp932::encode(lines[1].value).size(), 498u) << "cut before a double-byte character";
@@ -162,7 +187,7 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
     expected[5] = std::string(499, 'y');  // as long as a value can be: kept whole
     for (std::size_t i = 0; i < kCities.size(); ++i) {
         std::string weather;
-        settings::ReadWeatherIni(std::string(kCities[i].name), weather, weatherIni());
+        settings::ReadWeatherIni(test::localFiles(), std::string(kCities[i].name), weather, weatherIni());
         EXPECT_EQ(weather, expected[i]) << kCities[i].name;
     }
 }
@@ -172,11 +197,11 @@ TEST_F(WeatherFileTest, NoPageCanBreakTheWeatherFile) {
 TEST_F(WeatherFileTest, ARefreshKilledDuringTheReductionLeavesThePreviousFile) {
     GTEST_FLAG_SET(death_test_style, "threadsafe");
     writeFixturePages();
-    ReduceWorldPages(m_folder.path(), weatherIni());
+    ReduceWorldPages(test::localFiles(), m_folder.path(), weatherIni());
     const std::string previous = readFile(weatherIni());
     ASSERT_EQ(previous, testing::fixtureWeatherIni());
     writeFile(page("EU.html"), "");
-    EXPECT_EXIT(ReduceWorldPages(m_folder.path(), weatherIni(),
+    EXPECT_EXIT(ReduceWorldPages(test::localFiles(), m_folder.path(), weatherIni(),
                                  [](const City& city, const CityWeather&) {
                                      if (city.name == "ベルリン") std::raise(SIGKILL);
                                  }),
@@ -209,11 +234,11 @@ TEST_F(WeatherFileTest, ReadWeatherIniLooksUpOneCity) {
     };
     for (const Case& c : cases) {
         std::string weather = "unchanged";
-        settings::ReadWeatherIni(c.key, weather, weatherIni());
+        settings::ReadWeatherIni(test::localFiles(), c.key, weather, weatherIni());
         EXPECT_EQ(weather, c.expected) << c.name;
     }
     std::string weather;
-    settings::ReadWeatherIni("ソウル", weather, m_folder.path() / "MISSING.INI");
+    settings::ReadWeatherIni(test::localFiles(), "ソウル", weather, m_folder.path() / "MISSING.INI");
     EXPECT_EQ(weather, "不明") << "missing file";
 }
 

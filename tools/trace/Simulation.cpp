@@ -3,18 +3,27 @@
 #include <utility>
 
 namespace skyroll::trace {
+namespace {
+
+std::unique_ptr<platform::FileSystem> localFiles(const SimulationOptions& options) {
+    if (options.files) return nullptr;
+    return platform::makeLocalFileSystem(options.systemFolder,
+                                         options.stateFolder.empty() && !options.systemFolder.empty()
+                                             ? options.systemFolder / "state"
+                                             : options.stateFolder);
+}
+
+}  // namespace
 
 Simulation::Simulation(SimulationOptions options)
     : m_toolkit(options.screen),
-      m_files(platform::makeLocalFileSystem(options.systemFolder,
-                                            options.stateFolder.empty() && !options.systemFolder.empty()
-                                                ? options.systemFolder / "state"
-                                                : options.stateFolder)),
+      m_localFiles(localFiles(options)),
+      m_files(options.files ? *options.files : *m_localFiles),
       m_desktop(m_toolkit, options.userWallpaper),
       m_downloader(options.pagesFolder),
       m_weather(options.liveAnswer),
       m_assembled(std::make_unique<programs::AssembledServices>(programs::ServicePieces{
-          m_toolkit, *m_files, m_desktop,
+          m_toolkit, m_files, m_desktop,
           [this](const std::string& message) { m_toolkit.record("desktop", "log", message); }, m_downloader,
           m_weather})) {
     if (options.observer) m_toolkit.setObserver(std::move(options.observer));

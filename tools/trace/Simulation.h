@@ -28,6 +28,9 @@ struct SimulationOptions {
     std::filesystem::path stateFolder;   // keeps the wallpaper's crash record; empty: systemFolder/state
     std::filesystem::path liveAnswer;    // the weather service's answer for the live source; may be empty
     headless::ScreenOptions screen;
+    // The file service, when given (it must outlive the simulation); else
+    // the local file system with the folders above.
+    platform::FileSystem* files = nullptr;
     std::optional<std::string> userWallpaper = std::string("/home/user/wallpaper.png");
     // Sees every record from the first one on, the globe window's creation included.
     std::function<void(const headless::Record&)> observer;
@@ -59,7 +62,8 @@ public:
 
 private:
     headless::HeadlessToolkit m_toolkit;
-    std::unique_ptr<platform::FileSystem> m_files;
+    std::unique_ptr<platform::FileSystem> m_localFiles;
+    platform::FileSystem& m_files;
     headless::HeadlessDesktop m_desktop;
     headless::HeadlessDownloader m_downloader;
     headless::HeadlessWeatherService m_weather;

@@ -59,7 +59,7 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
     const auto pageFolder = weather::HoldPageFolder(*files, weather::kPageFolderWait);
     if (!pageFolder) throw FatalError("The page folder is still used by another refresh.");
     const fs::path worldTempDir = weather::PrepareWorldTempDir(*files);
-    const weather::Sites sites = weather::ReadSites(palam / "EARTH.INI", &std::clog);
+    const weather::Sites sites = weather::ReadSites(*files, palam / "EARTH.INI", &std::clog);
     const std::unique_ptr<platform::WeatherService> service =
         liveAnswer.empty() ? platform::makeNetworkWeatherService()
                            : std::make_unique<headless::HeadlessWeatherService>(liveAnswer);
@@ -69,7 +69,7 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
     if (!liveAnswer.empty()) source = weather::WeatherSource::Live;
     std::unique_ptr<platform::Downloader> downloader;
     if (source == weather::WeatherSource::Live) {
-        downloader = std::make_unique<weather::LiveDownloader>(*service, sites.live,
+        downloader = std::make_unique<weather::LiveDownloader>(*files, *service, sites.live,
                                                                weather::LiveAnswerFile(worldTempDir));
         std::printf("live weather from %s\n", sites.live.c_str());
     } else if (pages.empty()) {
@@ -91,7 +91,7 @@ int refresh(const fs::path& appFolder, const fs::path& systemFolder, const fs::p
          }});
 
     const fs::path weatherIni = palam / "WEATHER.INI";
-    const auto lines = weather::ReduceWorldPages(worldTempDir, weatherIni);
+    const auto lines = weather::ReduceWorldPages(*files, worldTempDir, weatherIni);
     for (std::size_t i = 0; i < lines.size(); ++i) {
         const std::string_view city = weather::kCities[i].name;
         std::printf("city %.*s=%s%s\n", static_cast<int>(city.size()), city.data(),

@@ -52,16 +52,18 @@ TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
     ASSERT_EQ(::mkfifo((dir.path() / "pipe").c_str(), 0600), 0);
     fs::create_symlink(dir.path() / "pipe", dir.path() / "pipe-link");
 
+    const auto files = makeLocalFileSystem();
     for (const Case& c : cases) {
         std::string content = "left over";
         const native::ReadStatus status = native::readFileBounded(c.file, 1 << 20, content);
         EXPECT_EQ(status, c.read ? native::ReadStatus::ok : native::ReadStatus::missing) << c.name;
         EXPECT_EQ(profile::getPrivateProfileString("S", "K", "none", 64, c.file), c.read ? "v" : "none")
             << c.name;
-        EXPECT_EQ(weather::ReadPageFile(c.file).empty(), !c.read) << c.name;
-        EXPECT_EQ(readKeptAnswer(c.file, "http://a", 1024, WallClock::time_point(std::chrono::seconds(2)))
-                      .has_value(),
-                  c.read)
+        EXPECT_EQ(weather::ReadPageFile(*files, c.file).empty(), !c.read) << c.name;
+        EXPECT_EQ(
+            readKeptAnswer(*files, c.file, "http://a", 1024, WallClock::time_point(std::chrono::seconds(2)))
+                .has_value(),
+            c.read)
             << c.name;
     }
     // A write through the link goes to its target; a pipe is never written.
@@ -73,7 +75,27 @@ TEST(UntrustedFiles, OnlyRegularFilesAreReadAndNothingWaitsOnAPipe) {
 
     // A page longer than the most that is read gives its start.
     writeFile(regular, std::string(weather::kMaxPageRead + 10, 'x'));
-    EXPECT_EQ(weather::ReadPageFile(regular).size(), weather::kMaxPageRead);
+    EXPECT_EQ(weather::ReadPageFile(*files, regular).size(), weather::kMaxPageRead);
+}
+
+// A link planted where a new file is written beside the one it replaces is
+// removed, not written through: what it points to stays as it was.
+TEST(UntrustedFiles, ALinkAtANewFileIsNotWrittenThrough) {
+    TempDir dir;
+    const fs::path target = dir.path() / "target";
+    writeFile(target, "not ours");
+    const fs::path weatherIni = dir.path() / "WEATHER.INI";
+    const fs::path answer = dir.path() / "live-weather.json";
+    fs::create_symlink(target, weather::NewWeatherFile(weatherIni));
+    fs::create_symlink(target, answer.string() + ".new");
+    const auto files = makeLocalFileSystem();
+    weather::BeginWeatherFile(*files, weatherIni);
+    weather::EndWeatherFile(*files, weatherIni);
+    EXPECT_TRUE(keepAnswer(*files, answer, "http://a", "[]"));
+    EXPECT_EQ(test::readFile(target), "not ours");
+    EXPECT_EQ(test::readFile(weatherIni), "[WEATHER]\r\n");
+    EXPECT_EQ(readKeptAnswer(*files, answer, "http://a", 16), "[]");
+    EXPECT_FALSE(fs::is_symlink(weatherIni) || fs::is_symlink(answer));
 }
 
 TEST(UserHome, WithoutAUsableHomeVariableTheUserDatabaseTells) {
