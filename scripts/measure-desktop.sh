@@ -73,6 +73,9 @@ start() {
     skyroll_wait_log 'shown fSky_Roll.Picture1' 60 || { echo "speed $1, cache $2: no frame shown" >&2; exit 1; }
     # The program's own clock: seconds from its start to the first frame painted.
     FIRST=$(grep -m1 'shown fSky_Roll.Picture1' "$SKYROLL_ENV_TMP/skyroll.log" | awk '{print $1}')
+    # The first frame comes before the start-up refresh, whose menu has every
+    # item greyed: a menu opened then would stay open and hold the program.
+    skyroll_wait_globe_turns || { echo "speed $1, cache $2: the globe does not turn" >&2; exit 1; }
 }
 
 # tour_off: switches the weather tour off from the menu (OPTION > 天気表示),
