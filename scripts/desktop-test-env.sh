@@ -95,12 +95,21 @@ skyroll_start_program() {
     SKYROLL_ENV_PIDS+=($SKYROLL_PID)
 }
 
+# The program's visible windows whose name is exactly $1, one id a line;
+# fails when there is none. xdotool matches names regardless of case, and the
+# tray icon's window is named "skyroll": the exact name is checked on each.
+skyroll_windows_named() {
+    local w found=1
+    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" --name "^$1\$" 2>/dev/null); do
+        [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == "$1" ]] && echo "$w" && found=0
+    done
+    return $found
+}
+
 # The window id of the globe window, once it is mapped (10 s at most).
 skyroll_globe_window() {
-    local id=""
-    skyroll_wait_until 10 xdotool search --onlyvisible --pid "$SKYROLL_PID" --name '^Skyroll$' || return 1
-    id=$(xdotool search --onlyvisible --pid "$SKYROLL_PID" --name '^Skyroll$' | head -n1)
-    echo "$id"
+    skyroll_wait_until 10 skyroll_windows_named Skyroll || return 1
+    skyroll_windows_named Skyroll | head -n1
 }
 
 # Counts lines of the program's log matching a pattern.

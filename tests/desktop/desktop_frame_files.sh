@@ -36,9 +36,9 @@ skyroll_wait_until 5 bash -c "[[ \$(import -window root -crop 1x1+$cx+$cy -depth
 rm "$EARTH/EarthMap_7.bmp"
 skyroll_wait_log 'cannot show the globe picture' 5 || fail "a removed frame did not stop the program"
 box=""
-skyroll_wait_until 5 bash -c "xdotool search --onlyvisible --pid $SKYROLL_PID --name '^Skyroll$' | grep -vx $GLOBE" ||
-    fail "no message box"
-box=$(xdotool search --onlyvisible --pid "$SKYROLL_PID" --name '^Skyroll$' | grep -vx "$GLOBE" | head -n1)
+message_box() { skyroll_windows_named Skyroll | grep -vx "$GLOBE"; }
+skyroll_wait_until 5 message_box || fail "no message box"
+box=$(message_box | head -n1)
 xdotool windowfocus --sync "$box" key Return
 skyroll_wait_exit 10
 status=$?

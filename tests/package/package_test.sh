@@ -114,7 +114,7 @@ fi
 # The menu that a right press on the globe opens (no tray here): OPTION
 # (初期設定, 宇宙化, 天気表示, 月表示), SPEED (MAXIMUM .. MINIMUM), EXIT.
 popup_closed_and_globe_back() {
-    xdotool search --onlyvisible --pid "$SKYROLL_PID" --name '^Skyroll$' >/dev/null && ! popup_open
+    skyroll_windows_named Skyroll >/dev/null && ! popup_open
 }
 popup_open() {
     local w
