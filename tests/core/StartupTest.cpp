@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/Scenario.h"
+#include "weather/LiveWeather.h"
+#include "weather/Sites.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::test {
@@ -124,8 +126,9 @@ TEST(Startup, TheWeatherRefreshRunsOnceAtTheFirstActivation) {
     s.sim->start();
     EXPECT_TRUE(s.sim->weatherService().addresses().empty());
     s.sim->runFor(0);
-    // With no EARTH.INI the live source asks the weather service once for the 18 pages.
-    EXPECT_EQ(s.sim->weatherService().addresses().size(), 1u);
+    // With no EARTH.INI the live source asks the usual service once for the 18 pages.
+    EXPECT_EQ(s.sim->weatherService().addresses(),
+              std::vector{weather::LiveAddress(weather::kDefaultLiveService)});
     EXPECT_TRUE(s.sim->downloader().commands().empty());
     EXPECT_FALSE(s.globe().FirstActivate);
     EXPECT_FALSE(s.form().control("Label3").visible());
