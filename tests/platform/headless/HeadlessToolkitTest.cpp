@@ -1,4 +1,4 @@
-// The headless platform's timeline: timers, nested loops, whole pixels.
+// The headless platform's timeline: timers, nested loops; its pictures.
 
 #include <gtest/gtest.h>
 
@@ -45,7 +45,6 @@ struct HeadlessFixture : testing::Test {
 };
 using HeadlessTimers = HeadlessFixture;
 using HeadlessLoops = HeadlessFixture;
-using HeadlessWindows = HeadlessFixture;
 
 TEST_F(HeadlessTimers, FireInOrderOnTheVirtualTimeline) {
     tk.runFor(0.5);
@@ -127,15 +126,6 @@ TEST_F(HeadlessLoops, AModalFormRunsTheSameQueueUntilItIsClosed) {
     EXPECT_FALSE(dialog->loaded());
     EXPECT_DOUBLE_EQ(tk.now(), 0.35);
     EXPECT_EQ(events.ticks.size(), 3u);  // the other form's timer went on meanwhile
-}
-
-TEST_F(HeadlessWindows, SitAtWholePixels) {
-    form->setTop(4385);
-    EXPECT_EQ(form->top(), 4380);
-    form->setLeft(-1300);
-    EXPECT_EQ(form->left(), -1305);
-    form->setHeight(2750);
-    EXPECT_EQ(form->height(), 2750);
 }
 
 // The desktop build judges the same files alike (QtFormTest).
