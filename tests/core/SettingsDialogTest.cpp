@@ -191,11 +191,13 @@ TEST(SettingsDialog, AFileThatCannotBeWrittenGivesOneMessageAndStaysAsItWas) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     s.start();
     auto& tk = s.toolkit();
+    const std::vector<std::string> files = treeOf(s.earthIni().parent_path());
     s.openDialog([&](headless::HeadlessForm&) {
         tk.selectOption("fSetting", "Option1(0)");
         s.ok();
     });
     EXPECT_EQ(readFile(s.earthIni()), ini);
+    EXPECT_EQ(treeOf(s.earthIni().parent_path()), files) << "nothing left beside it";
     ASSERT_EQ(tk.messages().size(), 1u);
     EXPECT_NE(tk.messages()[0].find(s.earthIni().string()), std::string::npos) << tk.messages()[0];
     EXPECT_FALSE(tk.ended());

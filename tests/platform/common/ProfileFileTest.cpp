@@ -189,14 +189,6 @@ INSTANTIATE_TEST_SUITE_P(
                              "key=value\r\n[NEW]\r\nK=V\r\n"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST_F(ProfileFileTest, CreatesTheFileWithSectionsInWritingOrder) {
-    const fs::path file = m_folder / "EARTH.INI";
-    ASSERT_TRUE(writePrivateProfileString("POSITION", "DISPPOS", "2", file));
-    ASSERT_TRUE(writePrivateProfileString("SPEED", "ROLLSPEED", "3", file));
-    ASSERT_TRUE(writePrivateProfileString("POSITION", "DISPPOS", "0", file));
-    EXPECT_EQ(readBytes(file), "[POSITION]\r\nDISPPOS=0\r\n[SPEED]\r\nROLLSPEED=3\r\n");
-}
-
 TEST_F(ProfileFileTest, AppendsSectionToFileEndingInLineEnd) {
     const fs::path file = m_folder / "A.INI";
     writeBytes(file, "[S]\nK=1\n\n");
@@ -298,17 +290,6 @@ TEST_F(ProfileFileTest, FilesWithAMarkKeepItAndTheirCoding) {
     EXPECT_EQ(getPrivateProfileString("SITES", "lone", "", 500, file), "a???b");
     writeBytes(file, rows[0].after);
     EXPECT_EQ(getPrivateProfileString("SITES", "bad", "", 500, file), "?");
-}
-
-TEST_F(ProfileFileTest, ReadOnlyFileIsLeftAlone) {
-    const fs::path file = m_folder / "RO.INI";
-    writeBytes(file, "[S]\r\nK=1\r\n");
-    fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
-    EXPECT_FALSE(writePrivateProfileString("S", "K", "2", file));
-    EXPECT_EQ(readBytes(file), "[S]\r\nK=1\r\n");
-    EXPECT_EQ(folderEntries(), std::set<std::string>{"RO.INI"});
-    // Windows will not delete a read-only file.
-    fs::permissions(file, fs::perms::owner_write, fs::perm_options::add);
 }
 
 TEST_F(ProfileFileTest, RefusedArgumentsLeaveTheFileAlone) {
