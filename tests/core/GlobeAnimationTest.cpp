@@ -1,5 +1,5 @@
-// The turning globe: frame order, turn counting, speeds, and a frame that
-// changes (one that cannot be shown is in BadInstallationTest).
+// The turning globe: frame order, turn counting, and a frame that changes
+// (one that cannot be shown is in BadInstallationTest).
 
 #include <gtest/gtest.h>
 
@@ -68,29 +68,6 @@ TEST(GlobeAnimation, TurnCountPastTheThirdTurn) {
         EXPECT_EQ(countsAtTurnEnds(s, 7), (std::vector<int>{1, 2, 1, 2, 1, 2, 1}));
         EXPECT_EQ(s.globe().TourCount, 3);
     }
-}
-
-TEST(GlobeAnimation, SpeedFromTheMenuChangesTheIntervalOnly) {
-    Scenario s;
-    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
-    s.start();
-    const std::string before = readFile(s.earthIni());
-    s.toolkit().chooseMenu("fSky_Roll", "mMIN");
-    s.sim->runFor(0);
-    s.toolkit().clearRecords();
-    s.sim->runFor(3.0);
-    EXPECT_EQ(framesShown(s).size(), 3u);
-    EXPECT_TRUE(s.checked("mMIN"));
-    EXPECT_FALSE(s.checked("mNOR"));
-    EXPECT_EQ(s.sim->program().state().RollInterval, 1000);
-    EXPECT_EQ(readFile(s.earthIni()), before);
-
-    // A speed chosen while the timer is stopped does not start it.
-    s.form().control("Timer1").setEnabled(false);
-    s.toolkit().chooseMenu("fSky_Roll", "mHI");
-    s.sim->runFor(1.0);
-    EXPECT_EQ(s.form().control("Timer1").interval(), 30);
-    EXPECT_FALSE(s.form().control("Timer1").enabled());
 }
 
 TEST(GlobeAnimation, UnchangedFramesComeFromTheCacheAndAChangedOneShowsAtTheNextTick) {

@@ -60,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
     Codes, StoredSpeedTest,
     testing::Values(StoredSpeed{"Slowest", "[SPEED]\r\nROLLSPEED=4\r\n", "mMIN", 1000, 1000},
                     StoredSpeed{"Normal", "[SPEED]\r\nROLLSPEED=2\r\n", "mNOR", 100, 100},
+                    StoredSpeed{"High", "[SPEED]\r\nROLLSPEED=1\r\n", "mHI", 30, 30},
                     StoredSpeed{"EmptyValueReadsAsZero", "[SPEED]\r\nROLLSPEED=\r\n", "mMAX", 1, 1},
                     StoredSpeed{"LeadingZero", "[SPEED]\r\nROLLSPEED=02\r\n", "mNOR", 200, 0},
                     StoredSpeed{"Decimal", "[SPEED]\r\nROLLSPEED=2.0\r\n", "mNOR", 200, 0},
