@@ -1,4 +1,5 @@
-// The headless platform's timeline: timers, nested loops; its pictures.
+// The headless platform's timeline and its pictures (its nested loops are
+// what the wait, refresh and dialog scenarios of core run in).
 
 #include <gtest/gtest.h>
 
@@ -44,7 +45,6 @@ struct HeadlessFixture : testing::Test {
     std::unique_ptr<platform::Form> form = tk.createForm(layout, events);
 };
 using HeadlessTimers = HeadlessFixture;
-using HeadlessLoops = HeadlessFixture;
 
 TEST_F(HeadlessTimers, FireInOrderOnTheVirtualTimeline) {
     tk.runFor(0.5);
@@ -74,58 +74,6 @@ TEST_F(HeadlessTimers, IntervalZeroNeverFiresAndChangesRestartTheCountdown) {
     tk.runFor(0.1);
     ASSERT_EQ(events.ticks.size(), 2u);
     EXPECT_NEAR(events.ticks[1].second, 5.2 + 0.1, 1e-9);  // enabled at 5.2
-}
-
-TEST_F(HeadlessLoops, ANestedWaitRunsTheSameQueue) {
-    form->control("B").setEnabled(false);
-    bool waited = false;
-    events.onTimer = [&](std::string_view) {
-        if (waited) return;
-        waited = true;
-        form->control("A").setEnabled(false);
-        form->control("B").setEnabled(true);  // 250 ms from now
-        tk.runUntil(tk.monotonicSeconds() + 1.0);
-        form->control("A").setEnabled(true);
-    };
-    tk.runFor(1.2);
-    // A at 0.1 waits until 1.1; B ticks at 0.35, 0.6, 0.85, 1.1 inside; A again at 1.2.
-    std::vector<std::string> names;
-    for (const auto& t : events.ticks) names.push_back(t.first);
-    EXPECT_EQ(names, (std::vector<std::string>{"A", "B", "B", "B", "B", "A"}));
-}
-
-TEST_F(HeadlessLoops, AQuitInsideANestedLoopEndsTheInterruptedHandler) {
-    bool resumed = false;
-    events.onTimer = [&](std::string_view name) {
-        if (name == "B") tk.quit(3);
-        if (name == "A" && events.ticks.size() == 1) {
-            tk.runUntil(tk.monotonicSeconds() + 1.0);
-            resumed = true;
-        }
-    };
-    tk.runFor(2);
-    EXPECT_FALSE(resumed);
-    EXPECT_TRUE(tk.ended());
-    EXPECT_EQ(tk.exitCode(), 3);
-}
-
-TEST_F(HeadlessLoops, AModalFormRunsTheSameQueueUntilItIsClosed) {
-    form->control("B").setEnabled(false);
-    platform::FormLayout dialogLayout;
-    dialogLayout.name = "fDialog";
-    platform::FormEvents dialogEvents;
-    auto dialog = tk.createForm(dialogLayout, dialogEvents);
-    tk.post(0.35, [&] { tk.closeWindow("fDialog"); });
-    bool returned = false;
-    tk.post(0, [&] {
-        dialog->showModal();
-        returned = true;
-    });
-    tk.runFor(0);
-    EXPECT_TRUE(returned);
-    EXPECT_FALSE(dialog->loaded());
-    EXPECT_DOUBLE_EQ(tk.now(), 0.35);
-    EXPECT_EQ(events.ticks.size(), 3u);  // the other form's timer went on meanwhile
 }
 
 // The desktop build judges the same files alike (QtFormTest).
