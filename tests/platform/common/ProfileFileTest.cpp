@@ -196,14 +196,6 @@ TEST_F(ProfileFileTest, AppendsSectionToFileEndingInLineEnd) {
     EXPECT_EQ(readBytes(file), "[S]\nK=1\n\n[T]\r\nJ=2\r\n");
 }
 
-TEST_F(ProfileFileTest, QuotedValueReadsBackWithoutItsQuotes) {
-    const fs::path file = m_folder / "Q.INI";
-    ASSERT_TRUE(writePrivateProfileString("S", "D", "\" 2\"", file));
-    ASSERT_TRUE(writePrivateProfileString("S", "S", "' 2'", file));
-    EXPECT_EQ(getPrivateProfileString("S", "D", "", 500, file), " 2");
-    EXPECT_EQ(getPrivateProfileString("S", "S", "", 500, file), " 2");
-}
-
 TEST_F(ProfileFileTest, ShiftJisNamesAndValuesRoundTripByteForByte) {
     const fs::path file = m_folder / "SJIS.INI";
     const std::string section = cat({kSo, kHyo});
