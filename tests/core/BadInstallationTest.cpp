@@ -1,5 +1,5 @@
-// Frames that cannot be shown, whatever stands under their names: the
-// program ends with one message naming the file and undoes what it did to
+// Frames that cannot be shown, missing or whatever stands under their names:
+// the program ends with one message naming the file and undoes what it did to
 // the desktop; it never waits on a named pipe or allocates for a size a
 // header merely claims.
 
@@ -25,8 +25,9 @@ std::string bmpClaiming(std::int32_t side) {
 
 struct BadFrame {
     const char* name;
-    bool moon;       // a moon frame, shown once the moon is opened
-    bool namedPipe;  // a named pipe with no writer in the frame's place
+    bool moon;  // a moon frame, shown once the moon is opened
+    enum Kind { Missing, NamedPipe, HugeHeader, Bytes } kind;
+    const char* bytes = "";
 };
 
 class BadFrameTest : public testing::TestWithParam<BadFrame> {};
@@ -40,11 +41,9 @@ TEST_P(BadFrameTest, EndsWithOneMessageAndTheCleanUp) {
         s.app() / "SKR20" /
         (c.moon ? fs::path("moon") / "MoonMap_3.bmp" : fs::path("earth") / "EarthMap_3.bmp");
     fs::remove(frame);
-    if (c.namedPipe) {
-        if (!makeNamedPipe(frame)) GTEST_SKIP() << "no named pipes here";
-    } else {
-        writeFile(frame, bmpClaiming(60000));
-    }
+    if (c.kind == BadFrame::NamedPipe && !makeNamedPipe(frame)) GTEST_SKIP() << "no named pipes here";
+    if (c.kind == BadFrame::HugeHeader) writeFile(frame, bmpClaiming(60000));
+    if (c.kind == BadFrame::Bytes) writeFile(frame, c.bytes);
     s.start();
     if (c.moon) s.toolkit().chooseMenu("fSky_Roll", "mMOON");
     s.sim->runFor(10);
@@ -55,15 +54,27 @@ TEST_P(BadFrameTest, EndsWithOneMessageAndTheCleanUp) {
         << *s.toolkit().fatalMessage();
     EXPECT_EQ(s.sim->records("program", "message").size(), 1u);
     EXPECT_FALSE(s.toolkit().trayIcon());
-    EXPECT_EQ(s.sim->desktop().wallpapersSet().back(), "/home/user/wallpaper.png");
-    EXPECT_EQ(fs::symlink_status(frame).type(), c.namedPipe ? fs::file_type::fifo : fs::file_type::regular);
+    EXPECT_EQ(
+        s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
+        1u);
+    EXPECT_EQ(s.sim->desktop().wallpapersSet(), std::vector<std::string>{"/home/user/wallpaper.png"});
+    if (!c.moon) {
+        EXPECT_EQ(s.sim->records("fSky_Roll.Picture1", "picture").size(), 2u);
+    }
+    const fs::file_type left = c.kind == BadFrame::Missing     ? fs::file_type::not_found
+                               : c.kind == BadFrame::NamedPipe ? fs::file_type::fifo
+                                                               : fs::file_type::regular;
+    EXPECT_EQ(fs::symlink_status(frame).type(), left);
 }
 
 INSTANTIATE_TEST_SUITE_P(Frames, BadFrameTest,
-                         testing::Values(BadFrame{"GlobeClaimingHugeSize", false, false},
-                                         BadFrame{"MoonClaimingHugeSize", true, false},
-                                         BadFrame{"GlobeAsNamedPipe", false, true},
-                                         BadFrame{"MoonAsNamedPipe", true, true}),
+                         testing::Values(BadFrame{"GlobeMissing", false, BadFrame::Missing},
+                                         BadFrame{"GlobeNotAPicture", false, BadFrame::Bytes, "hello"},
+                                         BadFrame{"GlobeTruncatedBitmap", false, BadFrame::Bytes, "BM\x10"},
+                                         BadFrame{"GlobeClaimingHugeSize", false, BadFrame::HugeHeader},
+                                         BadFrame{"MoonClaimingHugeSize", true, BadFrame::HugeHeader},
+                                         BadFrame{"GlobeAsNamedPipe", false, BadFrame::NamedPipe},
+                                         BadFrame{"MoonAsNamedPipe", true, BadFrame::NamedPipe}),
                          [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

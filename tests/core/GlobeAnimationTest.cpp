@@ -1,5 +1,5 @@
-// The turning globe: frame order, turn counting, speeds, and a frame that
-// cannot be shown.
+// The turning globe: frame order, turn counting, and a frame that changes
+// (one that cannot be shown is in BadInstallationTest).
 
 #include <gtest/gtest.h>
 
@@ -69,64 +69,6 @@ TEST(GlobeAnimation, TurnCountPastTheThirdTurn) {
         EXPECT_EQ(s.globe().TourCount, 3);
     }
 }
-
-TEST(GlobeAnimation, SpeedFromTheMenuChangesTheIntervalOnly) {
-    Scenario s;
-    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
-    s.start();
-    const std::string before = readFile(s.earthIni());
-    s.toolkit().chooseMenu("fSky_Roll", "mMIN");
-    s.sim->runFor(0);
-    s.toolkit().clearRecords();
-    s.sim->runFor(3.0);
-    EXPECT_EQ(framesShown(s).size(), 3u);
-    EXPECT_TRUE(s.checked("mMIN"));
-    EXPECT_FALSE(s.checked("mNOR"));
-    EXPECT_EQ(s.sim->program().state().RollInterval, 1000);
-    EXPECT_EQ(readFile(s.earthIni()), before);
-
-    // A speed chosen while the timer is stopped does not start it.
-    s.form().control("Timer1").setEnabled(false);
-    s.toolkit().chooseMenu("fSky_Roll", "mHI");
-    s.sim->runFor(1.0);
-    EXPECT_EQ(s.form().control("Timer1").interval(), 30);
-    EXPECT_FALSE(s.form().control("Timer1").enabled());
-}
-
-struct BrokenFrame {
-    const char* name;
-    const char* content;  // nullptr: the file is missing
-};
-
-class BrokenFrameTest : public testing::TestWithParam<BrokenFrame> {};
-
-TEST_P(BrokenFrameTest, EndsWithOneMessageAndTheCleanUp) {
-    Scenario s;
-    s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");
-    const auto frame = s.app() / "SKR20" / "earth" / "EarthMap_3.bmp";
-    if (GetParam().content)
-        writeFile(frame, GetParam().content);
-    else
-        std::filesystem::remove(frame);
-    s.start();
-    s.sim->runFor(10);
-    EXPECT_TRUE(s.toolkit().ended());
-    EXPECT_EQ(s.toolkit().exitCode(), 1);
-    ASSERT_TRUE(s.toolkit().fatalMessage());
-    EXPECT_NE(s.toolkit().fatalMessage()->find("EarthMap_3.bmp"), std::string::npos);
-    EXPECT_EQ(s.sim->records("program", "message").size(), 1u);
-    EXPECT_FALSE(s.toolkit().trayIcon());
-    EXPECT_EQ(
-        s.sim->records("region:" + std::to_string(s.sim->program().state().WindowRegion), "deleted").size(),
-        1u);
-    EXPECT_EQ(s.sim->desktop().wallpapersSet(), std::vector<std::string>{"/home/user/wallpaper.png"});
-    EXPECT_EQ(s.sim->records("fSky_Roll.Picture1", "picture").size(), 2u);
-}
-
-INSTANTIATE_TEST_SUITE_P(Frames, BrokenFrameTest,
-                         testing::Values(BrokenFrame{"Missing", nullptr}, BrokenFrame{"NotAPicture", "hello"},
-                                         BrokenFrame{"TruncatedBitmap", "BM\x10\x00\x00\x00"}),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 TEST(GlobeAnimation, UnchangedFramesComeFromTheCacheAndAChangedOneShowsAtTheNextTick) {
     Scenario s;

@@ -79,6 +79,9 @@ TEST(MoonWindow, OpensBesideTheGlobeAndStepsOnFromWhereItWasClosed) {
     // MINIMUM takes effect at the moon's next tick: 8 at 100 ms, then one a second.
     tk.chooseMenu("fSky_Roll", "mMIN");
     s.sim->runFor(2.2);
+    EXPECT_FALSE(s.checked("mNOR"));
+    EXPECT_EQ(readFile(s.earthIni()), "[POSITION]\r\nDISPPOS=0\r\n[SPEED]\r\nROLLSPEED=2\r\n")
+        << "a speed from the menu is not stored";
     shown = s.pictures();
     ASSERT_EQ(shown.size(), 33u);
     EXPECT_EQ(shown[30], std::make_pair(moonMap(8), reopened + 100));

@@ -146,7 +146,8 @@ TEST(SettingsDialog, TheWindowSystemsCloseWritesNothingButAppliesTheFile) {
 
 TEST(SettingsDialog, AStoredValueThatSelectsNoButtonIsKeptUnlessTheUserChooses) {
     DialogScenario s;
-    s.writeEarthIni("[POSITION]\r\nDISPPOS= x \r\n[SPEED]\r\nROLLSPEED=3.5\r\n");
+    // A place longer than the 499 bytes a value is read as goes back cut.
+    s.writeEarthIni("[POSITION]\r\nDISPPOS= x" + std::string(600, '7') + " \r\n[SPEED]\r\nROLLSPEED=3.5\r\n");
     s.start();
     auto& tk = s.toolkit();
     s.openDialog([&](headless::HeadlessForm& dialog) {
@@ -155,7 +156,8 @@ TEST(SettingsDialog, AStoredValueThatSelectsNoButtonIsKeptUnlessTheUserChooses) 
         s.ok();
     });
     EXPECT_FALSE(tk.ended());
-    EXPECT_EQ(readFile(s.earthIni()), "[POSITION]\r\nDISPPOS=x\r\n[SPEED]\r\nROLLSPEED=4\r\n");
+    EXPECT_EQ(readFile(s.earthIni()),
+              "[POSITION]\r\nDISPPOS=x" + std::string(498, '7') + "\r\n[SPEED]\r\nROLLSPEED=4\r\n");
 
     s.openDialog([&](headless::HeadlessForm&) {
         tk.selectOption("fSetting", "Option1(2)");
@@ -189,11 +191,13 @@ TEST(SettingsDialog, AFileThatCannotBeWrittenGivesOneMessageAndStaysAsItWas) {
                                  std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     s.start();
     auto& tk = s.toolkit();
+    const std::vector<std::string> files = treeOf(s.earthIni().parent_path());
     s.openDialog([&](headless::HeadlessForm&) {
         tk.selectOption("fSetting", "Option1(0)");
         s.ok();
     });
     EXPECT_EQ(readFile(s.earthIni()), ini);
+    EXPECT_EQ(treeOf(s.earthIni().parent_path()), files) << "nothing left beside it";
     ASSERT_EQ(tk.messages().size(), 1u);
     EXPECT_NE(tk.messages()[0].find(s.earthIni().string()), std::string::npos) << tk.messages()[0];
     EXPECT_FALSE(tk.ended());

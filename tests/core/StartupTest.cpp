@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include "tests/support/Scenario.h"
+#include "weather/LiveWeather.h"
+#include "weather/Sites.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::test {
@@ -58,6 +60,7 @@ INSTANTIATE_TEST_SUITE_P(
     Codes, StoredSpeedTest,
     testing::Values(StoredSpeed{"Slowest", "[SPEED]\r\nROLLSPEED=4\r\n", "mMIN", 1000, 1000},
                     StoredSpeed{"Normal", "[SPEED]\r\nROLLSPEED=2\r\n", "mNOR", 100, 100},
+                    StoredSpeed{"High", "[SPEED]\r\nROLLSPEED=1\r\n", "mHI", 30, 30},
                     StoredSpeed{"EmptyValueReadsAsZero", "[SPEED]\r\nROLLSPEED=\r\n", "mMAX", 1, 1},
                     StoredSpeed{"LeadingZero", "[SPEED]\r\nROLLSPEED=02\r\n", "mNOR", 200, 0},
                     StoredSpeed{"Decimal", "[SPEED]\r\nROLLSPEED=2.0\r\n", "mNOR", 200, 0},
@@ -124,8 +127,9 @@ TEST(Startup, TheWeatherRefreshRunsOnceAtTheFirstActivation) {
     s.sim->start();
     EXPECT_TRUE(s.sim->weatherService().addresses().empty());
     s.sim->runFor(0);
-    // With no EARTH.INI the live source asks the weather service once for the 18 pages.
-    EXPECT_EQ(s.sim->weatherService().addresses().size(), 1u);
+    // With no EARTH.INI the live source asks the usual service once for the 18 pages.
+    EXPECT_EQ(s.sim->weatherService().addresses(),
+              std::vector{weather::LiveAddress(weather::kDefaultLiveService)});
     EXPECT_TRUE(s.sim->downloader().commands().empty());
     EXPECT_FALSE(s.globe().FirstActivate);
     EXPECT_FALSE(s.form().control("Label3").visible());

@@ -17,7 +17,6 @@
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TestFiles.h"
 #include "tests/weather/LiveFixture.h"
-#include "tools/trace/Simulation.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherRefresh.h"
 
@@ -231,35 +230,6 @@ TEST(LiveService, WaitsThroughTheEventLoopWhileTheAnswerIsInFlight) {
     EXPECT_EQ(calls, 3);
 }
 #endif
-
-TEST(LiveSource, IsTheProgramsSourceWhenEarthIniNamesNoPageSite) {
-    TempDir folder;
-    const fs::path app = folder.path() / "app", system = folder.path() / "system";
-    test::writeGlobeFrames(app);
-    fs::create_directories(system);
-    const fs::path weatherIni = app / "SKR20" / "PALAM" / "WEATHER.INI";
-    auto start = [&] {
-        trace::SimulationOptions options;
-        options.appFolder = app;
-        options.systemFolder = system;
-        options.liveAnswer = SKYROLL_WEATHER_DATA "/live/forecast.json";
-        auto sim = std::make_unique<trace::Simulation>(options);
-        sim->start();
-        sim->runFor(0);
-        return sim;
-    };
-    const auto first = start();
-    EXPECT_EQ(first->weatherService().addresses(), std::vector{LiveAddress(kDefaultLiveService)});
-    EXPECT_TRUE(first->downloader().commands().empty());
-    EXPECT_EQ(readFile(weatherIni), expectedIni({}));
-    EXPECT_EQ(first->last("fSky_Roll.Label4", "caption"), "データ最適化");
-
-    // Started again at once: the kept answer serves the refresh.
-    fs::remove(weatherIni);
-    const auto second = start();
-    EXPECT_TRUE(second->weatherService().addresses().empty());
-    EXPECT_EQ(readFile(weatherIni), expectedIni({}));
-}
 
 }  // namespace
 }  // namespace skyroll::weather

@@ -1,4 +1,5 @@
-// The weather sites from EARTH.INI, the page addresses and the W3getv command.
+// The weather sites from EARTH.INI (the page addresses and commands the refresh
+// builds from them are RefreshTest's).
 
 #include <gtest/gtest.h>
 
@@ -7,7 +8,6 @@
 #include "platform/Cp932.h"
 #include "tests/support/TestFiles.h"
 #include "weather/Sites.h"
-#include "weather/WeatherRefresh.h"
 
 namespace skyroll::weather {
 namespace {
@@ -148,22 +148,6 @@ TEST(ReadSites, ChoosesTheSourceAndHowOftenAndReportsWhatItIgnores) {
     const Sites missing = ReadSites(test::localFiles(), folder.path() / "MISSING.INI");
     EXPECT_EQ(missing.source, live);
     EXPECT_EQ(missing.refreshMinutes, 60);
-}
-
-TEST(W3getvCommand, IsThePlainConcatenation) {
-    const Sites sites{"w.example", "j.example:81"};
-    EXPECT_EQ(W3getvCommand("/home/u/.cache/skyroll/WORLDTEMP", kRegions[0], sites),
-              "-d /home/u/.cache/skyroll/WORLDTEMP -j sjis -o HONKON.html http://w.example/world/wd001.html");
-    EXPECT_EQ(W3getvCommand("/tmp/my cache/WORLDTEMP", kRegions[6], sites),
-              "-d /tmp/my cache/WORLDTEMP -j sjis -o MEXICO.html http://w.example/world/wd009.html");
-    EXPECT_EQ(W3getvCommand(std::filesystem::path(u8"/c/キャッシュ/WORLDTEMP"), kRegions[17], sites),
-              "-d /c/キャッシュ/WORLDTEMP -j sjis -o JAPAN.html http://j.example:81/cities/63.html");
-}
-
-TEST(ProgressCaption, HasNoLeadingZeroOrBlank) {
-    EXPECT_EQ(ProgressCaption(1), "1/18 取得");
-    EXPECT_EQ(ProgressCaption(10), "10/18 取得");
-    EXPECT_EQ(ProgressCaption(18), "18/18 取得");
 }
 
 }  // namespace

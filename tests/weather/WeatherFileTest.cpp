@@ -59,12 +59,21 @@ TEST_F(WeatherFileTest, TheOldFileStandsUntilTheNewOneIsComplete) {
     EXPECT_FALSE(std::filesystem::exists(NewWeatherFile(weatherIni())));
 }
 
+// A full-width blank stays in a value; each invalid byte decodes to a
+// replacement character, which code page 932 cannot hold: it is written as "?".
 TEST_F(WeatherFileTest, EachExtractionAppendsOneLineInCodePage932) {
     writePage("EU.html", "<TD>パリ</TD>\r\n<TD>雨</TD>\r\n");
+    writeFile(page("ASIA.html"), cp932::toCp932FromUtf8("ソウル\r\n") + "\x81\x40" + "x\r\n");
+    writeFile(page("TAIHEIYOU.html"), "\xFF\x85\x40\r\n" + cp932::toCp932FromUtf8("グアム\r\n<B>") + "\xFF" +
+                                          cp932::toCp932FromUtf8("</B>\r\n"));
     BeginWeatherFile(test::localFiles(), weatherIni());
-    ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), "EU.html", "パリ");
-    ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), "EU.html", "ベルリン");
-    EXPECT_EQ(written(), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=RAIN.gif\r\n=不明\r\n"));
+    for (const auto& [file, city] : {std::pair{"EU.html", "パリ"},
+                                     {"EU.html", "ベルリン"},
+                                     {"ASIA.html", "ソウル"},
+                                     {"TAIHEIYOU.html", "グアム"}})
+        ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), file, city);
+    EXPECT_EQ(written(), cp932::toCp932FromUtf8(
+                             "[WEATHER]\r\nパリ=RAIN.gif\r\n=不明\r\nソウル=\u3000x\r\nグアム=<B>?</B>\r\n"));
 }
 
 TEST_F(WeatherFileTest, MissingOrUnreadablePageIsAnEmptyPage) {
@@ -73,22 +82,6 @@ TEST_F(WeatherFileTest, MissingOrUnreadablePageIsAnEmptyPage) {
     EXPECT_EQ(extract("MISSING.html", "パリ"), "[WEATHER]\r\n=不明\r\n");
     EXPECT_EQ(extract("FOLDER.html", "パリ"), "[WEATHER]\r\n=不明\r\n=不明\r\n");
     EXPECT_EQ(extract("JAPAN.html", "東京"), "[WEATHER]\r\n=不明\r\n=不明\r\n=不明\r\n");
-}
-
-// Each invalid byte decodes to a replacement character, which code page 932
-// cannot hold: it is written as "?".
-TEST_F(WeatherFileTest, InvalidBytesDoNotStopTheReduction) {
-    writeFile(page("TAIHEIYOU.html"), "\xFF\x85\x40\r\n" + cp932::toCp932FromUtf8("グアム\r\n<B>") + "\xFF" +
-                                           cp932::toCp932FromUtf8("</B>\r\n"));
-    BeginWeatherFile(test::localFiles(), weatherIni());
-    EXPECT_EQ(extract("TAIHEIYOU.html", "グアム"), "[WEATHER]\r\nグアム=<B>?</B>\r\n");
-}
-
-TEST_F(WeatherFileTest, FullWidthBlanksStayInTheValue) {
-    writeFile(page("EU.html"), cp932::toCp932FromUtf8("パリ\r\n") + "\x81\x40" + "x\r\n");
-    BeginWeatherFile(test::localFiles(), weatherIni());
-    ExtractPageWeather(test::localFiles(), m_folder.path(), weatherIni(), "EU.html", "パリ");
-    EXPECT_EQ(written(), cp932::toCp932FromUtf8("[WEATHER]\r\nパリ=\u3000x\r\n"));
 }
 
 TEST_F(WeatherFileTest, PagesAreReadUpToTheirBound) {

@@ -1,4 +1,4 @@
-// The page folder WORLDTEMP and the hold on it.
+// The page folder WORLDTEMP (the hold on it is a scenario in core).
 
 #include <gtest/gtest.h>
 
@@ -49,14 +49,6 @@ TEST(PrepareWorldTempDir, EmptiesTheFolderOfPagesOnly) {
               (std::vector<std::string>{"PAGE.HTML", "notes.txt", "page.html.bak", "sub.html"}));
 }
 
-TEST(PrepareWorldTempDir, AnEmptyFolderStaysEmpty) {
-    TempDir system;
-    fs::create_directory(system.path() / "WORLDTEMP");
-    const auto files = platform::makeLocalFileSystem(system.path());
-    PrepareWorldTempDir(*files);
-    EXPECT_TRUE(namesIn(system.path() / "WORLDTEMP").empty());
-}
-
 TEST(PrepareWorldTempDir, FailureNamesTheFolder) {
     TempDir system;
     // A file where the folder should be: it can be neither created nor emptied.
@@ -84,19 +76,6 @@ TEST(PrepareWorldTempDir, ALinkInTheFoldersPlaceIsNotFollowed) {
     EXPECT_FALSE(files->folderExists(system.path() / "WORLDTEMP"));
     EXPECT_EQ(files->deleteFilesEndingWith(system.path() / "WORLDTEMP", ".html"), -1);
     EXPECT_EQ(namesIn(elsewhere), std::vector<std::string>{"index.html"});
-}
-
-// One program at a time holds the page folder; another one waits for it no
-// longer than it is given, and gets it once the first lets it go.
-TEST(HoldPageFolder, OneProgramAtATime) {
-    TempDir system;
-    const auto files = platform::makeLocalFileSystem(system.path());
-    auto first = HoldPageFolder(*files, std::chrono::milliseconds(0));
-    ASSERT_NE(first, nullptr);
-    EXPECT_TRUE(fs::exists(system.path() / "WORLDTEMP.lock"));
-    EXPECT_EQ(HoldPageFolder(*files, std::chrono::milliseconds(0)), nullptr);
-    first.reset();
-    EXPECT_NE(HoldPageFolder(*files, std::chrono::milliseconds(0)), nullptr);
 }
 
 }  // namespace

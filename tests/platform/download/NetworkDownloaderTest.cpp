@@ -61,21 +61,14 @@ HttpResponse page(std::string body, std::string contentType = "text/html") {
     return skyroll::testing::okPage(std::move(body), std::move(contentType));
 }
 
+// The charset comes from the header, else from the page; what each converts
+// to is PageCharsetTest's.
 TEST_F(NetworkDownloaderTest, StoresPagesInCodePage932) {
     const std::string sjis = cp932::toCp932FromUtf8("<TD>パリ</TD>\r\n<TD>晴れ</TD>\n");
     const std::string utf8 = "<TD>パリ</TD>\r\n<TD>晴れ</TD>\n";
     const std::string utf8Meta = "<HTML><HEAD><meta charset=\"UTF-8\"></HEAD>\r\nパリ\r\n";
     const std::string utf8HttpEquiv =
         "<META HTTP-EQUIV='Content-Type' CONTENT='text/html; charset=utf-8'>\r\nパリ\r\n";
-    // Pages of about 100 KB, far longer than one step of the conversion,
-    // with the city near the end.
-    std::string longUtf8, longEucJp;
-    for (int i = 0; i < 6000; ++i) {
-        longUtf8 += "<TD>晴れ</TD>\r\n";
-        longEucJp += "<TD>\xC0\xB2\xA4\xEC</TD>\r\n";
-    }
-    longUtf8 += "<TD>パリ</TD>\r\n<TD>雪</TD>\r\n";
-    longEucJp += "<TD>\xA5\xD1\xA5\xEA</TD>\r\n<TD>\xC0\xE3</TD>\r\n";
     struct Case {
         const char* name;
         HttpResponse response;
@@ -83,7 +76,6 @@ TEST_F(NetworkDownloaderTest, StoresPagesInCodePage932) {
     };
     const Case cases[] = {
         {"no charset: stored as it is", page(sjis), sjis},
-        {"Shift_JIS in the header", page(sjis, "text/html; charset=Shift_JIS"), sjis},
         {"UTF-8 in the header, line ends kept", page(utf8, "text/html; charset=UTF-8"),
          cp932::toCp932FromUtf8(utf8)},
         {"quoted charset in the header", page(utf8, "text/html; charset=\"utf-8\""),
@@ -93,15 +85,6 @@ TEST_F(NetworkDownloaderTest, StoresPagesInCodePage932) {
         {"the header wins over the page",
          page(sjis + "<meta charset=utf-8>", "text/html; charset=Windows-31J"),
          sjis + "<meta charset=utf-8>"},
-        {"EUC-JP", page("\xA5\xD1\xA5\xEA\r\n", "text/html; charset=EUC-JP"),
-         cp932::toCp932FromUtf8("パリ\r\n")},
-        {"long UTF-8 page", page(longUtf8, "text/html; charset=UTF-8"), cp932::toCp932FromUtf8(longUtf8)},
-        {"long EUC-JP page", page(longEucJp, "text/html; charset=EUC-JP"), cp932::toCp932FromUtf8(longUtf8)},
-        {"invalid UTF-8 bytes become ?",
-         page("a\xFF\xFE"
-              "b€\r\n",
-              "text/html; charset=utf-8"),
-         "a??b?\r\n"},
         {"unknown charset: stored as it is", page(sjis, "text/html; charset=x-no-such-charset"), sjis},
     };
     for (const Case& c : cases) {
