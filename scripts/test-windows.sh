@@ -73,7 +73,10 @@ python3 tests/windows/check_windows_zip.py "${zip:-no zip}" x86_64-w64-mingw32-o
     failed+=(check_windows_zip)
 
 # The toolkit's tests and the program need a display: one X server for the
-# prefix, whose desktop process serves one display only.
+# prefix, whose desktop process serves one display only. The calls above ran
+# without one, and a server they leave running for its few idle seconds would
+# keep a desktop process with no display, where no window can be made.
+"${wine_env[@]}" wineserver -w
 display_fifo=$tmp/displayfd
 mkfifo "$display_fifo"
 Xvfb -displayfd 3 -screen 0 1024x768x24 -dpi 96 -nolisten tcp 3>"$display_fifo" >"$tmp/xvfb.log" 2>&1 &
