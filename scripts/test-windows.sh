@@ -72,6 +72,17 @@ zip=$(ls -t build/windows/skyroll-*-windows-x64.zip 2>/dev/null | head -n 1)
 python3 tests/windows/check_windows_zip.py "${zip:-no zip}" x86_64-w64-mingw32-objdump ||
     failed+=(check_windows_zip)
 
+# With no display there is no desktop to put a window on: one message and
+# status 1, not an abort.
+echo "== skyroll.exe without a display"
+zip_file=$(realpath -m "${zip:-no zip}")
+status=0 said="no zip"
+if mkdir -p "$tmp/no-display" && (cd "$tmp/no-display" && cmake -E tar xf "$zip_file"); then
+    said=$("${wine_env[@]}" timeout 60 wine "$tmp/no-display/skyroll.exe" 2>&1) || status=$?
+fi
+[[ $status == 1 && $said == *"Skyroll cannot start: cannot create the window"* ]] ||
+    { echo "status $status: $said"; failed+=(skyroll_without_a_display); }
+
 # The toolkit's tests and the program need a display: one X server for the
 # prefix, whose desktop process serves one display only. The calls above ran
 # without one, and a server they leave running for its few idle seconds would

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <optional>
 
 #include "app/Program.h"
@@ -90,9 +91,17 @@ int main(int argc, char** argv) {
     skyroll::programs::AssembledServices services(
         {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather});
 
-    skyroll::app::Program program(services.services(), appFolder);
-    // A terminating signal ends the program as "EXIT" would, from the event
-    // loop; a nested loop it interrupts ends by ProgramEnded.
-    skyroll::qt::SignalPipe signalPipe([&](int) { toolkit.dispatch([&] { program.endNow(); }); });
-    return program.run();
+    // The globe's window is made before the event loop runs, where no
+    // handler reports a failure: one that cannot be made is said here, and
+    // what was set up is undone on the way out.
+    try {
+        skyroll::app::Program program(services.services(), appFolder);
+        // A terminating signal ends the program as "EXIT" would, from the
+        // event loop; a nested loop it interrupts ends by ProgramEnded.
+        skyroll::qt::SignalPipe signalPipe([&](int) { toolkit.dispatch([&] { program.endNow(); }); });
+        return program.run();
+    } catch (const std::exception& e) {
+        qCCritical(skyroll::qt::lcProgram, "Skyroll cannot start: %s", e.what());
+        return 1;
+    }
 }

@@ -3,6 +3,7 @@
 // failure, or Windows asking it to end (taskkill, the end of the session).
 
 #include <cstdio>
+#include <exception>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -125,10 +126,19 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     skyroll::programs::AssembledServices services(
         {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather});
 
-    skyroll::app::Program program(services.services(), appFolder);
-    // Windows asking the program to end ends it as "EXIT" would, from the
-    // event loop; a nested loop it interrupts ends by ProgramEnded.
-    skyroll::platform::win32::StopSignals stopSignals([&] { toolkit.dispatch([&] { program.endNow(); }); });
-    if (!stopSignals.installed()) note("program", "the program cannot be asked to end by the system");
-    return program.run();
+    // The globe's window is made before the event loop runs, where no
+    // handler reports a failure: one that cannot be made (no desktop to put
+    // it on) is said here, and what was set up is undone on the way out.
+    try {
+        skyroll::app::Program program(services.services(), appFolder);
+        // Windows asking the program to end ends it as "EXIT" would, from the
+        // event loop; a nested loop it interrupts ends by ProgramEnded.
+        skyroll::platform::win32::StopSignals stopSignals(
+            [&] { toolkit.dispatch([&] { program.endNow(); }); });
+        if (!stopSignals.installed()) note("program", "the program cannot be asked to end by the system");
+        return program.run();
+    } catch (const std::exception& e) {
+        say(std::string("Skyroll cannot start: ") + e.what() + "\n", true);
+        return 1;
+    }
 }
