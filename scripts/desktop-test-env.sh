@@ -96,11 +96,11 @@ skyroll_start_program() {
 }
 
 # The program's visible windows whose name is exactly $1, one id a line;
-# fails when there is none. xdotool matches names regardless of case, and the
-# tray icon's window is named "skyroll": the exact name is checked on each.
+# fails when there is none. Names are compared here: xdotool's --name matches
+# regardless of case, and the tray icon's window is named "skyroll".
 skyroll_windows_named() {
     local w found=1
-    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" --name "^$1\$" 2>/dev/null); do
+    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
         [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == "$1" ]] && echo "$w" && found=0
     done
     return $found

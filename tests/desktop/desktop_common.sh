@@ -94,11 +94,8 @@ popup_windows() {
 
 # The window id of the visible window of the program with this exact title.
 window_titled() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
-        [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == "$1" ]] && echo "$w" && return 0
-    done
-    return 1
+    local ids
+    ids=$(skyroll_windows_named "$1") && echo "${ids%%$'\n'*}"
 }
 
 # The same, once it is mapped (10 s at most).

@@ -125,13 +125,6 @@ popup_open() {
     done
     return 1
 }
-window_titled() {
-    local w
-    for w in $(xdotool search --onlyvisible --pid "$SKYROLL_PID" 2>/dev/null); do
-        [[ "$(xdotool getwindowname "$w" 2>/dev/null)" == "$1" ]] && return 0
-    done
-    return 1
-}
 # The program's visible windows, for a failure's message.
 windows() {
     local w
@@ -180,12 +173,12 @@ choose mMIN Down Down Right Down Down Down Down Return
 
 # The moon: its window opens and its pictures change; off, it goes.
 choose mMOON Down Right Down Down Down Return
-skyroll_wait_until 10 window_titled 'Skyroll Moon' || fail "the moon window did not appear"
+skyroll_wait_until 10 skyroll_windows_named 'Skyroll Moon' || fail "the moon window did not appear"
 before=$(moon_pictures)
 skyroll_wait_until 10 moon_pictures_since "$before" 2 ||
     fail "the moon pictures do not change"
 choose mMOON Down Right Down Down Down Return
-moon_gone() { ! window_titled 'Skyroll Moon'; }
+moon_gone() { ! skyroll_windows_named 'Skyroll Moon'; }
 skyroll_wait_until 10 moon_gone || fail "the moon window did not go"
 
 # The space wallpaper on the bare X server's root, and the user's colour back.
@@ -202,7 +195,7 @@ choose mTENKI Down Right Down Down Return
 
 # OPTION > 初期設定, then OK: the dialog writes the user's own EARTH.INI.
 choose mSETTING Down Right Return
-skyroll_wait_until 5 window_titled 'Skyroll 初期設定' || fail "the settings dialog did not appear"
+skyroll_wait_until 5 skyroll_windows_named 'Skyroll 初期設定' || fail "the settings dialog did not appear"
 # The dialog is centred (304, 279 on 1024 x 768); OK at (2550, 2460) twips in it.
 xdotool mousemove $((304 + 170 + 33)) $((279 + 164 + 9)) click 1
 skyroll_wait_log 'unload fSetting' 5 || fail "OK did not close the settings dialog"
