@@ -325,8 +325,4 @@ bool replaceFileAtomically(const fs::path& file, std::string_view content) {
     return platform::native::replaceFileAtomically(file, content);
 }
 
-bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target) {
-    return platform::native::replaceWithFile(written, target);
-}
-
 }  // namespace skyroll::profile

@@ -59,11 +59,4 @@ bool writePrivateProfileStrings(std::span<const ProfileEntry> entries, const std
 // was, when it cannot be written.
 bool replaceFileAtomically(const std::filesystem::path& file, std::string_view content);
 
-// Replaces `target` with `written`, a complete new file in the same folder,
-// the way writePrivateProfileString replaces a file: `written` is flushed to
-// the disk and renamed over `target` in one step, so `target` holds either
-// its old or its new content. Returns false, leaving both as they were, when
-// the rename fails.
-bool replaceWithFile(const std::filesystem::path& written, const std::filesystem::path& target);
-
 }  // namespace skyroll::profile
