@@ -7,6 +7,41 @@
 // the scale unit of its container (the form's or a picture box's). Windows
 // and controls sit at whole pixels: a value set in twips is rounded to the
 // nearest pixel and reads back as pixels times twips per pixel.
+//
+// The contract below holds on every toolkit (headless, Qt, Win32) and one
+// test suite checks it on each. Where the program's behaviour does not
+// decide an edge, the toolkits do what the Win32 API does, since the
+// program's handlers were written against it.
+//
+// Handles. A form's window handle is non-zero while the form is loaded and
+// reads 0 once it is unloaded; no handle is given out twice. A call given 0,
+// or a handle that is not a loaded form of this toolkit, does nothing and
+// fails: setWindowRgn returns 0, setForegroundWindow and shellNotifyIcon
+// return false, deleteObject returns false.
+//
+// Names. control(), menu() and popupMenu() take the layout's names; a name
+// the form does not have (or, for popupMenu, an item that opens no submenu)
+// is a programming error and throws std::out_of_range.
+//
+// Event loops. Every handler runs to its end on the user-interface thread.
+// Any handler may enter a nested loop (doEvents, runUntil, showModal,
+// popupMenu, showMessage); every event, timers included, goes on inside it,
+// even one for the form or timer whose handler is waiting. Once quit() has
+// been called, every loop returns: the nested ones throw ProgramEnded, which
+// the toolkit's dispatch swallows, and each of those calls entered later
+// throws it at once. A failure (exception) escaping a handler goes to the
+// failure handler; with none, the program ends with status 1.
+//
+// Unload. Form::unload reports unload to the program, then the form is gone
+// for good: handle() reads 0, its timers never fire again, events already
+// queued for it are dropped, its region is freed, its open pop-up menu
+// closes and every modal loop on it returns. A form may unload itself from
+// inside any of its own handlers; that handler runs to its end. Unloading
+// again, also from inside the unload handler, does nothing; an unload
+// handler that throws still leaves the form unloaded. The Form object and
+// its controls stay valid after unload (values read back as last set);
+// destroying the object frees its window and region without reporting
+// unload.
 
 #include <cstdint>
 #include <filesystem>
@@ -48,9 +83,12 @@ public:
     virtual std::string caption() const = 0;  // UTF-8
     virtual void setCaption(std::string_view utf8) = 0;
 
-    // Timers: enabled and interval in milliseconds. Interval 0 never fires.
-    // Changing the interval, or enabling a disabled timer, restarts its
-    // countdown. Other controls: Enabled greys them out.
+    // Timers: enabled and interval in milliseconds. A negative interval is
+    // taken as 0, and interval 0 never fires (Enabled keeps its value).
+    // Setting the interval (even to the same value), or enabling a disabled
+    // timer, restarts its countdown; enabling an enabled one does not.
+    // Timers fire in the order they fall due, only from an event loop.
+    // Other controls: Enabled greys them out.
     virtual bool enabled() const = 0;
     virtual void setEnabled(bool v) = 0;
     virtual int interval() const = 0;
@@ -113,8 +151,12 @@ public:
     virtual bool visible() const = 0;
     virtual void show() = 0;  // shows and activates it
     virtual void hide() = 0;
-    // Shows the form modally: returns once it has been unloaded, running the
-    // event loop meanwhile. Throws ProgramEnded if the program ends inside.
+    // Shows the form modally: the program's other windows take no input
+    // until it returns, once the form has been unloaded; events go on
+    // meanwhile. On an unloaded form it returns at once. Entered again for
+    // the same form from inside (a handler that runs in the modal loop), it
+    // runs a second loop, and both return once the form is unloaded. Throws
+    // ProgramEnded if the program ends inside.
     virtual void showModal() = 0;
     // Reports unload to the program, then destroys the window and its
     // controls. Does nothing once unloaded.
@@ -126,8 +168,15 @@ public:
     virtual Control& control(std::string_view name) = 0;
     virtual MenuItem& menu(std::string_view name) = 0;
 
-    // Shows the submenu of `menu` at the pointer. A chosen enabled command
-    // arrives as FormEvents::menuClick. Throws ProgramEnded if the program
+    // Shows the submenu of `menu` at the pointer and returns once it has
+    // closed; events go on while it is open. A command the user chooses
+    // arrives as FormEvents::menuClick once the menu has closed, before this
+    // returns; a disabled item, or one in a disabled submenu, cannot be
+    // chosen, and choosing never changes a check mark (the program sets its
+    // own). On an unloaded form, or once a fatal message has blocked input,
+    // it shows nothing and returns at once. A menu held open across a
+    // handler that waits (a timer's nested loop) behaves the same, and so
+    // does every menu opened after it. Throws ProgramEnded if the program
     // ends inside.
     virtual void popupMenu(std::string_view menu) = 0;
 
@@ -185,15 +234,28 @@ public:
     // Seconds since local midnight, as single precision; starts again at 0.
     virtual float secondsSinceMidnight() const = 0;
 
-    // Shell_NotifyIcon: add or delete the tray icon. False on failure.
+    // Shell_NotifyIcon: NIM_ADD adds the icon of (hWnd, uID), which must be
+    // a loaded form's window with no icon of that id yet; false otherwise,
+    // or when no tray shows it now (a toolkit may still show it once a tray
+    // appears; it is then deleted as any other). NIM_DELETE deletes an icon
+    // added before, false for any other. Other messages: false. The icon's
+    // mouse events reach the form as mouseMove on the form itself (control
+    // empty) with the mouse message (WM_RBUTTONDOWN, ...) as X in pixels of
+    // the form, expressed in the form's scale unit.
     virtual bool shellNotifyIcon(std::uint32_t message, const TrayIconData& data) = 0;
     // False when the window could not be brought to the foreground.
     virtual bool setForegroundWindow(WindowHandle window) = 0;
 
-    // Regions in window pixels. createEllipticRgn returns 0 on failure;
-    // setWindowRgn returns 0 on failure; otherwise the window owns the
-    // region and frees it with itself. deleteObject returns false, freeing
-    // nothing, for a handle that is not a live region or that a window owns.
+    // Regions in window pixels. createEllipticRgn takes the bounding box's
+    // corners in any order and returns a new region that nobody owns, or 0
+    // when the system refuses. setWindowRgn gives the window a region that
+    // nobody owns (or 0: no shape any more) and returns non-zero; the
+    // window owns it from then on, frees the region it owned before, and
+    // frees its region when it is unloaded or destroyed. A region some
+    // window owns, this one included, or one that is not live cannot be
+    // given: 0, nothing changes. deleteObject frees a live region that
+    // nobody owns and returns true; for a region a window owns, or a handle
+    // that is not a live region, it returns false and frees nothing.
     virtual RegionHandle createEllipticRgn(int left, int top, int right, int bottom) = 0;
     virtual int setWindowRgn(WindowHandle window, RegionHandle region, bool redraw) = 0;
     virtual bool deleteObject(RegionHandle region) = 0;

@@ -2,7 +2,6 @@
 
 #include <cmath>
 #include <cstdio>
-#include <stdexcept>
 
 #include "platform/Units.h"
 #include "platform/headless/HeadlessToolkit.h"
@@ -140,6 +139,12 @@ void HeadlessMenuItem::setEnabled(bool v) {
     m_form.record(m_form.name() + "." + m_name, "enabled", v ? "true" : "false");
 }
 
+bool HeadlessMenuItem::under(std::string_view menu) const {
+    for (const HeadlessMenuItem* item = m_parent; item; item = item->m_parent)
+        if (item->m_name == menu) return true;
+    return false;
+}
+
 bool HeadlessMenuItem::choosable() const {
     for (const HeadlessMenuItem* item = this; item; item = item->m_parent)
         if (!item->m_enabled) return false;
@@ -157,11 +162,15 @@ HeadlessForm::HeadlessForm(HeadlessToolkit& toolkit, const platform::FormLayout&
     m_height = layout.height;
     for (const auto& c : layout.controls) m_controls.push_back(std::make_unique<HeadlessControl>(*this, c));
     if (layout.menu) addMenu(*layout.menu, nullptr);
-    record(m_name, "created", formatNumber(left()) + "," + formatNumber(top()) + " " + formatNumber(m_width) +
-                                  "x" + formatNumber(m_height));
+    record(m_name, "created",
+           formatNumber(left()) + "," + formatNumber(top()) + " " + formatNumber(m_width) + "x" +
+               formatNumber(m_height));
 }
 
-HeadlessForm::~HeadlessForm() { m_toolkit.formGone(this); }
+HeadlessForm::~HeadlessForm() {
+    if (m_state.drop()) m_toolkit.releaseWindowRegion(m_handle);
+    m_toolkit.formGone(this);
+}
 
 void HeadlessForm::addMenu(const platform::MenuLayout& layout, HeadlessMenuItem* parent) {
     m_menus.push_back(std::make_unique<HeadlessMenuItem>(*this, layout, parent));
@@ -197,7 +206,7 @@ void HeadlessForm::setHeight(double twips) {
 }
 
 void HeadlessForm::show() {
-    if (!m_loaded) return;
+    if (!loaded()) return;
     const bool was = m_visible;
     m_visible = true;
     record(m_name, "visible", "true");
@@ -211,9 +220,11 @@ void HeadlessForm::hide() {
 }
 
 void HeadlessForm::showModal() {
+    m_toolkit.throwIfEnded();
+    if (!loaded()) return;
     show();
     record(m_name, "modal", "true");
-    while (m_loaded) {
+    while (loaded()) {
         m_toolkit.throwIfEnded();
         auto next = m_toolkit.takeNext(m_toolkit.m_runLimitUs + 3'600'000'000LL);
         if (!next) {
@@ -229,42 +240,37 @@ void HeadlessForm::showModal() {
 }
 
 void HeadlessForm::unload() {
-    if (!m_loaded) return;
-    m_events.unload();
-    m_loaded = false;
-    m_visible = false;
-    if (m_region) {
-        m_toolkit.releaseWindowRegion(m_region);  // a window frees the region it owns
-        m_region = 0;
-    }
-    record(m_name, "unloaded", "");
+    m_state.unload([this] { m_events.unload(); },
+                   [this] {
+                       m_visible = false;
+                       m_toolkit.releaseWindowRegion(m_handle);  // a window frees the region it owns
+                       record(m_name, "unloaded", "");
+                   });
 }
 
 HeadlessControl* HeadlessForm::findControl(std::string_view name) {
-    for (auto& c : m_controls)
-        if (c->name() == name) return c.get();
-    return nullptr;
+    return platform::findNamed(m_controls, name);
 }
 
-HeadlessMenuItem* HeadlessForm::findMenu(std::string_view name) {
-    for (auto& m : m_menus)
-        if (m->name() == name) return m.get();
-    return nullptr;
-}
+HeadlessMenuItem* HeadlessForm::findMenu(std::string_view name) { return platform::findNamed(m_menus, name); }
 
 platform::Control& HeadlessForm::control(std::string_view name) {
     if (auto* c = findControl(name)) return *c;
-    throw std::out_of_range("no control " + std::string(name) + " on " + m_name);
+    platform::throwNoSuch("control", name, m_name);
 }
 
 platform::MenuItem& HeadlessForm::menu(std::string_view name) {
     if (auto* m = findMenu(name)) return *m;
-    throw std::out_of_range("no menu item " + std::string(name) + " on " + m_name);
+    platform::throwNoSuch("menu item", name, m_name);
 }
 
 void HeadlessForm::popupMenu(std::string_view menu) {
-    if (m_toolkit.inputBlocked()) return;
+    m_toolkit.throwIfEnded();
+    const HeadlessMenuItem* item = findMenu(menu);
+    if (!item || item->isCommand()) platform::throwNoSuch("submenu", menu, m_name);
+    if (m_toolkit.inputBlocked() || !loaded()) return;
     record(m_name, "popup", std::string(menu));
+    if (const auto chosen = m_toolkit.holdMenu(*this, menu)) m_events.menuClick(*chosen);
 }
 
 void HeadlessForm::repaintNow() { record(m_name, "repaint", ""); }

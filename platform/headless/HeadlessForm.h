@@ -11,6 +11,7 @@
 #include "platform/Layout.h"
 #include "platform/Toolkit.h"
 #include "platform/common/PictureFile.h"
+#include "platform/common/ToolkitBook.h"
 
 namespace skyroll::headless {
 
@@ -82,6 +83,8 @@ public:
     // A command can be chosen when it and every submenu above it is enabled.
     bool choosable() const;
     bool isCommand() const { return m_isCommand; }
+    // Whether the item lies in the submenu named `menu`, at any depth.
+    bool under(std::string_view menu) const;
 
 private:
     HeadlessForm& m_form;
@@ -98,7 +101,7 @@ public:
                  platform::WindowHandle handle);
     ~HeadlessForm() override;
 
-    platform::WindowHandle handle() const override { return m_loaded ? m_handle : 0; }
+    platform::WindowHandle handle() const override { return m_state.loaded() ? m_handle : 0; }
     platform::IconHandle icon() const override { return m_layout.icon.empty() ? 0 : m_handle + 1; }
     double left() const override { return static_cast<double>(m_leftPx) * tppX(); }
     double top() const override { return static_cast<double>(m_topPx) * tppY(); }
@@ -114,7 +117,7 @@ public:
     void hide() override;
     void showModal() override;
     void unload() override;
-    bool loaded() const override { return m_loaded; }
+    bool loaded() const override { return m_state.loaded(); }
     platform::Control& control(std::string_view name) override;
     platform::MenuItem& menu(std::string_view name) override;
     void popupMenu(std::string_view menu) override;
@@ -129,8 +132,6 @@ public:
     HeadlessMenuItem* findMenu(std::string_view name);
     double tppX() const;
     double tppY() const;
-    platform::RegionHandle region() const { return m_region; }
-    void setRegion(platform::RegionHandle region) { m_region = region; }
     void record(std::string subject, std::string what, std::string value);
 
 private:
@@ -144,8 +145,7 @@ private:
     long m_leftPx = 0, m_topPx = 0;
     double m_width = 0, m_height = 0;
     bool m_visible = false;
-    bool m_loaded = true;
-    platform::RegionHandle m_region = 0;
+    platform::LoadState m_state;
     std::vector<std::unique_ptr<HeadlessControl>> m_controls;
     std::vector<std::unique_ptr<HeadlessMenuItem>> m_menus;
 };

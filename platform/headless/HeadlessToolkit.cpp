@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "platform/headless/HeadlessForm.h"
 
@@ -26,16 +27,13 @@ std::int64_t HeadlessToolkit::toUs(double seconds) { return std::llround(seconds
 
 std::unique_ptr<platform::Form> HeadlessToolkit::createForm(const platform::FormLayout& layout,
                                                             platform::FormEvents& events) {
-    auto form = std::make_unique<HeadlessForm>(*this, layout, events, m_nextWindow);
-    m_nextWindow += 0x10;
-    m_forms.push_back(form.get());
+    auto form = std::make_unique<HeadlessForm>(*this, layout, events, m_forms.newHandle());
+    m_forms.add(form.get());
     return form;
 }
 
-void HeadlessToolkit::formGone(HeadlessForm* form) { std::erase(m_forms, form); }
-
 HeadlessForm* HeadlessToolkit::findForm(std::string_view name) const {
-    for (HeadlessForm* form : m_forms)
+    for (HeadlessForm* form : m_forms.all())
         if (form->loaded() && form->name() == name) return form;
     return nullptr;
 }
@@ -59,7 +57,7 @@ std::optional<HeadlessToolkit::Due> HeadlessToolkit::takeNext(std::int64_t limit
     // fires when nothing else is waiting, as on a real desktop.
     HeadlessControl* timer = nullptr;
     HeadlessForm* timerForm = nullptr;
-    for (HeadlessForm* form : m_forms) {
+    for (HeadlessForm* form : m_forms.all()) {
         for (auto& c : form->controls()) {
             if (c->armed() && (!timer || c->dueUs() < timer->dueUs())) {
                 timer = c.get();
@@ -164,16 +162,13 @@ void HeadlessToolkit::post(double at, std::function<void()> action) {
 
 void HeadlessToolkit::trayCallback(int code) {
     postAction([this, code] {
-        if (!m_trayIcon || m_inputBlocked) {
+        if (m_trayData.empty() || m_inputBlocked) {
             record("tray", "ignored", std::to_string(code));
             return;
         }
-        for (HeadlessForm* form : m_forms) {
-            if (form->loaded() && form->handle() == m_trayIcon->hWnd) {
-                record("tray", "callback", std::to_string(code));
-                form->events().mouseMove("", 0, 0, static_cast<float>(code), 0);
-                return;
-            }
+        if (HeadlessForm* form = m_forms.find(m_trayData.front().hWnd)) {
+            record("tray", "callback", std::to_string(code));
+            form->events().mouseMove("", 0, 0, static_cast<float>(code), 0);
         }
     });
 }
@@ -194,7 +189,8 @@ void HeadlessToolkit::chooseMenu(std::string_view formName, std::string_view ite
 void HeadlessToolkit::mouseMove(std::string_view formName, std::string_view control, int button, int shift,
                                 float x, float y) {
     postAction([=, this, f = std::string(formName), c = std::string(control)] {
-        if (HeadlessForm* form = findForm(f); form && !m_inputBlocked) form->events().mouseMove(c, button, shift, x, y);
+        if (HeadlessForm* form = findForm(f); form && !m_inputBlocked)
+            form->events().mouseMove(c, button, shift, x, y);
     });
 }
 
@@ -230,19 +226,58 @@ void HeadlessToolkit::closeWindow(std::string_view formName) {
     });
 }
 
+void HeadlessToolkit::answerNextMenu(std::string item, std::function<bool()> when) {
+    m_menuAnswer = MenuAnswer{std::move(item), std::move(when)};
+}
+
+void HeadlessToolkit::answerNextMessage(std::function<bool()> when) { m_messageAnswer = std::move(when); }
+
+void HeadlessToolkit::holdUntil(const std::function<bool()>& answered, const std::function<bool()>& closed) {
+    // Events go on until the user answers, or nothing is left that could
+    // change their mind (the user answers then).
+    while (!answered() && !closed()) {
+        throwIfEnded();
+        auto next = takeNext(m_runLimitUs + 3'600'000'000LL);
+        if (!next) break;
+        m_nowUs = std::max(m_nowUs, next->timeUs);
+        dispatch(next->run);
+    }
+    throwIfEnded();
+}
+
+std::optional<std::string> HeadlessToolkit::holdMenu(HeadlessForm& form, std::string_view menu) {
+    if (!m_menuAnswer) return std::nullopt;
+    const MenuAnswer answer = std::move(*m_menuAnswer);
+    m_menuAnswer.reset();
+    // A fatal message or the form's unload closes the menu first.
+    holdUntil(answer.when, [&] { return !form.loaded() || m_inputBlocked; });
+    const HeadlessMenuItem* chosen = form.findMenu(answer.item);
+    if (!chosen || !chosen->isCommand() || !chosen->choosable() || !chosen->under(menu) || !form.loaded() ||
+        m_inputBlocked) {
+        record(form.name(), "popup closed", std::string(menu));
+        return std::nullopt;
+    }
+    record(form.name() + "." + answer.item, "chosen", "");
+    return answer.item;
+}
+
 // --- Tray, foreground, regions, failures -------------------------------------
 
 bool HeadlessToolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIconData& data) {
     if (message == platform::NIM_ADD) {
         record("tray", "add", describeTray(data));
-        if (!m_options.trayAvailable || m_trayIcon) return false;
-        m_trayIcon = data;
+        if (!m_options.trayAvailable || !m_forms.find(data.hWnd) || m_trays.find(data.hWnd, data.uID))
+            return false;
+        m_trays.add({data.hWnd, data.uID, data.uCallbackMessage});
+        m_trayData.push_back(data);
         return true;
     }
     if (message == platform::NIM_DELETE) {
         record("tray", "delete", describeTray(data));
-        if (!m_trayIcon || m_trayIcon->hWnd != data.hWnd || m_trayIcon->uID != data.uID) return false;
-        m_trayIcon.reset();
+        if (!m_trays.remove(data.hWnd, data.uID)) return false;
+        std::erase_if(m_trayData, [&](const platform::TrayIconData& d) {
+            return d.hWnd == data.hWnd && d.uID == data.uID;
+        });
         return true;
     }
     record("tray", "message-" + std::to_string(message), describeTray(data));
@@ -251,47 +286,47 @@ bool HeadlessToolkit::shellNotifyIcon(std::uint32_t message, const platform::Tra
 
 bool HeadlessToolkit::setForegroundWindow(platform::WindowHandle window) {
     record("desktop", "foreground", std::to_string(window));
-    return window != 0;
+    return m_forms.find(window) != nullptr;
+}
+
+std::optional<platform::TrayIconData> HeadlessToolkit::trayIcon() const {
+    if (m_trayData.empty()) return std::nullopt;
+    return m_trayData.front();
 }
 
 platform::RegionHandle HeadlessToolkit::createEllipticRgn(int left, int top, int right, int bottom) {
-    const platform::RegionHandle handle = m_nextRegion++;
     const std::string box = "ellipse " + std::to_string(left) + "," + std::to_string(top) + "," +
                             std::to_string(right) + "," + std::to_string(bottom);
-    m_regions.emplace(handle, box);
+    const platform::RegionHandle handle = m_regions.add(box);
     record("region:" + std::to_string(handle), "created", box);
     return handle;
 }
 
 int HeadlessToolkit::setWindowRgn(platform::WindowHandle window, platform::RegionHandle region, bool redraw) {
-    for (HeadlessForm* form : m_forms) {
-        if (form->loaded() && form->handle() == window && m_regions.count(region)) {
-            record("region:" + std::to_string(region), "set", form->name() + (redraw ? " redraw" : ""));
-            // The window owns the region now and frees its former one.
-            if (form->region() && form->region() != region) m_regions.erase(form->region());
-            form->setRegion(region);
-            return 1;
-        }
+    HeadlessForm* form = m_forms.find(window);
+    if (!form || !m_regions.givable(region)) {
+        record("region:" + std::to_string(region), "set-failed", std::to_string(window));
+        return 0;
     }
-    record("region:" + std::to_string(region), "set-failed", std::to_string(window));
-    return 0;
+    record("region:" + std::to_string(region), "set", form->name() + (redraw ? " redraw" : ""));
+    m_regions.give(window, region);  // the window frees its former region
+    return 1;
 }
 
 bool HeadlessToolkit::deleteObject(platform::RegionHandle region) {
     // A region a window owns is the window's: it goes with the window.
-    for (HeadlessForm* form : m_forms) {
-        if (form->loaded() && form->region() == region && region != 0) {
-            record("region:" + std::to_string(region), "deleted", "owned by a window");
-            return false;
-        }
+    if (m_regions.owned(region)) {
+        record("region:" + std::to_string(region), "deleted", "owned by a window");
+        return false;
     }
-    const bool live = m_regions.erase(region) > 0;
+    const bool live = m_regions.takeFree(region).has_value();
     record("region:" + std::to_string(region), "deleted", live ? "" : "not a live region");
     return live;
 }
 
-void HeadlessToolkit::releaseWindowRegion(platform::RegionHandle region) {
-    if (m_regions.erase(region) > 0) record("region:" + std::to_string(region), "freed", "");
+void HeadlessToolkit::releaseWindowRegion(platform::WindowHandle window) {
+    const platform::RegionHandle region = m_regions.ownedBy(window);
+    if (m_regions.releaseWindow(window)) record("region:" + std::to_string(region), "freed", "");
 }
 
 void HeadlessToolkit::setFailureHandler(std::function<void(const std::string&)> handler) {
@@ -302,13 +337,19 @@ void HeadlessToolkit::showMessage(const std::string& message) {
     throwIfEnded();
     m_messages.push_back(message);
     record("program", "notice", message);
+    if (auto answer = std::exchange(m_messageAnswer, nullptr)) holdUntil(answer, [] { return false; });
 }
 
 void HeadlessToolkit::showFatalMessage(const std::string& message) {
     m_inputBlocked = true;  // no timer, menu or tray event reaches the program any more
-    if (m_fatalMessage) return;
+    if (m_fatalMessage || m_ended) return;
     m_fatalMessage = message;
     record("program", "message", message);
+    try {
+        if (auto answer = std::exchange(m_messageAnswer, nullptr)) holdUntil(answer, [] { return false; });
+    } catch (const platform::ProgramEnded&) {
+        // Ended while the message was up: nothing more to wait for.
+    }
 }
 
 }  // namespace skyroll::headless

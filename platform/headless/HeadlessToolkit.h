@@ -5,15 +5,15 @@
 
 #include <cstdint>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "platform/common/PictureFile.h"
 #include "platform/Toolkit.h"
+#include "platform/common/PictureFile.h"
+#include "platform/common/ToolkitBook.h"
 #include "platform/headless/Record.h"
 
 namespace skyroll::headless {
@@ -72,12 +72,20 @@ public:
     // loaded, or a disabled menu item, does nothing (recorded as "ignored").
     void trayCallback(int code);
     void chooseMenu(std::string_view form, std::string_view item);
-    void mouseMove(std::string_view form, std::string_view control, int button, int shift, float x,
-                   float y);
+    void mouseMove(std::string_view form, std::string_view control, int button, int shift, float x, float y);
     void activate(std::string_view form);
     void selectOption(std::string_view form, std::string_view control);
     void pressButton(std::string_view form, std::string_view control);
     void closeWindow(std::string_view form);
+    // How the user answers the next pop-up menu: it is held open, events
+    // going on, until `when` holds; then `item` (a command's name) is chosen,
+    // or the menu is dismissed when it is empty or cannot be chosen. Without
+    // an answer a menu closes at once, and chooseMenu stands for choosing
+    // from it.
+    void answerNextMenu(std::string item, std::function<bool()> when);
+    // Likewise for the next message: held, events going on, until `when`
+    // holds. Without an answer a message is dismissed at once.
+    void answerNextMessage(std::function<bool()> when);
 
     // The record of platform calls.
     const std::vector<Record>& records() const { return m_records; }
@@ -88,19 +96,24 @@ public:
 
     // State a test may inspect.
     HeadlessForm* findForm(std::string_view name) const;  // the loaded form of that name, or null
-    std::optional<platform::TrayIconData> trayIcon() const { return m_trayIcon; }
+    std::optional<platform::TrayIconData> trayIcon() const;
     std::optional<std::string> fatalMessage() const { return m_fatalMessage; }
-    // Messages that did not end the program, in order; each is dismissed at once.
+    // Messages that did not end the program, in order.
     const std::vector<std::string>& messages() const { return m_messages; }
     int exitCode() const { return m_exitCode; }
     std::size_t liveRegions() const { return m_regions.size(); }
+    platform::RegionHandle regionOf(platform::WindowHandle window) const { return m_regions.ownedBy(window); }
     platform::PictureCache& pictures() { return m_pictures; }
 
     // --- Used by the headless forms -------------------------------------
     void record(std::string subject, std::string what, std::string value);
     void dispatch(const std::function<void()>& handler);
-    void formGone(HeadlessForm* form);
-    void releaseWindowRegion(platform::RegionHandle region);
+    void formGone(HeadlessForm* form) { m_forms.remove(form); }
+    // A window that goes frees the region it owns.
+    void releaseWindowRegion(platform::WindowHandle window);
+    // Holds `form`'s pop-up menu open if an answer is waiting; the command
+    // chosen, if any.
+    std::optional<std::string> holdMenu(HeadlessForm& form, std::string_view menu);
     std::int64_t nowUs() const { return m_nowUs; }
     bool inputBlocked() const { return m_inputBlocked; }
 
@@ -113,22 +126,29 @@ private:
     std::optional<Due> takeNext(std::int64_t limitUs);
     void throwIfEnded() const;
     void postAction(std::function<void()> action) { post(now(), std::move(action)); }
+    // Runs events until `answered` or `closed` holds, or none is left.
+    void holdUntil(const std::function<bool()>& answered, const std::function<bool()>& closed);
 
     ScreenOptions m_options;
     std::int64_t m_nowUs = 0;
     std::int64_t m_runLimitUs = 60'000'000;
     std::multimap<std::int64_t, std::function<void()>> m_posted;
-    std::vector<HeadlessForm*> m_forms;
+    platform::FormTable<HeadlessForm> m_forms{0x100, 0x10};
     std::vector<Record> m_records;
     bool m_recording = true;
     std::function<void(const Record&)> m_observer;
     std::function<void(const std::string&)> m_failureHandler;
-    std::optional<platform::TrayIconData> m_trayIcon;
+    platform::TrayTable m_trays;
+    std::vector<platform::TrayIconData> m_trayData;
     std::optional<std::string> m_fatalMessage;
     std::vector<std::string> m_messages;
-    std::map<platform::RegionHandle, std::string> m_regions;
-    platform::RegionHandle m_nextRegion = 0x1000;
-    platform::WindowHandle m_nextWindow = 0x100;
+    platform::RegionTable<std::string> m_regions;
+    struct MenuAnswer {
+        std::string item;
+        std::function<bool()> when;
+    };
+    std::optional<MenuAnswer> m_menuAnswer;
+    std::function<bool()> m_messageAnswer;
     bool m_ended = false;
     bool m_inputBlocked = false;
     int m_exitCode = 0;
