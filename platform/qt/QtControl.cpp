@@ -137,7 +137,7 @@ QtControl::QtControl(QtForm& form, const platform::ControlLayout& layout, QWidge
             auto* option = new QRadioButton(fromUtf8(layout.caption), parent);
             QObject::connect(option, &QRadioButton::clicked, [this] {
                 m_form.toolkit().dispatch([this] {
-                    if (!m_form.toolkit().inputBlocked()) m_form.events().click(m_name);
+                    if (m_form.takesEvents()) m_form.events().click(m_name);
                 });
             });
             m_widget = option;
@@ -147,7 +147,7 @@ QtControl::QtControl(QtForm& form, const platform::ControlLayout& layout, QWidge
             auto* button = new QPushButton(fromUtf8(layout.caption), parent);
             QObject::connect(button, &QPushButton::clicked, [this] {
                 m_form.toolkit().dispatch([this] {
-                    if (!m_form.toolkit().inputBlocked()) m_form.events().click(m_name);
+                    if (m_form.takesEvents()) m_form.events().click(m_name);
                 });
             });
             m_widget = button;
@@ -245,7 +245,7 @@ void QtControl::stopTimer() {
 
 void QtControl::tick() {
     m_form.toolkit().dispatch([this] {
-        if (!m_form.toolkit().inputBlocked()) m_form.events().timer(m_name);
+        if (m_form.takesEvents()) m_form.events().timer(m_name);
     });
 }
 

@@ -8,7 +8,6 @@
 #include <QMenu>
 #include <QMouseEvent>
 #include <QWindow>
-#include <stdexcept>
 
 #include "platform/Units.h"
 #include "platform/qt/FormEventRouter.h"
@@ -109,10 +108,9 @@ QtForm::QtForm(QtToolkit& toolkit, const platform::FormLayout& layout, platform:
 }
 
 QtForm::~QtForm() {
-    if (m_loaded) {
-        m_loaded = false;
+    if (m_state.drop()) {
         stopTimers();
-        m_toolkit.releaseWindowRegion(m_region);
+        m_toolkit.releaseWindowRegion(m_handle);
     }
     destroyWidgets();
     m_controls.clear();
@@ -206,7 +204,7 @@ platform::WindowState QtForm::windowState() const {
 bool QtForm::visible() const { return m_widget && m_widget->isVisible(); }
 
 void QtForm::show() {
-    if (!m_loaded || !m_widget) return;
+    if (!loaded() || !m_widget) return;
     m_widget->show();
     m_widget->raise();
     // Activation arrives as an event; on a bare X server Qt gives the window
@@ -222,39 +220,35 @@ void QtForm::hide() {
 
 void QtForm::showModal() {
     m_toolkit.throwIfEnded();
-    if (!m_loaded) return;
+    if (!loaded()) return;
     m_widget->setWindowModality(Qt::ApplicationModal);
     show();
+    // Entered again from inside, each loop is ended by the unload.
     QEventLoop loop;
-    m_modalLoop = &loop;
+    m_modalLoops.push_back(&loop);
     struct Reset {
-        QEventLoop*& loop;
-        ~Reset() { loop = nullptr; }
-    } reset{m_modalLoop};
-    if (m_loaded) m_toolkit.runNested(loop);
+        std::vector<QEventLoop*>& loops;
+        QEventLoop* loop;
+        ~Reset() { std::erase(loops, loop); }
+    } reset{m_modalLoops, &loop};
+    m_toolkit.runNested(loop);
 }
 
+bool QtForm::takesEvents() const { return loaded() && !m_toolkit.inputBlocked(); }
+
 void QtForm::unload() {
-    if (!m_loaded || m_unloading) return;
-    m_unloading = true;
+    if (!loaded()) return;
     qCDebug(lcWindow).noquote() << "unload" << m_name.c_str();
-    auto finish = [this] {
-        m_loaded = false;
-        m_unloading = false;
-        stopTimers();
-        m_toolkit.releaseWindowRegion(m_region);
-        m_region = 0;
-        if (m_menuRoot) m_menuRoot->close();
-        if (m_modalLoop) m_modalLoop->exit();
-        destroyWidgets();
-    };
-    try {
-        m_events.unload();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    m_state.unload([this] { m_events.unload(); },
+                   [this] {
+                       stopTimers();
+                       m_toolkit.releaseWindowRegion(m_handle);
+                       for (QMenu* menu : m_menuRoot ? m_menuRoot->findChildren<QMenu*>() : QList<QMenu*>())
+                           menu->close();
+                       if (m_menuRoot) m_menuRoot->close();
+                       for (QEventLoop* loop : m_modalLoops) loop->exit();
+                       destroyWidgets();
+                   });
 }
 
 void QtForm::destroyWidgets() {
@@ -275,8 +269,7 @@ void QtForm::repaintNow() {
     if (m_widget && m_widget->isVisible()) m_widget->repaint();
 }
 
-void QtForm::setWindowRegion(platform::RegionHandle handle, const QRegion& region) {
-    m_region = handle;
+void QtForm::setWindowShape(const QRegion& region) {
     if (!m_widget) return;
     // The shape goes to the window system alone, which cuts both what is
     // shown and where the mouse reaches. As a widget mask it would also clip
@@ -288,34 +281,25 @@ void QtForm::setWindowRegion(platform::RegionHandle handle, const QRegion& regio
 
 // --- Controls and menus ------------------------------------------------------
 
-QtControl* QtForm::findControl(std::string_view name) const {
-    for (const auto& c : m_controls)
-        if (c->name() == name) return c.get();
-    return nullptr;
-}
+QtControl* QtForm::findControl(std::string_view name) const { return platform::findNamed(m_controls, name); }
 
-QtMenuItem* QtForm::findMenu(std::string_view name) const {
-    for (const auto& m : m_menus)
-        if (m->name() == name) return m.get();
-    return nullptr;
-}
+QtMenuItem* QtForm::findMenu(std::string_view name) const { return platform::findNamed(m_menus, name); }
 
 platform::Control& QtForm::control(std::string_view name) {
     if (QtControl* c = findControl(name)) return *c;
-    throw std::out_of_range("no control " + std::string(name) + " on " + m_name);
+    platform::throwNoSuch("control", name, m_name);
 }
 
 platform::MenuItem& QtForm::menu(std::string_view name) {
     if (QtMenuItem* m = findMenu(name)) return *m;
-    throw std::out_of_range("no menu item " + std::string(name) + " on " + m_name);
+    platform::throwNoSuch("menu item", name, m_name);
 }
 
 void QtForm::popupMenu(std::string_view name) {
     m_toolkit.throwIfEnded();
-    if (m_toolkit.inputBlocked() || !m_loaded) return;
     QtMenuItem* item = findMenu(name);
-    if (!item || !item->submenu())
-        throw std::out_of_range("no submenu " + std::string(name) + " on " + m_name);
+    if (!item || !item->submenu()) platform::throwNoSuch("submenu", name, m_name);
+    if (!takesEvents()) return;
     QMenu* menu = item->submenu();
     m_chosenMenu.clear();
     qCDebug(lcMenu).noquote() << "popup" << m_name.c_str() << fromUtf8(name) << "at" << QCursor::pos();
@@ -340,21 +324,21 @@ void QtForm::popupMenu(std::string_view name) {
         return;
     }
     qCDebug(lcMenu).noquote() << "chosen" << m_name.c_str() << chosen.c_str();
-    if (!m_toolkit.inputBlocked()) m_events.menuClick(chosen);
+    if (takesEvents()) m_events.menuClick(chosen);
 }
 
 // --- Events ------------------------------------------------------------------
 
 bool QtForm::route(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
-    if (!widget || !m_loaded) return false;
+    if (!widget || !loaded()) return false;
     const QEvent::Type type = event->type();
     if (widget == m_widget) {
         switch (type) {
             case QEvent::WindowActivate:
                 qCDebug(lcWindow).noquote() << "activated" << m_name.c_str();
                 m_toolkit.dispatch([this] {
-                    if (m_loaded && !m_toolkit.inputBlocked()) m_events.activate();
+                    if (loaded() && !m_toolkit.inputBlocked()) m_events.activate();
                 });
                 return false;
             case QEvent::Close:
@@ -382,9 +366,9 @@ bool QtForm::routeMouse(QWidget* widget, const QtControl* control, QEvent* event
                                       control->kind() != ControlKind::CommandButton);
     // A second press soon after the first arrives as a double click; it is a
     // press all the same.
-    const bool press = event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
-    if (press && me->button() == Qt::RightButton && m_toolkit.pressStandsForTray(m_handle))
-        return true;
+    const bool press =
+        event->type() == QEvent::MouseButtonPress || event->type() == QEvent::MouseButtonDblClick;
+    if (press && me->button() == Qt::RightButton && m_toolkit.pressStandsForTray(m_handle)) return true;
     if (event->type() == QEvent::MouseMove && !m_toolkit.inputBlocked()) {
         // From the pointer's place on the screen and the window's place now:
         // a move reported before the window moved is still measured right.

@@ -11,6 +11,7 @@
 
 #include "platform/Layout.h"
 #include "platform/Toolkit.h"
+#include "platform/common/ToolkitBook.h"
 
 class QEvent;
 class QEventLoop;
@@ -31,7 +32,7 @@ public:
     QtForm(QtToolkit& toolkit, const platform::FormLayout& layout, platform::FormEvents& events);
     ~QtForm() override;
 
-    platform::WindowHandle handle() const override { return m_loaded ? m_handle : 0; }
+    platform::WindowHandle handle() const override { return m_state.loaded() ? m_handle : 0; }
     platform::IconHandle icon() const override { return m_icon; }
     double left() const override;
     double top() const override;
@@ -47,7 +48,7 @@ public:
     void hide() override;
     void showModal() override;
     void unload() override;
-    bool loaded() const override { return m_loaded; }
+    bool loaded() const override { return m_state.loaded(); }
     platform::Control& control(std::string_view name) override;
     platform::MenuItem& menu(std::string_view name) override;
     void popupMenu(std::string_view menu) override;
@@ -57,14 +58,16 @@ public:
     const std::string& name() const { return m_name; }
     platform::FormEvents& events() { return m_events; }
     QtToolkit& toolkit() { return m_toolkit; }
+    // Whether its events reach the program: loaded, and no fatal message.
+    bool takesEvents() const;
     QWidget* widget() const;
     QtControl* findControl(std::string_view name) const;
     QtMenuItem* findMenu(std::string_view name) const;
     double unitsPerPixelX() const;  // of the form's own scale unit
     double unitsPerPixelY() const;
     platform::ScaleUnit scaleOf(std::string_view container) const;
-    void setWindowRegion(platform::RegionHandle handle, const QRegion& region);
-    platform::RegionHandle windowRegion() const { return m_region; }
+    // The window's shape; an empty region: none.
+    void setWindowShape(const QRegion& region);
     void stopTimers();
     // Routes one event of the form's widgets; true when it was consumed.
     bool route(QObject* watched, QEvent* event);
@@ -89,10 +92,8 @@ private:
     std::vector<std::unique_ptr<QtMenuItem>> m_menus;
     long m_leftPx = 0, m_topPx = 0;
     double m_widthTwips = 0, m_heightTwips = 0;
-    platform::RegionHandle m_region = 0;
-    QEventLoop* m_modalLoop = nullptr;
-    bool m_loaded = true;
-    bool m_unloading = false;
+    std::vector<QEventLoop*> m_modalLoops;
+    platform::LoadState m_state;
     std::string m_chosenMenu;
 };
 

@@ -63,14 +63,6 @@ std::unique_ptr<platform::Form> QtToolkit::createForm(const platform::FormLayout
     return std::make_unique<QtForm>(*this, layout, events);
 }
 
-void QtToolkit::formGone(QtForm* form) { std::erase(m_forms, form); }
-
-QtForm* QtToolkit::findForm(platform::WindowHandle window) const {
-    for (QtForm* form : m_forms)
-        if (window != 0 && form->handle() == window) return form;
-    return nullptr;
-}
-
 // --- Screen and clocks -------------------------------------------------------
 
 double QtToolkit::twipsPerPixelX() const {
@@ -178,32 +170,32 @@ QIcon QtToolkit::icon(platform::IconHandle handle) const {
 }
 
 bool QtToolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIconData& data) {
-    auto same = [&](const Tray& t) { return t.window == data.hWnd && t.id == data.uID; };
     if (message == platform::NIM_ADD) {
-        if (std::any_of(m_trays.begin(), m_trays.end(), same) || !findForm(data.hWnd)) return false;
-        Tray tray{data.hWnd, data.uID, std::make_unique<QSystemTrayIcon>()};
-        if (data.uFlags & platform::NIF_ICON) tray.icon->setIcon(icon(data.hIcon));
-        if (data.uFlags & platform::NIF_TIP) tray.icon->setToolTip(tipText(data));
+        if (m_trays.find(data.hWnd, data.uID) || !m_forms.find(data.hWnd)) return false;
+        auto icon = std::make_unique<QSystemTrayIcon>();
+        if (data.uFlags & platform::NIF_ICON) icon->setIcon(this->icon(data.hIcon));
+        if (data.uFlags & platform::NIF_TIP) icon->setToolTip(tipText(data));
         if (data.uFlags & platform::NIF_MESSAGE) {
-            QObject::connect(tray.icon.get(), &QSystemTrayIcon::activated,
+            QObject::connect(icon.get(), &QSystemTrayIcon::activated,
                              [this, window = data.hWnd](QSystemTrayIcon::ActivationReason reason) {
                                  trayEvent(window, trayCode(reason));
                              });
         }
         // Shown even without a tray: Qt puts it in a tray that appears later.
-        tray.icon->show();
-        m_trays.push_back(std::move(tray));
+        icon->show();
+        m_trays.add({data.hWnd, data.uID, data.uCallbackMessage});
+        m_trayIcons[{data.hWnd, data.uID}] = std::move(icon);
         const bool available = QSystemTrayIcon::isSystemTrayAvailable();
         qCDebug(lcTray).noquote() << "added" << tipText(data) << (available ? "" : "(no system tray yet)");
         return available;
     }
     if (message == platform::NIM_DELETE) {
-        auto it = std::find_if(m_trays.begin(), m_trays.end(), same);
-        if (it == m_trays.end()) return false;
+        if (!m_trays.remove(data.hWnd, data.uID)) return false;
         // The icon's window may be inside its own mouse handler right now
         // (the menu was opened from it): it goes once that has returned.
-        it->icon.release()->deleteLater();
-        m_trays.erase(it);
+        auto it = m_trayIcons.find({data.hWnd, data.uID});
+        it->second.release()->deleteLater();
+        m_trayIcons.erase(it);
         qCDebug(lcTray) << "removed";
         return true;
     }
@@ -215,7 +207,7 @@ void QtToolkit::trayEvent(platform::WindowHandle window, int code) {
         qCDebug(lcTray) << "ignored" << code;
         return;
     }
-    QtForm* form = findForm(window);
+    QtForm* form = m_forms.find(window);
     if (!form) return;
     qCDebug(lcTray) << "callback" << code;
     // The code travels as the X coordinate in pixels of the form.
@@ -225,15 +217,14 @@ void QtToolkit::trayEvent(platform::WindowHandle window, int code) {
 
 bool QtToolkit::pressStandsForTray(platform::WindowHandle window) {
     if (QSystemTrayIcon::isSystemTrayAvailable()) return false;
-    if (std::none_of(m_trays.begin(), m_trays.end(), [&](const Tray& t) { return t.window == window; }))
-        return false;
+    if (!m_trays.hasWindow(window)) return false;
     qCDebug(lcTray) << "right press on the window stands for the tray icon";
     trayEvent(window, platform::WM_RBUTTONDOWN);
     return true;
 }
 
 bool QtToolkit::setForegroundWindow(platform::WindowHandle window) {
-    QtForm* form = findForm(window);
+    QtForm* form = m_forms.find(window);
     if (!form || !form->widget()) return false;
     form->widget()->raise();
     form->widget()->activateWindow();
@@ -245,23 +236,21 @@ bool QtToolkit::setForegroundWindow(platform::WindowHandle window) {
 platform::RegionHandle QtToolkit::createEllipticRgn(int left, int top, int right, int bottom) {
     if (right < left) std::swap(left, right);
     if (bottom < top) std::swap(top, bottom);
-    const platform::RegionHandle handle = m_nextRegion++;
-    m_regions.emplace(handle, QRegion(left, top, right - left, bottom - top, QRegion::Ellipse));
+    const platform::RegionHandle handle =
+        m_regions.add(QRegion(left, top, right - left, bottom - top, QRegion::Ellipse));
     qCDebug(lcRegion) << "created" << handle << "ellipse" << left << top << right << bottom;
     return handle;
 }
 
 int QtToolkit::setWindowRgn(platform::WindowHandle window, platform::RegionHandle region, bool redraw) {
-    QtForm* form = findForm(window);
-    auto it = m_regions.find(region);
-    if (!form || (region != 0 && it == m_regions.end())) {
+    QtForm* form = m_forms.find(window);
+    if (!form || !m_regions.givable(region)) {
         qCDebug(lcRegion) << "set failed" << region << "window" << window;
         return 0;
     }
     // The window owns the region now and frees the one it had.
-    const platform::RegionHandle former = form->windowRegion();
-    if (former && former != region) m_regions.erase(former);
-    form->setWindowRegion(region, region ? it->second : QRegion());
+    m_regions.give(window, region);
+    form->setWindowShape(region ? *m_regions.find(region) : QRegion());
     if (redraw && form->widget()) form->widget()->update();
     qCDebug(lcRegion) << "set" << region << "on" << form->name().c_str();
     return 1;
@@ -269,15 +258,14 @@ int QtToolkit::setWindowRgn(platform::WindowHandle window, platform::RegionHandl
 
 bool QtToolkit::deleteObject(platform::RegionHandle region) {
     // A region a window owns is the window's; only free regions go.
-    const bool ownedByWindow =
-        std::any_of(m_forms.begin(), m_forms.end(), [&](QtForm* f) { return f->windowRegion() == region; });
-    const bool live = region != 0 && !ownedByWindow && m_regions.erase(region) > 0;
+    const bool live = m_regions.takeFree(region).has_value();
     qCDebug(lcRegion) << "deleted" << region << (live ? "" : "(not a free region)");
     return live;
 }
 
-void QtToolkit::releaseWindowRegion(platform::RegionHandle region) {
-    if (region && m_regions.erase(region) > 0) qCDebug(lcRegion) << "freed with window" << region;
+void QtToolkit::releaseWindowRegion(platform::WindowHandle window) {
+    const platform::RegionHandle region = m_regions.ownedBy(window);
+    if (m_regions.releaseWindow(window)) qCDebug(lcRegion) << "freed with window" << region;
 }
 
 // --- Failures ----------------------------------------------------------------
@@ -288,7 +276,7 @@ void QtToolkit::setFailureHandler(std::function<void(const std::string&)> handle
 
 void QtToolkit::stopEverything() {
     m_inputBlocked = true;
-    for (QtForm* form : m_forms) form->stopTimers();
+    for (QtForm* form : m_forms.all()) form->stopTimers();
     if (m_openMenu) m_openMenu->close();
 }
 

@@ -19,6 +19,7 @@
 
 #include "platform/Toolkit.h"
 #include "platform/common/FileCache.h"
+#include "platform/common/ToolkitBook.h"
 
 class QEventLoop;
 class QSystemTrayIcon;
@@ -81,34 +82,27 @@ public:
     bool pressStandsForTray(platform::WindowHandle window);
     void trayEvent(platform::WindowHandle window, int code);
 
-    void formCreated(QtForm* form) { m_forms.push_back(form); }
-    void formGone(QtForm* form);
-    // A window that is destroyed frees the region it owns.
-    void releaseWindowRegion(platform::RegionHandle region);
-    platform::WindowHandle newWindowHandle() { return m_nextWindow++; }
+    void formCreated(QtForm* form) { m_forms.add(form); }
+    void formGone(QtForm* form) { m_forms.remove(form); }
+    // A window that goes frees the region it owns.
+    void releaseWindowRegion(platform::WindowHandle window);
+    platform::WindowHandle newWindowHandle() { return m_forms.newHandle(); }
+    std::size_t liveRegions() const { return m_regions.size(); }
 
 private:
-    QtForm* findForm(platform::WindowHandle window) const;
     void stopEverything();
 
-    struct Tray {
-        platform::WindowHandle window = 0;
-        std::uint32_t id = 0;
-        std::unique_ptr<QSystemTrayIcon> icon;
-    };
-
     QElapsedTimer m_clock;
-    std::vector<QtForm*> m_forms;
+    platform::FormTable<QtForm> m_forms;
     std::vector<QEventLoop*> m_loops;
     QPointer<QMenu> m_openMenu;
-    std::vector<Tray> m_trays;
-    std::map<platform::RegionHandle, QRegion> m_regions;
+    platform::TrayTable m_trays;
+    std::map<std::pair<platform::WindowHandle, std::uint32_t>, std::unique_ptr<QSystemTrayIcon>> m_trayIcons;
+    platform::RegionTable<QRegion> m_regions;
     std::map<platform::IconHandle, QIcon> m_icons;
     std::map<std::string, platform::IconHandle, std::less<>> m_iconNames;
     std::function<void(const std::string&)> m_failureHandler;
     platform::FileCache m_pictures;
-    platform::WindowHandle m_nextWindow = 0x100;
-    platform::RegionHandle m_nextRegion = 0x1000;
     platform::IconHandle m_nextIcon = 0x2000;
     bool m_ended = false;
     bool m_inputBlocked = false;
