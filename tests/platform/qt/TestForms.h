@@ -32,7 +32,4 @@ private:
 // an image inside, a timer, and a menu tree.
 platform::FormLayout globeLikeLayout();
 
-// A dialog-like window in twips with two option arrays in frames and a button.
-platform::FormLayout dialogLikeLayout();
-
 }  // namespace skyroll::qt::test
