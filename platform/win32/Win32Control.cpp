@@ -249,7 +249,7 @@ void Win32Control::clicked() {
     if (m_kind == ControlKind::OptionButton) setValue(true);
     Win32Toolkit& toolkit = m_form.toolkit();
     toolkit.dispatch([this, &toolkit] {
-        if (!toolkit.inputBlocked() && m_form.loaded()) m_form.events().click(m_name);
+        if (m_form.takesEvents()) m_form.events().click(m_name);
     });
 }
 

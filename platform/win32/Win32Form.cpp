@@ -77,10 +77,9 @@ Win32Form::Win32Form(Win32Toolkit& toolkit, const platform::FormLayout& layout, 
 }
 
 Win32Form::~Win32Form() {
-    if (m_loaded) {
-        m_loaded = false;
+    if (m_state.drop()) {
         stopTimers();
-        m_toolkit.releaseWindowRegion(m_region);
+        m_toolkit.releaseWindowRegion(m_handle);
     }
     destroyWindow();
     m_controls.clear();
@@ -175,7 +174,7 @@ platform::WindowState Win32Form::windowState() const {
 bool Win32Form::visible() const { return m_window && IsWindowVisible(m_window); }
 
 void Win32Form::show() {
-    if (!m_loaded || !m_window) return;
+    if (!loaded() || !m_window) return;
     ShowWindow(m_window, SW_SHOW);
     BringWindowToTop(m_window);
     SetForegroundWindow(m_window);
@@ -189,7 +188,7 @@ void Win32Form::hide() {
 
 void Win32Form::showModal() {
     m_toolkit.throwIfEnded();
-    if (!m_loaded) return;
+    if (!loaded()) return;
     // The other windows of the program take no input until this one is gone.
     std::vector<HWND> disabled;
     for (Win32Form* other : m_toolkit.forms()) {
@@ -206,31 +205,22 @@ void Win32Form::showModal() {
                 if (IsWindow(window)) EnableWindow(window, TRUE);
         }
     } restore{disabled};
-    m_modal = true;
     show();
-    m_toolkit.runNested([this] { return !m_loaded; });
+    // Entered again from inside, each loop ends with the unload.
+    m_toolkit.runNested([this] { return !loaded(); });
 }
 
+bool Win32Form::takesEvents() const { return loaded() && !m_toolkit.inputBlocked(); }
+
 void Win32Form::unload() {
-    if (!m_loaded || m_unloading) return;
-    m_unloading = true;
+    if (!loaded()) return;
     trace("skyroll.window", "unload " + m_name);
-    auto finish = [this] {
-        m_loaded = false;
-        m_unloading = false;
-        m_modal = false;
-        stopTimers();
-        m_toolkit.releaseWindowRegion(m_region);
-        m_region = 0;
-        destroyWindow();
-    };
-    try {
-        m_events.unload();
-    } catch (...) {
-        finish();
-        throw;
-    }
-    finish();
+    m_state.unload([this] { m_events.unload(); },
+                   [this] {
+                       stopTimers();
+                       m_toolkit.releaseWindowRegion(m_handle);
+                       destroyWindow();
+                   });
 }
 
 void Win32Form::destroyWindow() {
@@ -256,9 +246,7 @@ void Win32Form::repaintNow() {
 // --- Controls and menus ------------------------------------------------------
 
 Win32Control* Win32Form::findControl(std::string_view name) const {
-    for (const auto& c : m_controls)
-        if (c->name() == name) return c.get();
-    return nullptr;
+    return platform::findNamed(m_controls, name);
 }
 
 Win32Control* Win32Form::controlOfWindow(HWND window) const {
@@ -269,23 +257,19 @@ Win32Control* Win32Form::controlOfWindow(HWND window) const {
 
 platform::Control& Win32Form::control(std::string_view name) {
     if (Win32Control* c = findControl(name)) return *c;
-    throw std::out_of_range("no control " + std::string(name) + " on " + m_name);
+    platform::throwNoSuch("control", name, m_name);
 }
 
 platform::MenuItem& Win32Form::menu(std::string_view name) {
-    for (const auto& m : m_menus)
-        if (m->name() == name) return *m;
-    throw std::out_of_range("no menu item " + std::string(name) + " on " + m_name);
+    if (Win32MenuItem* m = platform::findNamed(m_menus, name)) return *m;
+    platform::throwNoSuch("menu item", name, m_name);
 }
 
 void Win32Form::popupMenu(std::string_view name) {
     m_toolkit.throwIfEnded();
-    if (m_toolkit.inputBlocked() || !m_loaded || !m_window) return;
-    const Win32MenuItem* item = nullptr;
-    for (const auto& m : m_menus)
-        if (m->name() == name) item = m.get();
-    if (!item || !item->submenu())
-        throw std::out_of_range("no submenu " + std::string(name) + " on " + m_name);
+    const Win32MenuItem* item = platform::findNamed(m_menus, name);
+    if (!item || !item->submenu()) platform::throwNoSuch("submenu", name, m_name);
+    if (!takesEvents() || !m_window) return;
 
     POINT at{};
     GetCursorPos(&at);
@@ -311,7 +295,7 @@ void Win32Form::popupMenu(std::string_view name) {
         return;
     }
     trace("skyroll.menu", "chosen " + m_name + " " + chosen);
-    if (!m_toolkit.inputBlocked() && m_loaded) m_events.menuClick(chosen);
+    if (takesEvents()) m_events.menuClick(chosen);
 }
 
 // --- Messages ----------------------------------------------------------------
@@ -356,7 +340,7 @@ bool Win32Form::handle(Win32Control* control, HWND window, UINT message, WPARAM 
                     // is touched afterwards.
                     const std::string timer = c->name();
                     m_toolkit.dispatch([this, &timer] {
-                        if (m_loaded && !m_toolkit.inputBlocked()) m_events.timer(timer);
+                        if (takesEvents()) m_events.timer(timer);
                     });
                     return true;
                 }
@@ -378,10 +362,10 @@ bool Win32Form::handle(Win32Control* control, HWND window, UINT message, WPARAM 
             }
             return false;
         case WM_ACTIVATE:
-            if (!control && LOWORD(wParam) != WA_INACTIVE && m_loaded) {
+            if (!control && LOWORD(wParam) != WA_INACTIVE && loaded()) {
                 trace("skyroll.window", "activated " + m_name);
                 m_toolkit.dispatch([this] {
-                    if (m_loaded && !m_toolkit.inputBlocked()) m_events.activate();
+                    if (takesEvents()) m_events.activate();
                 });
             }
             return false;
@@ -444,7 +428,7 @@ void Win32Form::mouse(Win32Control* container, HWND window, UINT message, WPARAM
     }
     // The tray icon reports its mouse events to the form's window as moves.
     if (!container && m_toolkit.trayCallback(m_handle, wParam, lParam)) return;
-    if (m_toolkit.inputBlocked() || !m_loaded) return;
+    if (!takesEvents()) return;
     const long x = GET_X_LPARAM(lParam), y = GET_Y_LPARAM(lParam);
     // A label or image takes the mouse itself, in its container's unit.
     const Win32Control* light = nullptr;

@@ -9,6 +9,7 @@
 
 #include "platform/Layout.h"
 #include "platform/Toolkit.h"
+#include "platform/common/ToolkitBook.h"
 #include "platform/win32/Win32Control.h"
 // After the platform headers: windows.h defines some of their names as macros.
 #include <windows.h>
@@ -24,7 +25,7 @@ public:
     Win32Form(const Win32Form&) = delete;
     Win32Form& operator=(const Win32Form&) = delete;
 
-    platform::WindowHandle handle() const override { return m_loaded ? m_handle : 0; }
+    platform::WindowHandle handle() const override { return m_state.loaded() ? m_handle : 0; }
     platform::IconHandle icon() const override { return m_icon; }
     double left() const override;
     double top() const override;
@@ -40,7 +41,7 @@ public:
     void hide() override;
     void showModal() override;
     void unload() override;
-    bool loaded() const override { return m_loaded; }
+    bool loaded() const override { return m_state.loaded(); }
     platform::Control& control(std::string_view name) override;
     platform::MenuItem& menu(std::string_view name) override;
     void popupMenu(std::string_view menu) override;
@@ -50,14 +51,14 @@ public:
     const std::string& name() const { return m_name; }
     platform::FormEvents& events() { return m_events; }
     Win32Toolkit& toolkit() { return m_toolkit; }
+    // Whether its events reach the program: loaded, and no fatal message.
+    bool takesEvents() const;
     HWND window() const { return m_window; }
     Win32Control* findControl(std::string_view name) const;
     const std::vector<std::unique_ptr<Win32Control>>& controls() const { return m_controls; }
     double unitsPerPixelX() const;  // of the form's own scale unit
     double unitsPerPixelY() const;
     platform::ScaleUnit scale() const { return m_scale; }
-    void setWindowRegion(platform::RegionHandle region) { m_region = region; }
-    platform::RegionHandle windowRegion() const { return m_region; }
     void stopTimers();
     // A message of the form's window (`control` null) or of a control's
     // window; true when handled, with the answer in `result`.
@@ -87,10 +88,7 @@ private:
     std::vector<std::unique_ptr<Win32MenuItem>> m_menus;
     long m_leftPx = 0, m_topPx = 0;
     double m_widthTwips = 0, m_heightTwips = 0;
-    platform::RegionHandle m_region = 0;
-    bool m_loaded = true;
-    bool m_unloading = false;
-    bool m_modal = false;
+    platform::LoadState m_state;
 };
 
 }  // namespace skyroll::win32

@@ -68,8 +68,7 @@ Win32Toolkit::Win32Toolkit() {
 
 Win32Toolkit::~Win32Toolkit() {
     // Forms belong to the program and are gone by now; free what is left.
-    for (auto& [handle, region] : m_regions)
-        if (region.owner == 0) DeleteObject(region.region);
+    for (HRGN region : m_regions.takeAllFree()) DeleteObject(region);
     for (auto& [handle, icon] : m_icons) DestroyIcon(icon);
     m_pictures = platform::FileCache();
     UnregisterClassW(kFormClass, GetModuleHandleW(nullptr));
@@ -102,14 +101,8 @@ void Win32Toolkit::windowCreated(HWND window, Win32Form* form, Win32Control* con
 void Win32Toolkit::windowGone(HWND window) { m_windows.erase(window); }
 
 void Win32Toolkit::formGone(Win32Form* form) {
-    std::erase(m_forms, form);
+    m_forms.remove(form);
     std::erase_if(m_windows, [form](const auto& entry) { return entry.second.form == form; });
-}
-
-Win32Form* Win32Toolkit::findForm(platform::WindowHandle window) const {
-    for (Win32Form* form : m_forms)
-        if (window != 0 && form->handle() == window) return form;
-    return nullptr;
 }
 
 HWND Win32Toolkit::windowOf(platform::WindowHandle handle) const {
@@ -278,7 +271,6 @@ HICON Win32Toolkit::icon(platform::IconHandle handle) const {
 // --- Tray, foreground --------------------------------------------------------
 
 bool Win32Toolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIconData& data) {
-    auto same = [&](const Tray& t) { return t.window == data.hWnd && t.id == data.uID; };
     HWND window = windowOf(data.hWnd);
     NOTIFYICONDATAW record{};
     // The first layout of the record: every version of the shell takes it.
@@ -286,7 +278,7 @@ bool Win32Toolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIc
     record.hWnd = window;
     record.uID = data.uID;
     if (message == NIM_ADD) {
-        if (!window || std::any_of(m_trays.begin(), m_trays.end(), same)) return false;
+        if (!window || m_trays.find(data.hWnd, data.uID)) return false;
         record.uFlags = data.uFlags & (NIF_MESSAGE | NIF_ICON | NIF_TIP);
         record.uCallbackMessage = data.uCallbackMessage;
         record.hIcon = icon(data.hIcon);
@@ -300,14 +292,12 @@ bool Win32Toolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIc
             trace("skyroll.tray", "add failed");
             return false;
         }
-        m_trays.push_back(Tray{data.hWnd, data.uID, data.uCallbackMessage});
+        m_trays.add({data.hWnd, data.uID, data.uCallbackMessage});
         trace("skyroll.tray", "added " + narrow(tip));
         return true;
     }
     if (message == NIM_DELETE) {
-        auto it = std::find_if(m_trays.begin(), m_trays.end(), same);
-        if (it == m_trays.end()) return false;
-        m_trays.erase(it);
+        if (!m_trays.remove(data.hWnd, data.uID)) return false;
         const bool removed = window && Shell_NotifyIconW(NIM_DELETE, &record);
         trace("skyroll.tray", removed ? "removed" : "remove failed");
         return removed;
@@ -318,9 +308,8 @@ bool Win32Toolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIc
 bool Win32Toolkit::trayCallback(platform::WindowHandle window, WPARAM wParam, LPARAM lParam) {
     // The icon's messages come as the callback message with the icon's id in
     // wParam and the mouse message in lParam.
-    const bool tray = std::any_of(m_trays.begin(), m_trays.end(), [&](const Tray& t) {
-        return t.window == window && t.callback == WM_MOUSEMOVE && WPARAM(t.id) == wParam;
-    });
+    const platform::TrayIcon* icon = m_trays.find(window, std::uint32_t(wParam));
+    const bool tray = icon && icon->callback == WM_MOUSEMOVE && WPARAM(icon->id) == wParam;
     if (!tray || !isTrayCode(lParam)) return false;
     const int code = int(lParam);
     if (m_inputBlocked || m_ended) {
@@ -346,8 +335,7 @@ bool Win32Toolkit::setForegroundWindow(platform::WindowHandle window) {
 platform::RegionHandle Win32Toolkit::createEllipticRgn(int left, int top, int right, int bottom) {
     HRGN region = CreateEllipticRgn(left, top, right, bottom);
     if (!region) return 0;
-    const platform::RegionHandle handle = m_nextRegion++;
-    m_regions.emplace(handle, Region{region, 0});
+    const platform::RegionHandle handle = m_regions.add(region);
     trace("skyroll.region", "created " + std::to_string(handle) + " ellipse " + std::to_string(left) + " " +
                                 std::to_string(top) + " " + std::to_string(right) + " " +
                                 std::to_string(bottom));
@@ -357,35 +345,29 @@ platform::RegionHandle Win32Toolkit::createEllipticRgn(int left, int top, int ri
 int Win32Toolkit::setWindowRgn(platform::WindowHandle window, platform::RegionHandle region, bool redraw) {
     Win32Form* form = findForm(window);
     HWND handle = form ? form->window() : nullptr;
-    auto it = m_regions.find(region);
     // Only a free region can be given to a window (or none at all).
-    const bool usable = region == 0 || (it != m_regions.end() && it->second.owner == 0);
-    if (!handle || !usable || !SetWindowRgn(handle, region ? it->second.region : nullptr, redraw)) {
+    if (!handle || !m_regions.givable(region) ||
+        !SetWindowRgn(handle, region ? *m_regions.find(region) : nullptr, redraw)) {
         trace("skyroll.region", "set failed " + std::to_string(region) + " window " + std::to_string(window));
         return 0;
     }
     // The window owns the region now; the system freed the one it had.
-    const platform::RegionHandle former = form->windowRegion();
-    if (former && former != region) m_regions.erase(former);
-    if (region) it->second.owner = window;
-    form->setWindowRegion(region);
+    m_regions.give(window, region);
     trace("skyroll.region", "set " + std::to_string(region) + " on " + form->name());
     return 1;
 }
 
 bool Win32Toolkit::deleteObject(platform::RegionHandle region) {
-    auto it = m_regions.find(region);
-    const bool live = it != m_regions.end() && it->second.owner == 0;
-    if (live) {
-        DeleteObject(it->second.region);
-        m_regions.erase(it);
-    }
+    const std::optional<HRGN> free = m_regions.takeFree(region);
+    if (free) DeleteObject(*free);
+    const bool live = free.has_value();
     trace("skyroll.region", "deleted " + std::to_string(region) + (live ? "" : " (not a free region)"));
     return live;
 }
 
-void Win32Toolkit::releaseWindowRegion(platform::RegionHandle region) {
-    if (region && m_regions.erase(region) > 0)
+void Win32Toolkit::releaseWindowRegion(platform::WindowHandle window) {
+    const platform::RegionHandle region = m_regions.ownedBy(window);
+    if (m_regions.releaseWindow(window))
         trace("skyroll.region", "freed with window " + std::to_string(region));
 }
 
@@ -397,7 +379,7 @@ void Win32Toolkit::setFailureHandler(std::function<void(const std::string&)> han
 
 void Win32Toolkit::stopEverything() {
     m_inputBlocked = true;
-    for (Win32Form* form : m_forms) form->stopTimers();
+    for (Win32Form* form : m_forms.all()) form->stopTimers();
     if (m_menuOpen) EndMenu();
 }
 

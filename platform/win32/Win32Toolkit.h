@@ -15,6 +15,7 @@
 
 #include "platform/Toolkit.h"
 #include "platform/common/FileCache.h"
+#include "platform/common/ToolkitBook.h"
 #include "platform/win32/Win32Picture.h"
 // After the platform headers: windows.h defines some of their names as macros.
 #include <windows.h>
@@ -86,13 +87,15 @@ public:
     void windowCreated(HWND window, Win32Form* form, Win32Control* control);
     void windowGone(HWND window);
     HWND windowOf(platform::WindowHandle handle) const;
-    Win32Form* findForm(platform::WindowHandle window) const;
-    platform::WindowHandle newWindowHandle() { return m_nextWindow++; }
-    void formCreated(Win32Form* form) { m_forms.push_back(form); }
+    Win32Form* findForm(platform::WindowHandle window) const { return m_forms.find(window); }
+    platform::WindowHandle newWindowHandle() { return m_forms.newHandle(); }
+    void formCreated(Win32Form* form) { m_forms.add(form); }
     void formGone(Win32Form* form);
-    const std::vector<Win32Form*>& forms() const { return m_forms; }
-    // A form's window that is destroyed frees the region it owns.
-    void releaseWindowRegion(platform::RegionHandle region);
+    const std::vector<Win32Form*>& forms() const { return m_forms.all(); }
+    // A form's window that goes frees the region it owns (the system has
+    // freed the native one with the window).
+    void releaseWindowRegion(platform::WindowHandle window);
+    std::size_t liveRegions() const { return m_regions.size(); }
     // The tray callback reaching `window`: true when `lParam` is the mouse
     // message of a tray icon of it (and it has then been handled).
     bool trayCallback(platform::WindowHandle window, WPARAM wParam, LPARAM lParam);
@@ -108,32 +111,21 @@ private:
         Win32Form* form = nullptr;
         Win32Control* control = nullptr;  // null: the form's own window
     };
-    struct Tray {
-        platform::WindowHandle window = 0;
-        std::uint32_t id = 0;
-        std::uint32_t callback = 0;
-    };
-    struct Region {
-        HRGN region = nullptr;
-        platform::WindowHandle owner = 0;  // 0: free; the program may delete it
-    };
 
     GdiPlus m_gdiplus;
     double m_twipsPerPixelX = 15.0, m_twipsPerPixelY = 15.0;
     LARGE_INTEGER m_frequency{}, m_start{};
     HFONT m_dialogFont = nullptr;
     std::map<HWND, Target> m_windows;
-    std::vector<Win32Form*> m_forms;
-    std::vector<Tray> m_trays;
-    std::map<platform::RegionHandle, Region> m_regions;
+    platform::FormTable<Win32Form> m_forms;
+    platform::TrayTable m_trays;
+    platform::RegionTable<HRGN> m_regions;
     std::map<platform::IconHandle, HICON> m_icons;
     std::map<std::string, platform::IconHandle, std::less<>> m_iconNames;
     // Embedded pictures by name, decoded once; null for one that is missing.
     std::map<std::string, std::shared_ptr<const Bitmap>, std::less<>> m_embedded;
     std::function<void(const std::string&)> m_failureHandler;
     platform::FileCache m_pictures;
-    platform::WindowHandle m_nextWindow = 0x100;
-    platform::RegionHandle m_nextRegion = 0x1000;
     platform::IconHandle m_nextIcon = 0x2000;
     int m_messageBoxes = 0;
     bool m_menuOpen = false;
