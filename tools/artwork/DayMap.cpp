@@ -91,28 +91,12 @@ Colour DayMap::sample(double latitude, double longitude) const {
 }
 
 DayMap DayMap::warped(const GlobeWarp& warp) const {
-    // The inverse warp is smooth on the scale of its 12-degree bumps, so it is
-    // solved on a one-degree grid and interpolated between grid points.
-    constexpr int kCols = 361, kRows = 181;
-    std::vector<Vec3> grid(std::size_t(kCols) * kRows);
-    for (int row = 0; row < kRows; ++row)
-        for (int col = 0; col < kCols; ++col)
-            grid[std::size_t(row) * kCols + col] = warp.inverse(fromLatLon(90.0 - row, col - 180.0));
+    const InverseWarpGrid grid(warp);
     DayMap out(m_width, m_height);
-    for (int y = 0; y < m_height; ++y) {
-        const double gy = (y + 0.5) / m_height * (kRows - 1);
-        const int r0 = std::min(static_cast<int>(gy), kRows - 2);
-        const double ty = gy - r0;
-        for (int x = 0; x < m_width; ++x) {
-            const double gx = (x + 0.5) / m_width * (kCols - 1);
-            const int c0 = std::min(static_cast<int>(gx), kCols - 2);
-            const double tx = gx - c0;
-            const auto at = [&](int r, int c) { return grid[std::size_t(r) * kCols + c]; };
-            const Vec3 top = (1 - tx) * at(r0, c0) + tx * at(r0, c0 + 1);
-            const Vec3 bottom = (1 - tx) * at(r0 + 1, c0) + tx * at(r0 + 1, c0 + 1);
-            out.m_texels[std::size_t(y) * m_width + x] = sample(((1 - ty) * top + ty * bottom).normalised());
-        }
-    }
+    for (int y = 0; y < m_height; ++y)
+        for (int x = 0; x < m_width; ++x)
+            out.m_texels[std::size_t(y) * m_width + x] =
+                sample(grid.source((x + 0.5) / m_width, (y + 0.5) / m_height));
     return out;
 }
 

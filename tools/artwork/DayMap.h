@@ -6,9 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "tools/artwork/GlobeWarp.h"
+#include "tools/artwork/GlobeLibrary.h"
 #include "tools/artwork/Raster.h"
-#include "tools/artwork/Vec3.h"
 
 namespace skyroll::artwork {
 

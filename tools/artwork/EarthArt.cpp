@@ -2,14 +2,14 @@
 
 #include <cmath>
 
-#include "tools/artwork/CityErrors.h"
+#include "tools/artwork/GlobeLibrary.h"
 #include "weather/WeatherTables.h"
 
 namespace skyroll::artwork {
 
 namespace {
 
-const Colour kHaze{0.42, 0.62, 1.0};
+const Colour kHaze{kHazeColour[0], kHazeColour[1], kHazeColour[2]};
 
 void drawBox(Raster& r, int left, int top, int size, Rgba colour) {
     for (int i = 0; i < size; ++i)
@@ -31,32 +31,19 @@ void drawCross(Raster& r, double cx, double cy, int arm, Rgba colour) {
 }  // namespace
 
 GlobeRenderer::GlobeRenderer(const GlobeView& view, int width, int height, int samplesPerSide)
-    : m_view(view), m_width(width), m_height(height), m_samplesPerPixel(samplesPerSide * samplesPerSide) {
-    for (int y = 0; y < height; ++y)
-        for (int x = 0; x < width; ++x)
-            for (int sy = 0; sy < samplesPerSide; ++sy)
-                for (int sx = 0; sx < samplesPerSide; ++sx) {
-                    Vec3 p;
-                    double depth = 0;
-                    if (!view.unproject(x + (sx + 0.5) / samplesPerSide, y + (sy + 0.5) / samplesPerSide, p,
-                                        depth))
-                        continue;
-                    // Darker toward the limb, with a little of the air's blue there.
-                    const double shade = 0.5 + 0.5 * std::pow(depth, 0.45);
-                    const double haze = 0.55 * std::pow(1.0 - depth, 3.0);
-                    m_samples.push_back({y * width + x, static_cast<float>(latitudeOf(p)),
-                                         static_cast<float>(longitudeOf(p)), static_cast<float>(shade),
-                                         static_cast<float>(haze)});
-                }
-}
+    : m_view(view),
+      m_width(width),
+      m_height(height),
+      m_samplesPerPixel(samplesPerSide * samplesPerSide),
+      m_samples(globeSamples(view, width, height, samplesPerSide)) {}
 
 Raster GlobeRenderer::render(const DayMap& map, int frame, bool transparentGround) const {
     std::vector<Colour> sum(static_cast<std::size_t>(m_width) * m_height);
     std::vector<int> hits(sum.size(), 0);
     const double front = m_view.frontLongitudeOf(frame);
-    for (const Sample& s : m_samples) {
+    for (const GlobeSample& s : m_samples) {
         const Colour ground = map.sample(s.latitude, s.longitude + front);
-        const Colour lit = mix(1.08 * s.shade * ground, kHaze, s.haze);
+        const Colour lit = mix(kGroundGain * s.shade * ground, kHaze, s.haze);
         sum[static_cast<std::size_t>(s.pixel)] = sum[static_cast<std::size_t>(s.pixel)] + lit;
         ++hits[static_cast<std::size_t>(s.pixel)];
     }

@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "tools/artwork/DayMap.h"
-#include "tools/artwork/GlobeView.h"
-#include "tools/artwork/GlobeWarp.h"
+#include "tools/artwork/GlobeLibrary.h"
 #include "tools/artwork/Raster.h"
 
 namespace skyroll::artwork {
@@ -23,14 +22,9 @@ public:
     Raster render(const DayMap& map, int frame, bool transparentGround = false) const;
 
 private:
-    struct Sample {
-        int pixel;
-        float latitude, longitude;  // longitude relative to the front longitude
-        float shade, haze;
-    };
     GlobeView m_view;
     int m_width, m_height, m_samplesPerPixel;
-    std::vector<Sample> m_samples;
+    std::vector<GlobeSample> m_samples;
 };
 
 // The 44 frames, index 0 holding frame 1.

@@ -6,7 +6,7 @@
 #include <ostream>
 #include <vector>
 
-#include "tools/artwork/CityErrors.h"
+#include "tools/artwork/GlobeLibrary.h"
 
 namespace skyroll::artwork {
 

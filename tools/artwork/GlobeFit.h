@@ -3,12 +3,11 @@
 // roll; the globe fills the frame and turns a fixed step) and the warp of the
 // day map so the tour's cities come as close to their weather pictures as a
 // steadily turning globe allows, with no land moved more than a bound.
-// Run once with --fit; its result is written into FittedGlobe.cpp by hand.
+// Run once with --fit; its result is written into globe/FittedGlobe.cpp by hand.
 
 #include <iosfwd>
 
-#include "tools/artwork/GlobeView.h"
-#include "tools/artwork/GlobeWarp.h"
+#include "tools/artwork/GlobeLibrary.h"
 
 namespace skyroll::artwork {
 
@@ -34,7 +33,7 @@ struct FitResult {
 
 FitResult fitGlobe(const FitSettings& settings, std::ostream& log);
 
-// Writes the result as C++ for FittedGlobe.cpp.
+// Writes the result as C++ for globe/FittedGlobe.cpp.
 void printFittedSource(std::ostream& out, const FitResult& result);
 
 }  // namespace skyroll::artwork

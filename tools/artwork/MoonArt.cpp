@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "tools/artwork/GlobeLibrary.h"
 #include "tools/artwork/Noise.h"
-#include "tools/artwork/Vec3.h"
 
 namespace skyroll::artwork {
 

@@ -5,7 +5,7 @@
 #include <functional>
 #include <limits>
 
-#include "tools/artwork/Vec3.h"
+#include "tools/artwork/GlobeLibrary.h"
 
 namespace skyroll::artwork {
 

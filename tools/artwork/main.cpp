@@ -8,7 +8,7 @@
 // (OUTPUT/assets by default). DAY_MAP is the equirectangular day map, by
 // default the one of Debian's xplanet-images. --evidence writes the contact
 // sheet of the frames and the warped map beside the original as PNG. --fit
-// redoes the fit of view and warp and prints it as source for FittedGlobe.cpp.
+// redoes the fit of view and warp and prints it as source for globe/FittedGlobe.cpp.
 // The table of how far each tour city stands from its weather picture is
 // printed every time.
 
@@ -18,11 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "tools/artwork/CityErrors.h"
 #include "tools/artwork/DayMap.h"
 #include "tools/artwork/EarthArt.h"
-#include "tools/artwork/FittedGlobe.h"
 #include "tools/artwork/GlobeFit.h"
+#include "tools/artwork/GlobeLibrary.h"
 #include "tools/artwork/MoonArt.h"
 #include "tools/artwork/PictureWriters.h"
 #include "tools/artwork/SpaceArt.h"

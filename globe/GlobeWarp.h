@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/artwork/Vec3.h"
+#include "globe/Vec3.h"
 #include "weather/WeatherTables.h"
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 // The city table's place of the city with this weather key (throws
 // std::logic_error when there is none), and the point where it lies.
@@ -65,4 +65,25 @@ struct WarpMeasure {
 };
 WarpMeasure measureWarp(const GlobeWarp& warp, int points = 20000);
 
-}  // namespace skyroll::artwork
+// The inverse warp solved on a one-degree grid of latitude and longitude: for
+// a place of the warped map, the Earth point shown there. The warp is smooth
+// on the scale of its 12-degree bumps, so interpolating between grid points
+// is as good as solving at every texel, and far quicker.
+class InverseWarpGrid {
+public:
+    static constexpr int kColumns = 361, kRows = 181;  // longitude -180..180, latitude 90..-90
+
+    explicit InverseWarpGrid(const GlobeWarp& warp);
+    // The Earth point behind a place of the warped map, given as fractions of
+    // its width (from longitude -180) and height (from latitude 90).
+    Vec3 source(double fx, double fy) const;
+    // The Earth point behind grid point (row, column).
+    const Vec3& node(int row, int column) const {
+        return m_nodes[static_cast<std::size_t>(row) * kColumns + column];
+    }
+
+private:
+    std::vector<Vec3> m_nodes;
+};
+
+}  // namespace skyroll::globe

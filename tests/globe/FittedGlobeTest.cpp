@@ -6,10 +6,10 @@
 
 #include <string_view>
 
-#include "tools/artwork/CityErrors.h"
-#include "tools/artwork/FittedGlobe.h"
+#include "globe/CityErrors.h"
+#include "globe/FittedGlobe.h"
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 namespace {
 
 struct Bound {
@@ -94,4 +94,4 @@ TEST_F(FittedGlobeTest, TurnsTheSameStepWestwardEveryFrame) {
 }
 
 }  // namespace
-}  // namespace skyroll::artwork
+}  // namespace skyroll::globe

@@ -1,8 +1,8 @@
-#include "tools/artwork/GlobeView.h"
+#include "globe/GlobeView.h"
 
 #include <cmath>
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 double GlobeView::frontLongitudeOf(int frame) const {
     return frontLongitude - kFrameStepDegrees * (frame - 1);
@@ -37,4 +37,4 @@ bool GlobeView::unproject(double x, double y, Vec3& viewPoint, double& depth) co
     return true;
 }
 
-}  // namespace skyroll::artwork
+}  // namespace skyroll::globe

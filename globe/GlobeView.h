@@ -4,9 +4,9 @@
 // each of the 44 frames. The globe turns the same step on every frame, so the
 // cities facing the viewer move westward as the frame number rises.
 
-#include "tools/artwork/Vec3.h"
+#include "globe/Vec3.h"
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 inline constexpr int kFrameCount = 44;
 inline constexpr int kFrameWidth = 180;
@@ -37,4 +37,4 @@ public:
     bool unproject(double x, double y, Vec3& viewPoint, double& depth) const;
 };
 
-}  // namespace skyroll::artwork
+}  // namespace skyroll::globe

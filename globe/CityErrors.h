@@ -6,10 +6,10 @@
 #include <string_view>
 #include <vector>
 
-#include "tools/artwork/GlobeView.h"
-#include "tools/artwork/GlobeWarp.h"
+#include "globe/GlobeView.h"
+#include "globe/GlobeWarp.h"
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 struct CityError {
     std::string_view key;   // weather key of the tour entry
@@ -28,4 +28,4 @@ double medianDistance(const std::vector<CityError>& errors);
 
 void printErrorTable(std::ostream& out, const std::vector<CityError>& errors);
 
-}  // namespace skyroll::artwork
+}  // namespace skyroll::globe

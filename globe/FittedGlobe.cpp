@@ -1,8 +1,8 @@
-#include "tools/artwork/FittedGlobe.h"
+#include "globe/FittedGlobe.h"
 
 #include <vector>
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 // Found by `skyroll-artwork --fit` with its default settings (about a minute).
 // Every move of land stays under 12 degrees (11.6 at most) and every warped
@@ -36,4 +36,4 @@ GlobeWarp fittedWarp() {
     });
 }
 
-}  // namespace skyroll::artwork
+}  // namespace skyroll::globe

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 inline constexpr double kPi = 3.14159265358979323846;
 inline constexpr double kDegree = kPi / 180.0;
@@ -34,4 +34,4 @@ inline double longitudeOf(Vec3 p) { return std::atan2(p.x, p.z) / kDegree; }
 // Angle between two unit vectors, in degrees.
 inline double angleBetween(Vec3 a, Vec3 b) { return std::atan2(cross(a, b).length(), dot(a, b)) / kDegree; }
 
-}  // namespace skyroll::artwork
+}  // namespace skyroll::globe

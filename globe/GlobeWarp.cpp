@@ -1,10 +1,11 @@
-#include "tools/artwork/GlobeWarp.h"
+#include "globe/GlobeWarp.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <stdexcept>
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 namespace {
 
@@ -120,4 +121,22 @@ WarpMeasure measureWarp(const GlobeWarp& warp, int points) {
     return m;
 }
 
-}  // namespace skyroll::artwork
+InverseWarpGrid::InverseWarpGrid(const GlobeWarp& warp) : m_nodes(std::size_t(kColumns) * kRows) {
+    for (int row = 0; row < kRows; ++row)
+        for (int col = 0; col < kColumns; ++col)
+            m_nodes[std::size_t(row) * kColumns + col] = warp.inverse(fromLatLon(90.0 - row, col - 180.0));
+}
+
+Vec3 InverseWarpGrid::source(double fx, double fy) const {
+    const double gy = fy * (kRows - 1);
+    const int r0 = std::min(static_cast<int>(gy), kRows - 2);
+    const double ty = gy - r0;
+    const double gx = fx * (kColumns - 1);
+    const int c0 = std::min(static_cast<int>(gx), kColumns - 2);
+    const double tx = gx - c0;
+    const Vec3 top = (1 - tx) * node(r0, c0) + tx * node(r0, c0 + 1);
+    const Vec3 bottom = (1 - tx) * node(r0 + 1, c0) + tx * node(r0 + 1, c0 + 1);
+    return ((1 - ty) * top + ty * bottom).normalised();
+}
+
+}  // namespace skyroll::globe

@@ -1,4 +1,4 @@
-#include "tools/artwork/CityErrors.h"
+#include "globe/CityErrors.h"
 
 #include <algorithm>
 #include <cmath>
@@ -8,7 +8,7 @@
 
 #include "weather/WeatherTables.h"
 
-namespace skyroll::artwork {
+namespace skyroll::globe {
 
 namespace {
 constexpr double kTwipsPerPixel = 15.0;
@@ -65,4 +65,4 @@ void printErrorTable(std::ostream& out, const std::vector<CityError>& errors) {
     out << line;
 }
 
-}  // namespace skyroll::artwork
+}  // namespace skyroll::globe
