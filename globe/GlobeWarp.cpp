@@ -121,18 +121,24 @@ WarpMeasure measureWarp(const GlobeWarp& warp, int points) {
     return m;
 }
 
-InverseWarpGrid::InverseWarpGrid(const GlobeWarp& warp) : m_nodes(std::size_t(kColumns) * kRows) {
-    for (int row = 0; row < kRows; ++row)
-        for (int col = 0; col < kColumns; ++col)
-            m_nodes[std::size_t(row) * kColumns + col] = warp.inverse(fromLatLon(90.0 - row, col - 180.0));
+InverseWarpGrid::InverseWarpGrid(const GlobeWarp& warp, int stepDegrees)
+    : m_step(stepDegrees),
+      m_columns(360 / stepDegrees + 1),
+      m_rows(180 / stepDegrees + 1),
+      m_nodes(std::size_t(m_columns) * m_rows) {
+    if (stepDegrees < 1 || 180 % stepDegrees != 0) throw std::invalid_argument("grid step must divide 180");
+    for (int row = 0; row < m_rows; ++row)
+        for (int col = 0; col < m_columns; ++col)
+            m_nodes[std::size_t(row) * m_columns + col] =
+                warp.inverse(fromLatLon(90.0 - row * stepDegrees, col * stepDegrees - 180.0));
 }
 
 Vec3 InverseWarpGrid::source(double fx, double fy) const {
-    const double gy = fy * (kRows - 1);
-    const int r0 = std::min(static_cast<int>(gy), kRows - 2);
+    const double gy = fy * (m_rows - 1);
+    const int r0 = std::min(static_cast<int>(gy), m_rows - 2);
     const double ty = gy - r0;
-    const double gx = fx * (kColumns - 1);
-    const int c0 = std::min(static_cast<int>(gx), kColumns - 2);
+    const double gx = fx * (m_columns - 1);
+    const int c0 = std::min(static_cast<int>(gx), m_columns - 2);
     const double tx = gx - c0;
     const Vec3 top = (1 - tx) * node(r0, c0) + tx * node(r0, c0 + 1);
     const Vec3 bottom = (1 - tx) * node(r0 + 1, c0) + tx * node(r0 + 1, c0 + 1);

@@ -65,24 +65,29 @@ struct WarpMeasure {
 };
 WarpMeasure measureWarp(const GlobeWarp& warp, int points = 20000);
 
-// The inverse warp solved on a one-degree grid of latitude and longitude: for
-// a place of the warped map, the Earth point shown there. The warp is smooth
-// on the scale of its 12-degree bumps, so interpolating between grid points
-// is as good as solving at every texel, and far quicker.
+// The inverse warp solved on a grid of latitude and longitude (one degree
+// apart unless told otherwise): for a place of the warped map, the Earth point
+// shown there. The warp is smooth on the scale of its 12-degree bumps, so
+// interpolating between grid points is as good as solving at every texel, and
+// far quicker.
 class InverseWarpGrid {
 public:
-    static constexpr int kColumns = 361, kRows = 181;  // longitude -180..180, latitude 90..-90
-
-    explicit InverseWarpGrid(const GlobeWarp& warp);
+    // stepDegrees divides 180.
+    explicit InverseWarpGrid(const GlobeWarp& warp, int stepDegrees = 1);
     // The Earth point behind a place of the warped map, given as fractions of
     // its width (from longitude -180) and height (from latitude 90).
     Vec3 source(double fx, double fy) const;
+
+    int stepDegrees() const { return m_step; }
+    int columns() const { return m_columns; }  // longitude -180..180
+    int rows() const { return m_rows; }        // latitude 90..-90
     // The Earth point behind grid point (row, column).
     const Vec3& node(int row, int column) const {
-        return m_nodes[static_cast<std::size_t>(row) * kColumns + column];
+        return m_nodes[static_cast<std::size_t>(row) * m_columns + column];
     }
 
 private:
+    int m_step, m_columns, m_rows;
     std::vector<Vec3> m_nodes;
 };
 
