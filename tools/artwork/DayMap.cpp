@@ -27,15 +27,15 @@ struct JpegFailure {
 
 }  // namespace
 
-DayMap DayMap::load(const std::filesystem::path& file) {
+DayMap DayMap::load(const std::filesystem::path& file, const std::string& what) {
     std::error_code ec;
     const std::uintmax_t bytes = std::filesystem::file_size(file, ec);
     if (ec)
-        throw std::runtime_error("day map " + file.string() +
+        throw std::runtime_error(what + " " + file.string() +
                                  " not found (install the package xplanet-images)");
-    if (bytes > kMaxMapBytes) throw std::runtime_error("day map " + file.string() + " is too large");
+    if (bytes > kMaxMapBytes) throw std::runtime_error(what + " " + file.string() + " is too large");
     std::unique_ptr<FILE, int (*)(FILE*)> in(std::fopen(file.c_str(), "rb"), &std::fclose);
-    if (!in) throw std::runtime_error("cannot open day map " + file.string());
+    if (!in) throw std::runtime_error("cannot open " + what + " " + file.string());
 
     jpeg_decompress_struct info{};
     JpegFailure failure{};
@@ -47,7 +47,7 @@ DayMap DayMap::load(const std::filesystem::path& file) {
     int width = 0, height = 0;
     if (setjmp(failure.jump)) {
         jpeg_destroy_decompress(&info);
-        throw std::runtime_error("day map " + file.string() + " is not a readable JPEG");
+        throw std::runtime_error(what + " " + file.string() + " is not a readable JPEG");
     }
     jpeg_create_decompress(&info);
     jpeg_stdio_src(&info, in.get());
@@ -59,7 +59,7 @@ DayMap DayMap::load(const std::filesystem::path& file) {
     if (width < 16 || height < 8 || width > kMaxMapSide || height > kMaxMapSide ||
         info.output_components != 3) {
         jpeg_destroy_decompress(&info);
-        throw std::runtime_error("day map " + file.string() + " has an unusable size");
+        throw std::runtime_error(what + " " + file.string() + " has an unusable size");
     }
     pixels.resize(std::size_t(width) * height * 3);
     while (info.output_scanline < info.output_height) {

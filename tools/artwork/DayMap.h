@@ -13,9 +13,10 @@ namespace skyroll::artwork {
 
 class DayMap {
 public:
-    // Reads a JPEG day map; throws std::runtime_error with a plain reason when
-    // the file is missing, not a JPEG, or of an unreasonable size.
-    static DayMap load(const std::filesystem::path& file);
+    // Reads a JPEG map (named `what` in errors); throws std::runtime_error
+    // with a plain reason when the file is missing, not a JPEG, or of an
+    // unreasonable size.
+    static DayMap load(const std::filesystem::path& file, const std::string& what = "day map");
 
     int width() const { return m_width; }
     int height() const { return m_height; }

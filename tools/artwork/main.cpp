@@ -1,23 +1,28 @@
 // skyroll-artwork: writes every picture the program needs.
 //
-//   skyroll-artwork OUTPUT [DAY_MAP] [--assets DIR] [--evidence DIR]
+//   skyroll-artwork OUTPUT [DAY_MAP] [--assets DIR] [--evidence DIR [--night NIGHT_MAP]]
 //   skyroll-artwork --fit [name value]...
 //
 // OUTPUT receives the data folder SKR20 (globe and moon frames, weather
 // pictures, space wallpaper); the window pictures go to DIR of --assets
 // (OUTPUT/assets by default). DAY_MAP is the equirectangular day map, by
 // default the one of Debian's xplanet-images. --evidence writes the contact
-// sheet of the frames and the warped map beside the original as PNG. --fit
+// sheet of the frames and the warped map beside the original as PNG, and the
+// contact sheet of the frames the program draws with day and night (for the
+// June solstice of 2026 at noon UTC, from NIGHT_MAP, by default
+// xplanet-images' night.jpg). --fit
 // redoes the fit of view and warp and prints it as source for globe/FittedGlobe.cpp.
 // The table of how far each tour city stands from its weather picture is
 // printed every time.
 
+#include <cstdint>
 #include <exception>
 #include <filesystem>
 #include <iostream>
 #include <string>
 #include <vector>
 
+#include "globe/DayNightArtist.h"
 #include "tools/artwork/DayMap.h"
 #include "tools/artwork/EarthArt.h"
 #include "tools/artwork/GlobeFit.h"
@@ -33,6 +38,8 @@ using namespace skyroll::artwork;
 namespace {
 
 constexpr const char* kDefaultDayMap = "/usr/share/xplanet/images/earth.jpg";
+constexpr const char* kDefaultNightMap = "/usr/share/xplanet/images/night.jpg";
+constexpr std::int64_t kEvidenceMoment = 1782043200;  // 2026-06-21 12:00 UTC
 constexpr int kDesktopIconSizes[] = {16, 32, 48, 64, 128, 256};
 
 int runFit(const std::vector<std::string>& args) {
@@ -70,8 +77,29 @@ int runFit(const std::vector<std::string>& args) {
     return 0;
 }
 
+skyroll::globe::Image toImage(const Raster& raster) {
+    skyroll::globe::Image image{raster.width(), raster.height(), {}};
+    for (int y = 0; y < raster.height(); ++y)
+        for (int x = 0; x < raster.width(); ++x) {
+            const Rgba c = raster.at(x, y);
+            image.argb.push_back(0xFF000000u | std::uint32_t{c.r} << 16 | std::uint32_t{c.g} << 8 | c.b);
+        }
+    return image;
+}
+
+Raster toRaster(const skyroll::globe::Image& image) {
+    Raster raster(image.width, image.height);
+    for (int y = 0; y < image.height; ++y)
+        for (int x = 0; x < image.width; ++x) {
+            const std::uint32_t c = image.argb[static_cast<std::size_t>(y) * image.width + x];
+            raster.at(x, y) = {static_cast<std::uint8_t>(c >> 16), static_cast<std::uint8_t>(c >> 8),
+                               static_cast<std::uint8_t>(c), 255};
+        }
+    return raster;
+}
+
 void generate(const fs::path& output, const fs::path& dayMapFile, const fs::path& assets,
-              const fs::path& evidence) {
+              const fs::path& evidence, const fs::path& nightMapFile) {
     const DayMap dayMap = DayMap::load(dayMapFile);
     const GlobeView view = fittedView();
     const GlobeWarp warp = fittedWarp();
@@ -114,6 +142,11 @@ void generate(const fs::path& output, const fs::path& dayMapFile, const fs::path
         fs::create_directories(evidence);
         writePng(evidence / "contact_sheet.png", contactSheet(frames, view, warp));
         writePng(evidence / "warped_map.png", warpEvidence(dayMap, warpedMap, warp));
+        const skyroll::globe::DayNightArtist artist(
+            toImage(dayMap.toRaster()), toImage(DayMap::load(nightMapFile, "night map").toRaster()), 1);
+        std::vector<Raster> dayNight;
+        for (int n = 1; n <= kFrameCount; ++n) dayNight.push_back(toRaster(artist.frame(n, kEvidenceMoment)));
+        writePng(evidence / "day_night_sheet.png", contactSheet(dayNight, view, warp));
     }
 }
 
@@ -124,10 +157,13 @@ int main(int argc, char** argv) {
     try {
         if (!args.empty() && args[0] == "--fit") return runFit({args.begin() + 1, args.end()});
         std::vector<std::string> positional;
-        fs::path assets, evidence;
+        fs::path assets, evidence, nightMap = kDefaultNightMap;
         for (std::size_t i = 0; i < args.size(); ++i) {
-            if ((args[i] == "--assets" || args[i] == "--evidence") && i + 1 < args.size()) {
-                fs::path& target = args[i] == "--assets" ? assets : evidence;
+            if ((args[i] == "--assets" || args[i] == "--evidence" || args[i] == "--night") &&
+                i + 1 < args.size()) {
+                fs::path& target = args[i] == "--assets"     ? assets
+                                   : args[i] == "--evidence" ? evidence
+                                                             : nightMap;
                 target = args[++i];
             } else if (args[i].starts_with("--"))
                 throw std::invalid_argument("unknown option " + args[i]);
@@ -135,13 +171,14 @@ int main(int argc, char** argv) {
                 positional.push_back(args[i]);
         }
         if (positional.empty() || positional.size() > 2) {
-            std::cerr << "usage: skyroll-artwork OUTPUT [DAY_MAP] [--assets DIR] [--evidence DIR]\n"
+            std::cerr << "usage: skyroll-artwork OUTPUT [DAY_MAP] [--assets DIR] [--evidence DIR [--night "
+                         "NIGHT_MAP]]\n"
                          "       skyroll-artwork --fit [name value]...\n";
             return 2;
         }
         const fs::path output = positional[0];
         generate(output, positional.size() > 1 ? fs::path(positional[1]) : fs::path(kDefaultDayMap),
-                 assets.empty() ? output / "assets" : assets, evidence);
+                 assets.empty() ? output / "assets" : assets, evidence, nightMap);
         return 0;
     } catch (const std::exception& e) {
         std::cerr << "skyroll-artwork: " << e.what() << '\n';
