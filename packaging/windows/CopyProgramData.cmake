@@ -1,6 +1,6 @@
 # cmake -DDATA=<SKR20> -DDESTINATION=<folder> -P CopyProgramData.cmake
 #
-# Copies the data folder's four picture folders to DESTINATION/SKR20. Only
+# Copies the data folder's picture and map folders to DESTINATION/SKR20. Only
 # those: a data folder that a program has run from also holds PALAM
 # (settings, weather) and perhaps WORLDTEMP (downloaded pages), which are no
 # one else's business.
@@ -10,7 +10,7 @@ foreach(variable DATA DESTINATION)
   endif()
 endforeach()
 
-set(folders earth moon BACK WEATHER)
+set(folders earth moon BACK WEATHER maps)
 foreach(folder IN LISTS folders)
   file(GLOB pictures LIST_DIRECTORIES false "${DATA}/${folder}/*")
   if(NOT pictures)

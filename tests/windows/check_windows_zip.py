@@ -1,6 +1,6 @@
 #!/usr/bin/env python3
 """Checks the Windows download: the zip holds skyroll.exe, the data folder's
-pictures and the window pictures, nothing else (no PALAM, no WORLDTEMP),
+pictures and day and night maps and the window pictures, nothing else (no PALAM, no WORLDTEMP),
 with names a Windows unpacker reads as Unicode; and skyroll.exe needs no
 DLL beyond the system's own (the C and C++ runtimes are linked in).
 
@@ -25,6 +25,7 @@ def expected_names():
     names |= {f"SKR20/earth/EarthMap_{n}.bmp" for n in range(1, 45)}
     names |= {f"SKR20/moon/MoonMap_{n}.bmp" for n in range(1, 24)}
     names |= {f"SKR20/WEATHER/{w}.gif" for w in ("SUN", "SUN_RAIN", "RAIN", "CLOUDY", "SNOW", "UNKNOWN")}
+    names |= {"SKR20/maps/earth.jpg", "SKR20/maps/night.jpg"}
     return names
 
 
