@@ -208,22 +208,22 @@ Image DayNightArtist::frame(int n, std::int64_t unixSecondsUtc) const {
         const float tu = u - fu;
         const int x0 = wrap(static_cast<int>(fu), m_mapWidth);
         const int x1 = x0 + 1 == m_mapWidth ? 0 : x0 + 1;
-        const auto sample = [&](const std::vector<std::uint32_t>& map) {
-            return bilinear(unpack(map[static_cast<std::size_t>(t.row0 + x0)]),
-                            unpack(map[static_cast<std::size_t>(t.row0 + x1)]),
-                            unpack(map[static_cast<std::size_t>(t.row1 + x0)]),
-                            unpack(map[static_cast<std::size_t>(t.row1 + x1)]), tu, t.tv);
-        };
+        const std::size_t corners[4] = {
+            static_cast<std::size_t>(t.row0 + x0), static_cast<std::size_t>(t.row0 + x1),
+            static_cast<std::size_t>(t.row1 + x0), static_cast<std::size_t>(t.row1 + x1)};
+        const float weights[4] = {(1 - tu) * (1 - t.tv), tu * (1 - t.tv), (1 - tu) * t.tv, tu * t.tv};
         Rgb ground;
-        if (light > 0.0f) {
-            const Rgb day = sample(m_day);
-            ground = {light * day.r, light * day.g, light * day.b};
-        }
-        if (light < 1.0f) {
-            const Rgb night = sample(m_night);
-            const float dark = 1.0f - light;
-            ground = {ground.r + dark * night.r, ground.g + dark * night.g, ground.b + dark * night.b};
-        }
+        const auto add = [&](const std::vector<std::uint32_t>& map, float share) {
+            for (int k = 0; k < 4; ++k) {
+                const std::uint32_t c = map[corners[k]];
+                const float w = share * weights[k];
+                ground.r += w * static_cast<float>((c >> 16) & 0xFF);
+                ground.g += w * static_cast<float>((c >> 8) & 0xFF);
+                ground.b += w * static_cast<float>(c & 0xFF);
+            }
+        };
+        if (light > 0.0f) add(m_day, light);
+        if (light < 1.0f) add(m_night, 1.0f - light);
         const float gain = static_cast<float>(kGroundGain) * t.shade * (1.0f - t.haze);
         const float airy = t.haze * (kNightHaze + (1.0f - kNightHaze) * light);
         sum[0] += gain * ground.r + airy * haze[0];
