@@ -59,6 +59,9 @@ DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=120 install -y --n
 mapfile -t owned < <(dpkg -L skyroll)
 [[ -x /usr/bin/skyroll ]] || fail "no /usr/bin/skyroll"
 [[ -f /usr/share/skyroll/SKR20/earth/EarthMap_44.bmp ]] || fail "no globe frames in /usr/share/skyroll/SKR20"
+for map in earth night; do
+    [[ -f /usr/share/skyroll/SKR20/maps/$map.jpg ]] || fail "no $map map in /usr/share/skyroll/SKR20/maps"
+done
 [[ ! -e /usr/share/skyroll/SKR20/PALAM ]] || fail "the package brings a PALAM folder"
 [[ -f /usr/share/man/man1/skyroll.1.gz ]] && gzip -t /usr/share/man/man1/skyroll.1.gz || fail "no gzipped man page"
 [[ -f /usr/share/doc/skyroll/changelog.gz ]] && gzip -t /usr/share/doc/skyroll/changelog.gz || fail "no changelog.gz"
