@@ -127,7 +127,7 @@ skyroll_wait_log() {
 # and lays its captions over the globe, so a press made before this may open
 # a menu on which nothing can be chosen.
 skyroll_wait_globe_turns() {
-    skyroll_wait_log 'shown fSky_Roll\.Picture1 EarthMap_\([2-9]\|[1-4][0-9]\)\.bmp' 60
+    skyroll_wait_log 'shown fSky_Roll\.Picture1 EarthMap_\([2-9]\|[1-4][0-9]\)\(@2x\)\?\.bmp' 60
 }
 
 # The exit status of the program once it has ended (bounded); 124: still running.

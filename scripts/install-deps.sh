@@ -13,6 +13,8 @@ packages=(
   libjpeg-dev libgif-dev libpng-dev zlib1g-dev
   # the wallpaper services: GSettings through GIO, the X root window
   libglib2.0-dev libx11-dev
+  # window shapes cut in the X server's own pixels on scaled screens
+  libxext-dev
   # the day map the globe frames are rendered from (NASA Visible Earth)
   xplanet-images
   # desktop tests and the run script on a machine without a display

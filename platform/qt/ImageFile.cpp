@@ -69,7 +69,9 @@ std::optional<QImage> readImageFile(const std::filesystem::path& file, QString* 
     return decode(QByteArray::fromStdString(bytes), error);
 }
 
-std::shared_ptr<const void> readScreenImage(const std::filesystem::path& file, std::string* error) {
+namespace {
+std::shared_ptr<const void> readScreenImageAt(const std::filesystem::path& file, std::string* error,
+                                              qreal ratio) {
     QString why;
     auto image = readImageFile(file, &why);
     if (!image) {
@@ -80,11 +82,70 @@ std::shared_ptr<const void> readScreenImage(const std::filesystem::path& file, s
     // is put on the screen by a plain copy of its rows.
     const QImage::Format format =
         image->hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32;
-    return std::make_shared<const QImage>(image->convertToFormat(format));
+    QImage screen = image->convertToFormat(format);
+    screen.setDevicePixelRatio(ratio);
+    return std::make_shared<const QImage>(std::move(screen));
+}
+}  // namespace
+
+std::shared_ptr<const void> readScreenImage(const std::filesystem::path& file, std::string* error) {
+    return readScreenImageAt(file, error, 1);
 }
 
 QString embeddedName(std::string_view name) {
     return QStringLiteral(":/skyroll/") + QString::fromUtf8(name.data(), qsizetype(name.size()));
+}
+
+std::filesystem::path denseName(const std::filesystem::path& file) {
+    std::filesystem::path name = file.stem();
+    name += "@2x";
+    name += file.extension();
+    return file.parent_path() / name;
+}
+
+std::string denseName(std::string_view name) {
+    const auto dot = name.rfind('.');
+    const std::string_view stem = name.substr(0, dot);
+    const std::string_view extension = dot == std::string_view::npos ? std::string_view() : name.substr(dot);
+    return std::string(stem) + "@2x" + std::string(extension);
+}
+
+std::shared_ptr<const QImage> loadScreenPicture(PictureCaches& caches, const std::filesystem::path& file,
+                                                qreal ratio, std::string* error,
+                                                std::filesystem::path* shown) {
+    if (shown) *shown = file;
+    if (ratio < kDenseScreenRatio) return caches.pictures.load<QImage>(file, readScreenImage, error);
+    // The file as named decides whether there is a picture at all; only its
+    // size is kept.
+    const auto measure = [](const std::filesystem::path& f, std::string* why) -> std::shared_ptr<const void> {
+        QString reason;
+        const auto image = readImageFile(f, &reason);
+        if (!image) {
+            if (why) *why = reason.toStdString();
+            return nullptr;
+        }
+        return std::make_shared<const QSize>(image->size());
+    };
+    const auto size = caches.sizes.load<QSize>(file, measure, error);
+    if (!size) return nullptr;
+    const auto readDense = [](const std::filesystem::path& f, std::string* why) {
+        return readScreenImageAt(f, why, 2);
+    };
+    const std::filesystem::path dense = denseName(file);
+    if (auto image = caches.dense.load<QImage>(dense, readDense); image && image->size() == *size * 2) {
+        if (shown) *shown = dense;
+        return image;
+    }
+    return caches.pictures.load<QImage>(file, readScreenImage, error);
+}
+
+std::optional<QImage> readEmbeddedImage(std::string_view name, qreal ratio, QString* error) {
+    auto image = readImage(embeddedName(name), error);
+    if (!image || ratio < kDenseScreenRatio) return image;
+    auto dense = readImage(embeddedName(denseName(name)));
+    if (!dense || dense->size() != image->size() * 2) return image;
+    dense->setDevicePixelRatio(2);
+    return dense;
 }
 
 }  // namespace skyroll::qt

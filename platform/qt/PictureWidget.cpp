@@ -32,9 +32,14 @@ void PictureWidget::paintEvent(QPaintEvent* event) {
     if (m_fill) {
         // Only what an opaque picture leaves uncovered needs the fill.
         QRegion uncovered(event->rect());
-        if (!m_image.isNull() && !m_image.hasAlphaChannel()) uncovered -= QRect(QPoint(0, 0), m_image.size());
+        if (!m_image.isNull() && !m_image.hasAlphaChannel())
+            uncovered -= QRect(QPoint(0, 0), m_image.deviceIndependentSize().toSize());
         for (const QRect& r : uncovered) painter.fillRect(r, *m_fill);
     }
+    // A picture drawn for a denser screen than this one is scaled down
+    // smoothly, not by dropping pixels.
+    if (m_image.devicePixelRatio() > devicePixelRatioF())
+        painter.setRenderHint(QPainter::SmoothPixmapTransform);
     if (!m_image.isNull()) painter.drawImage(QPoint(0, 0), m_image);
     if (m_serial != m_shownSerial) {
         m_shownSerial = m_serial;

@@ -109,7 +109,7 @@ QtControl::QtControl(QtForm& form, const platform::ControlLayout& layout, QWidge
             auto* picture = new PictureWidget(traceName, fill, parent);
             if (!layout.picture.empty()) {
                 QString error;
-                if (auto image = readImage(embeddedName(layout.picture), &error))
+                if (auto image = readEmbeddedImage(layout.picture, picture->devicePixelRatio(), &error))
                     picture->setImage(std::move(*image), fromUtf8(layout.picture));
                 else
                     qCWarning(lcFrames).noquote() << "embedded picture" << fromUtf8(layout.picture) << "for"
@@ -274,7 +274,9 @@ bool QtControl::loadPicture(const std::filesystem::path& file) {
     // A frame that is unchanged on disk costs one stat: the cache gives the
     // picture already in the screen's pixel format, shared, not copied.
     std::string error;
-    const auto image = m_form.toolkit().pictures().load<QImage>(file, readScreenImage, &error);
+    std::filesystem::path shown;
+    const auto image = loadScreenPicture(m_form.toolkit().pictureCaches(), file, picture->devicePixelRatio(),
+                                         &error, &shown);
     if (!image) {
         qCDebug(lcFrames).noquote() << "picture failed"
                                     << QString::fromStdString(m_form.name() + "." + m_name)
@@ -282,7 +284,7 @@ bool QtControl::loadPicture(const std::filesystem::path& file) {
                                     << QString::fromStdString(error);
         return false;
     }
-    picture->setImage(*image, QFile::decodeName(QByteArray::fromStdString(file.filename().native())));
+    picture->setImage(*image, QFile::decodeName(QByteArray::fromStdString(shown.filename().native())));
     return true;
 }
 

@@ -17,6 +17,7 @@
 #include "platform/qt/QtControl.h"
 #include "platform/qt/QtMenuItem.h"
 #include "platform/qt/QtToolkit.h"
+#include "platform/qt/X11Shape.h"
 
 namespace skyroll::qt {
 
@@ -69,7 +70,7 @@ QtForm::QtForm(QtToolkit& toolkit, const platform::FormLayout& layout, platform:
     m_widget->setMouseTracking(true);
     if (!layout.backPicture.empty()) {
         QString error;
-        if (auto image = readImage(embeddedName(layout.backPicture), &error))
+        if (auto image = readEmbeddedImage(layout.backPicture, m_widget->devicePixelRatio(), &error))
             m_widget->setImage(std::move(*image), fromUtf8(layout.backPicture));
         else
             qCWarning(lcWindow).noquote() << "background" << fromUtf8(layout.backPicture) << ":" << error;
@@ -269,14 +270,34 @@ void QtForm::repaintNow() {
     if (m_widget && m_widget->isVisible()) m_widget->repaint();
 }
 
-void QtForm::setWindowShape(const QRegion& region) {
+void QtForm::setWindowShape(const std::optional<QRect>& ellipse) {
     if (!m_widget) return;
     // The shape goes to the window system alone, which cuts both what is
     // shown and where the mouse reaches. As a widget mask it would also clip
     // every repaint to the ellipse, one rectangle per row: Qt then paints the
     // picture span by span, handing each fill to its thread pool.
     if (!m_widget->windowHandle()) m_widget->winId();
-    if (QWindow* window = m_widget->windowHandle()) window->setMask(region);
+    QWindow* window = m_widget->windowHandle();
+    if (!window) return;
+    const qreal ratio = window->devicePixelRatio();
+    if (ratio == 1.0 && !m_deviceShape) {
+        window->setMask(ellipse ? QRegion(*ellipse, QRegion::Ellipse) : QRegion());
+        return;
+    }
+    // On a scaled screen Qt would scale the ellipse's rows, one pixel high,
+    // each on its own: a staircase of whole or half pixels. The ellipse is
+    // cut in device pixels instead, within the bounds Qt gives the window.
+    QRegion device;
+    if (ellipse) {
+        const QPoint topLeft(qRound(ellipse->left() * ratio), qRound(ellipse->top() * ratio));
+        const QPoint end(qRound((ellipse->left() + ellipse->width()) * ratio),
+                         qRound((ellipse->top() + ellipse->height()) * ratio));
+        device =
+            QRegion(QRect(topLeft, QSize(end.x() - topLeft.x(), end.y() - topLeft.y())), QRegion::Ellipse);
+    }
+    window->setMask(QRegion());
+    m_deviceShape = setX11WindowShape(*window, device);
+    if (!m_deviceShape) window->setMask(ellipse ? QRegion(*ellipse, QRegion::Ellipse) : QRegion());
 }
 
 // --- Controls and menus ------------------------------------------------------

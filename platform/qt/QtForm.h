@@ -4,8 +4,9 @@
 // program through the toolkit's dispatch.
 
 #include <QPointer>
-#include <QRegion>
+#include <QRect>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -67,7 +68,9 @@ public:
     double unitsPerPixelY() const;
     platform::ScaleUnit scaleOf(std::string_view container) const;
     // The window's shape; an empty region: none.
-    void setWindowShape(const QRegion& region);
+    // The window cut to the ellipse inscribed in `ellipse` (pixels of the
+    // window), or left whole.
+    void setWindowShape(const std::optional<QRect>& ellipse);
     void stopTimers();
     // Routes one event of the form's widgets; true when it was consumed.
     bool route(QObject* watched, QEvent* event);
@@ -84,6 +87,7 @@ private:
     platform::ScaleUnit m_scale;
     platform::WindowHandle m_handle;
     platform::IconHandle m_icon = 0;
+    bool m_deviceShape = false;  // the window's shape was set in device pixels
     std::vector<std::pair<std::string, platform::ScaleUnit>> m_containerScales;
     PictureWidget* m_widget = nullptr;  // owned by Qt; deleted later on unload
     FormEventRouter* m_router = nullptr;

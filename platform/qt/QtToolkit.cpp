@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QGuiApplication>
+#include <QImageReader>
 #include <QMenu>
 #include <QMessageBox>
 #include <QScreen>
@@ -153,10 +154,17 @@ void QtToolkit::quit(int code) {
 
 platform::IconHandle QtToolkit::embeddedIcon(std::string_view name) {
     if (auto it = m_iconNames.find(name); it != m_iconNames.end()) return it->second;
-    const QIcon icon(embeddedName(name));
+    QIcon icon(embeddedName(name));
     if (icon.isNull() || icon.availableSizes().isEmpty()) {
         qCWarning(lcWindow).noquote() << "embedded icon" << embeddedName(name) << "missing";
         return 0;
+    }
+    // On a dense screen the icon drawn at twice the size comes along, when
+    // it is exactly that.
+    if (qApp->devicePixelRatio() >= kDenseScreenRatio) {
+        const QString dense = embeddedName(denseName(name));
+        const QSize size = QImageReader(embeddedName(name)).size();
+        if (QImageReader(dense).size() == size * 2) icon.addFile(dense, size * 2);
     }
     const platform::IconHandle handle = m_nextIcon++;
     m_icons.emplace(handle, icon);
@@ -236,8 +244,7 @@ bool QtToolkit::setForegroundWindow(platform::WindowHandle window) {
 platform::RegionHandle QtToolkit::createEllipticRgn(int left, int top, int right, int bottom) {
     if (right < left) std::swap(left, right);
     if (bottom < top) std::swap(top, bottom);
-    const platform::RegionHandle handle =
-        m_regions.add(QRegion(left, top, right - left, bottom - top, QRegion::Ellipse));
+    const platform::RegionHandle handle = m_regions.add(QRect(left, top, right - left, bottom - top));
     qCDebug(lcRegion) << "created" << handle << "ellipse" << left << top << right << bottom;
     return handle;
 }
@@ -250,7 +257,7 @@ int QtToolkit::setWindowRgn(platform::WindowHandle window, platform::RegionHandl
     }
     // The window owns the region now and frees the one it had.
     m_regions.give(window, region);
-    form->setWindowShape(region ? *m_regions.find(region) : QRegion());
+    form->setWindowShape(region ? std::optional<QRect>(*m_regions.find(region)) : std::nullopt);
     if (redraw && form->widget()) form->widget()->update();
     qCDebug(lcRegion) << "set" << region << "on" << form->name().c_str();
     return 1;

@@ -11,7 +11,7 @@
 #include <QIcon>
 #include <QMenu>
 #include <QPointer>
-#include <QRegion>
+#include <QRect>
 #include <map>
 #include <memory>
 #include <string>
@@ -20,6 +20,7 @@
 #include "platform/Toolkit.h"
 #include "platform/common/FileCache.h"
 #include "platform/common/ToolkitBook.h"
+#include "platform/qt/ImageFile.h"
 
 class QEventLoop;
 class QSystemTrayIcon;
@@ -72,7 +73,8 @@ public:
 
     // Pictures loaded by the controls, each kept as a QImage ready for the
     // screen while its file is unchanged.
-    platform::FileCache& pictures() { return m_pictures; }
+    platform::FileCache& pictures() { return m_pictures.pictures; }
+    PictureCaches& pictureCaches() { return m_pictures; }
 
     platform::IconHandle embeddedIcon(std::string_view name);
     QIcon icon(platform::IconHandle handle) const;
@@ -98,11 +100,11 @@ private:
     QPointer<QMenu> m_openMenu;
     platform::TrayTable m_trays;
     std::map<std::pair<platform::WindowHandle, std::uint32_t>, std::unique_ptr<QSystemTrayIcon>> m_trayIcons;
-    platform::RegionTable<QRegion> m_regions;
+    platform::RegionTable<QRect> m_regions;  // the bounds of elliptic regions
     std::map<platform::IconHandle, QIcon> m_icons;
     std::map<std::string, platform::IconHandle, std::less<>> m_iconNames;
     std::function<void(const std::string&)> m_failureHandler;
-    platform::FileCache m_pictures;
+    PictureCaches m_pictures;
     platform::IconHandle m_nextIcon = 0x2000;
     bool m_ended = false;
     bool m_inputBlocked = false;

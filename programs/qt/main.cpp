@@ -73,7 +73,7 @@ int main(int argc, char** argv) {
     skyroll::qt::QtToolkit toolkit;
     // For measuring what the picture cache saves: SKYROLL_PICTURE_CACHE=off
     // reads and decodes every picture on every load.
-    if (qgetenv("SKYROLL_PICTURE_CACHE") == "off") toolkit.pictures().setEnabled(false);
+    if (qgetenv("SKYROLL_PICTURE_CACHE") == "off") toolkit.pictureCaches().setEnabled(false);
     // The wallpaper service of this session, and the keeper that gives the
     // user's wallpaper back, after a crash too.
     const auto wallpaperLog = [](const std::string& message) {

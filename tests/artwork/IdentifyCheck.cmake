@@ -20,6 +20,22 @@ list(APPEND checks
   "${ASSETS_DIR}/sun.gif=GIF 30 30 True PseudoClass"
   "${ASSETS_DIR}/palette_starfield.bmp=BMP3 640 480 False PseudoClass"
   "${ASSETS_DIR}/moon_full.bmp=BMP3 112 110 False DirectClass")
+# Twice the size for dense screens.
+foreach(n RANGE 1 44)
+  list(APPEND checks "${DATA_DIR}/earth/EarthMap_${n}@2x.bmp=BMP3 360 366 False DirectClass")
+endforeach()
+foreach(n RANGE 1 23)
+  list(APPEND checks "${DATA_DIR}/moon/MoonMap_${n}@2x.bmp=BMP3 224 220 False DirectClass")
+endforeach()
+foreach(name SUN SUN_RAIN RAIN CLOUDY SNOW UNKNOWN)
+  list(APPEND checks "${DATA_DIR}/WEATHER/${name}@2x.gif=GIF 60 60 True PseudoClass")
+endforeach()
+list(APPEND checks
+  "${ASSETS_DIR}/starfield@2x.jpg=JPEG 1336 990 False DirectClass"
+  "${ASSETS_DIR}/globe@2x.ico=ICO 64 64 True DirectClass"
+  "${ASSETS_DIR}/globe_creation@2x.bmp=BMP3 360 366 False DirectClass"
+  "${ASSETS_DIR}/sun@2x.gif=GIF 60 60 True PseudoClass"
+  "${ASSETS_DIR}/moon_full@2x.bmp=BMP3 224 220 False DirectClass")
 
 set(failures 0)
 foreach(check IN LISTS checks)

@@ -22,9 +22,11 @@ SYSTEM_DLLS = re.compile(
 
 def expected_names():
     names = {"skyroll.exe", "LICENSE.txt", "SKR20/BACK/宇宙.bmp"}
-    names |= {f"SKR20/earth/EarthMap_{n}.bmp" for n in range(1, 45)}
-    names |= {f"SKR20/moon/MoonMap_{n}.bmp" for n in range(1, 24)}
-    names |= {f"SKR20/WEATHER/{w}.gif" for w in ("SUN", "SUN_RAIN", "RAIN", "CLOUDY", "SNOW", "UNKNOWN")}
+    # Each picture also at twice the size, for dense screens.
+    for x2 in ("", "@2x"):
+        names |= {f"SKR20/earth/EarthMap_{n}{x2}.bmp" for n in range(1, 45)}
+        names |= {f"SKR20/moon/MoonMap_{n}{x2}.bmp" for n in range(1, 24)}
+        names |= {f"SKR20/WEATHER/{w}{x2}.gif" for w in ("SUN", "SUN_RAIN", "RAIN", "CLOUDY", "SNOW", "UNKNOWN")}
     names |= {"SKR20/maps/earth.jpg", "SKR20/maps/night.jpg"}
     return names
 

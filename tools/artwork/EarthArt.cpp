@@ -1,5 +1,6 @@
 #include "tools/artwork/EarthArt.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "tools/artwork/GlobeLibrary.h"
@@ -60,8 +61,14 @@ Raster GlobeRenderer::render(const DayMap& map, int frame, bool transparentGroun
     return out;
 }
 
-std::vector<Raster> renderGlobeFrames(const DayMap& warpedMap, const GlobeView& view) {
-    const GlobeRenderer renderer(view, kFrameWidth, kFrameHeight, 4);
+std::vector<Raster> renderGlobeFrames(const DayMap& warpedMap, const GlobeView& view, int scale) {
+    GlobeView scaled = view;
+    scaled.centreX *= scale;
+    scaled.centreY *= scale;
+    scaled.radius *= scale;
+    // Larger frames take fewer samples per pixel: the samples stay as dense on
+    // the globe, and so does the time it takes.
+    const GlobeRenderer renderer(scaled, kFrameWidth * scale, kFrameHeight * scale, std::max(1, 4 / scale));
     std::vector<Raster> frames;
     for (int frame = 1; frame <= kFrameCount; ++frame) frames.push_back(renderer.render(warpedMap, frame));
     return frames;

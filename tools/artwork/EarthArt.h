@@ -27,8 +27,9 @@ private:
     std::vector<GlobeSample> m_samples;
 };
 
-// The 44 frames, index 0 holding frame 1.
-std::vector<Raster> renderGlobeFrames(const DayMap& warpedMap, const GlobeView& view);
+// The 44 frames, index 0 holding frame 1; `scale` times the size for dense
+// screens, the same view with every length scaled.
+std::vector<Raster> renderGlobeFrames(const DayMap& warpedMap, const GlobeView& view, int scale = 1);
 // The 32 x 32 icon: the true (unwarped) Earth, Asia and the Pacific facing.
 Raster renderGlobeIcon(const DayMap& map, int size = 32);
 // All frames in order, eleven to a row, with each tour entry's weather picture

@@ -69,16 +69,21 @@ double albedo(const Vec3& p, const std::vector<Crater>& craters) {
     return a;
 }
 
-std::vector<SurfaceSample> surface() {
+// Larger pictures take fewer samples per pixel.
+int samplesPerSide(int scale) { return scale == 1 ? kSamplesPerSide : 2; }
+
+std::vector<SurfaceSample> surface(int scale) {
+    const int perSide = samplesPerSide(scale);
+    const int columns = kMoonWidth * scale, rows = kMoonHeight * scale;
     const std::vector<Crater> craters = makeCraters();
     std::vector<SurfaceSample> samples;
     const double e = 0.004;
-    for (int y = 0; y < kMoonHeight; ++y)
-        for (int x = 0; x < kMoonWidth; ++x)
-            for (int sy = 0; sy < kSamplesPerSide; ++sy)
-                for (int sx = 0; sx < kSamplesPerSide; ++sx) {
-                    const double u = (x + (sx + 0.5) / kSamplesPerSide - kCentreX) / kRadius;
-                    const double v = (kCentreY - y - (sy + 0.5) / kSamplesPerSide) / kRadius;
+    for (int y = 0; y < rows; ++y)
+        for (int x = 0; x < columns; ++x)
+            for (int sy = 0; sy < perSide; ++sy)
+                for (int sx = 0; sx < perSide; ++sx) {
+                    const double u = (x + (sx + 0.5) / perSide - kCentreX * scale) / (kRadius * scale);
+                    const double v = (kCentreY * scale - y - (sy + 0.5) / perSide) / (kRadius * scale);
                     if (u * u + v * v >= 1.0) continue;
                     const Vec3 p{u, v, std::sqrt(1.0 - u * u - v * v)};
                     // Tilt the normal by the height's slope along two tangents.
@@ -88,16 +93,18 @@ std::vector<SurfaceSample> surface() {
                     const double du = (height((p + e * t1).normalised(), craters) - h0) / e;
                     const double dv = (height((p + e * t2).normalised(), craters) - h0) / e;
                     const Vec3 normal = (p - 0.45 * du * t1 - 0.45 * dv * t2).normalised();
-                    samples.push_back({y * kMoonWidth + x, p, normal, albedo(p, craters)});
+                    samples.push_back({y * columns + x, p, normal, albedo(p, craters)});
                 }
     return samples;
 }
 
 // Lights the surface with the sun at a phase angle (0 new, pi full; the lit
 // side on the right while waxing).
-Raster light(const std::vector<SurfaceSample>& samples, double phase) {
+Raster light(const std::vector<SurfaceSample>& samples, double phase, int scale) {
+    const int width = kMoonWidth * scale, height = kMoonHeight * scale;
+    const int perSide = samplesPerSide(scale);
     const Vec3 sun{std::sin(phase), 0.0, -std::cos(phase)};
-    std::vector<Colour> sum(static_cast<std::size_t>(kMoonWidth) * kMoonHeight);
+    std::vector<Colour> sum(static_cast<std::size_t>(width) * height);
     for (const SurfaceSample& s : samples) {
         const double incidence = dot(s.normal, sun);
         const double view = std::fmax(s.position.z, 0.05);
@@ -111,23 +118,23 @@ Raster light(const std::vector<SurfaceSample>& samples, double phase) {
         sum[static_cast<std::size_t>(s.pixel)] =
             sum[static_cast<std::size_t>(s.pixel)] + Colour{level, 0.98 * level, 0.93 * level};
     }
-    Raster out(kMoonWidth, kMoonHeight);
-    constexpr double kShare = 1.0 / (kSamplesPerSide * kSamplesPerSide);
-    for (int i = 0; i < kMoonWidth * kMoonHeight; ++i)
-        out.at(i % kMoonWidth, i / kMoonWidth) = toRgba(kShare * sum[static_cast<std::size_t>(i)]);
+    Raster out(width, height);
+    const double share = 1.0 / (perSide * perSide);
+    for (int i = 0; i < width * height; ++i)
+        out.at(i % width, i / width) = toRgba(share * sum[static_cast<std::size_t>(i)]);
     return out;
 }
 
 }  // namespace
 
-std::vector<Raster> renderMoonFrames() {
-    const std::vector<SurfaceSample> samples = surface();
+std::vector<Raster> renderMoonFrames(int scale) {
+    const std::vector<SurfaceSample> samples = surface(scale);
     std::vector<Raster> frames;
     for (int k = 1; k <= kMoonFrameCount; ++k)
-        frames.push_back(light(samples, 2.0 * kPi * k / kMoonFrameCount));
+        frames.push_back(light(samples, 2.0 * kPi * k / kMoonFrameCount, scale));
     return frames;
 }
 
-Raster renderFullMoon() { return light(surface(), kPi); }
+Raster renderFullMoon(int scale) { return light(surface(scale), kPi, scale); }
 
 }  // namespace skyroll::artwork

@@ -15,7 +15,8 @@ inline constexpr int kMoonHeight = 110;
 
 // Frame 1 is a young crescent lit from the right; the phases wax to full
 // near the middle of the cycle and wane to the new moon on frame 23.
-std::vector<Raster> renderMoonFrames();
-Raster renderFullMoon();
+// `scale` times the size for dense screens.
+std::vector<Raster> renderMoonFrames(int scale = 1);
+Raster renderFullMoon(int scale = 1);
 
 }  // namespace skyroll::artwork

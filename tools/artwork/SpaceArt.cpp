@@ -21,9 +21,10 @@ public:
     void add(int x, int y, Colour c) {
         if (x >= 0 && y >= 0 && x < m_width && y < m_height) at(x, y) = at(x, y) + c;
     }
-    // A star: a small Gaussian spot, with thin spikes on the brightest.
-    void star(double cx, double cy, double brightness, Colour tint, double spikes) {
-        const double sigma = 0.45 + 0.5 * std::sqrt(brightness);
+    // A star: a small Gaussian spot, with thin spikes on the brightest;
+    // `scale` times as wide on a larger picture.
+    void star(double cx, double cy, double brightness, Colour tint, double spikes, double scale = 1) {
+        const double sigma = (0.45 + 0.5 * std::sqrt(brightness)) * scale;
         const int reach = static_cast<int>(std::ceil(3 * sigma + spikes));
         const int x0 = static_cast<int>(std::floor(cx)), y0 = static_cast<int>(std::floor(cy));
         for (int y = y0 - reach; y <= y0 + reach; ++y)
@@ -31,9 +32,9 @@ public:
                 const double dx = x + 0.5 - cx, dy = y + 0.5 - cy;
                 double v = brightness * std::exp(-(dx * dx + dy * dy) / (2 * sigma * sigma));
                 if (spikes > 0) {
-                    const double along = std::fabs(dx) < 0.7   ? std::fabs(dy)
-                                         : std::fabs(dy) < 0.7 ? std::fabs(dx)
-                                                               : 1e9;
+                    const double along = std::fabs(dx) < 0.7 * scale   ? std::fabs(dy)
+                                         : std::fabs(dy) < 0.7 * scale ? std::fabs(dx)
+                                                                       : 1e9;
                     if (along < spikes)
                         v += 0.5 * brightness * (1.0 - along / spikes) * (1.0 - along / spikes);
                 }
@@ -57,22 +58,25 @@ Colour starTint(SeededRandom& random) {
     return t < 0.25 ? Colour{0.75, 0.85, 1.0} : t < 0.8 ? Colour{1.0, 1.0, 1.0} : Colour{1.0, 0.9, 0.72};
 }
 
-void scatterStars(Light& light, SeededRandom& random, int count, double spikeAbove) {
+// Stars over the whole picture; on a picture `scale` times the size the same
+// stars, each at `scale` times its place and size.
+void scatterStars(Light& light, SeededRandom& random, int count, double spikeAbove, int scale = 1) {
     for (int i = 0; i < count; ++i) {
-        const double x = random.range(0, light.width()), y = random.range(0, light.height());
+        const double x = random.range(0, light.width() / scale), y = random.range(0, light.height() / scale);
         // Most stars faint, a few bright.
         const double brightness = 0.12 + 1.6 * std::pow(random.uniform(), 7.0);
         const Colour tint = starTint(random);
-        light.star(x, y, brightness, tint, brightness > spikeAbove ? 2.5 + 4.0 * brightness : 0.0);
+        light.star(x * scale, y * scale, brightness, tint,
+                   brightness > spikeAbove ? (2.5 + 4.0 * brightness) * scale : 0.0, scale);
     }
 }
 
 }  // namespace
 
-Raster renderStarField() {
-    Light light(668, 495);
+Raster renderStarField(int scale) {
+    Light light(668 * scale, 495 * scale);
     SeededRandom random(668495);
-    scatterStars(light, random, 900, 1.2);
+    scatterStars(light, random, 900, 1.2, scale);
     return light.toRaster();
 }
 

@@ -10,8 +10,8 @@
 
 namespace skyroll::artwork {
 
-// 668 x 495, black with stars.
-Raster renderStarField();
+// 668 x 495 (times `scale`), black with stars.
+Raster renderStarField(int scale = 1);
 // 640 x 480, 8-bit with a 256-entry palette: a blue to violet sky with
 // cross-shaped sparkles.
 void writePaletteStarField(const std::filesystem::path& file);

@@ -12,7 +12,6 @@ namespace skyroll::artwork {
 namespace {
 
 constexpr int kSub = 4;  // samples per pixel side
-constexpr int kSide = kWeatherPictureSide * kSub;
 
 // A shape is a signed distance in pixels: negative inside.
 using Shape = std::function<double(double x, double y)>;
@@ -37,16 +36,23 @@ Shape unite(std::vector<Shape> parts) {
     };
 }
 
-// Paints on a supersampled canvas, later reduced to 30 x 30 with coverage.
+// Paints on a supersampled canvas, later reduced to 30 x 30 (times the
+// scale) with coverage. Shapes are drawn in the coordinates of the 30 x 30
+// picture whatever the scale.
 class Canvas {
 public:
-    Canvas() : m_colour(kSide * kSide), m_covered(kSide * kSide, false) {}
+    explicit Canvas(int scale)
+        : m_scale(scale),
+          m_side(kWeatherPictureSide * scale * kSub),
+          m_colour(std::size_t(m_side) * m_side),
+          m_covered(std::size_t(m_side) * m_side, false) {}
     void fill(const Shape& shape, Colour colour, double grow = 0.0) {
-        for (int y = 0; y < kSide; ++y)
-            for (int x = 0; x < kSide; ++x)
-                if (shape((x + 0.5) / kSub, (y + 0.5) / kSub) < grow) {
-                    m_colour[y * kSide + x] = colour;
-                    m_covered[y * kSide + x] = true;
+        const double step = kSub * m_scale;
+        for (int y = 0; y < m_side; ++y)
+            for (int x = 0; x < m_side; ++x)
+                if (shape((x + 0.5) / step, (y + 0.5) / step) < grow) {
+                    m_colour[y * m_side + x] = colour;
+                    m_covered[y * m_side + x] = true;
                 }
     }
     // Filled with an outline of the given width around it.
@@ -55,14 +61,15 @@ public:
         fill(shape, colour);
     }
     Raster reduce() const {
-        Raster out(kWeatherPictureSide, kWeatherPictureSide);
-        for (int y = 0; y < kWeatherPictureSide; ++y)
-            for (int x = 0; x < kWeatherPictureSide; ++x) {
+        const int side = kWeatherPictureSide * m_scale;
+        Raster out(side, side);
+        for (int y = 0; y < side; ++y)
+            for (int x = 0; x < side; ++x) {
                 Colour sum;
                 int hits = 0;
                 for (int sy = 0; sy < kSub; ++sy)
                     for (int sx = 0; sx < kSub; ++sx) {
-                        const int i = (y * kSub + sy) * kSide + x * kSub + sx;
+                        const int i = (y * kSub + sy) * m_side + x * kSub + sx;
                         if (!m_covered[i]) continue;
                         sum = sum + m_colour[i];
                         ++hits;
@@ -74,6 +81,7 @@ public:
     }
 
 private:
+    int m_scale, m_side;
     std::vector<Colour> m_colour;
     std::vector<bool> m_covered;
 };
@@ -114,8 +122,8 @@ void flake(Canvas& c, double cx, double cy, double r) {
     c.outlined(unite(std::move(arms)), kSnow, kRainLine, 0.6);
 }
 
-Raster questionMark() {
-    Canvas c;
+Raster questionMark(int scale) {
+    Canvas c(scale);
     c.outlined(disc(15, 15, 12.5), Colour{0.55, 0.57, 0.62}, Colour{0.25, 0.26, 0.3});
     std::vector<Shape> strokes;
     // The hook: an arc from the left over the top down to the centre.
@@ -133,41 +141,41 @@ Raster questionMark() {
 
 }  // namespace
 
-std::vector<WeatherPicture> weatherPictures() {
+std::vector<WeatherPicture> weatherPictures(int scale) {
     std::vector<WeatherPicture> pictures;
     {
-        Canvas c;
+        Canvas c(scale);
         sun(c, 15, 15, 7.5, 12);
         pictures.push_back({"SUN.gif", c.reduce()});
     }
     {
-        Canvas c;
+        Canvas c(scale);
         sun(c, 10, 10, 5.5, 10);
         c.outlined(cloudShape(18, 17, 0.85), kCloud, kCloudLine);
         drops(c, {{12, 25.5}, {18, 25.5}, {24, 25.5}});
         pictures.push_back({"SUN_RAIN.gif", c.reduce()});
     }
     {
-        Canvas c;
+        Canvas c(scale);
         c.outlined(cloudShape(15, 11, 1.05), kCloudGrey, kCloudLine);
         drops(c, {{8, 22}, {14, 24.5}, {20, 22}, {26, 24.5}, {11, 27.5}, {23, 27.5}});
         pictures.push_back({"RAIN.gif", c.reduce()});
     }
     {
-        Canvas c;
+        Canvas c(scale);
         c.outlined(cloudShape(19, 11, 0.8), kCloudGrey, kCloudLine);
         c.outlined(cloudShape(13, 18, 1.1), kCloud, kCloudLine);
         pictures.push_back({"CLOUDY.gif", c.reduce()});
     }
     {
-        Canvas c;
+        Canvas c(scale);
         c.outlined(cloudShape(15, 10, 1.0), kCloud, kCloudLine);
         flake(c, 9, 22, 3.6);
         flake(c, 21, 22, 3.6);
         flake(c, 15, 26.2, 3.2);
         pictures.push_back({"SNOW.gif", c.reduce()});
     }
-    pictures.push_back({kUnknownWeatherPicture, questionMark()});
+    pictures.push_back({kUnknownWeatherPicture, questionMark(scale)});
     return pictures;
 }
 

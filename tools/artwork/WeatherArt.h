@@ -22,8 +22,9 @@ struct WeatherPicture {
 };
 
 // SUN first (also the creation picture of the overlay's image), then
-// SUN_RAIN, RAIN, CLOUDY, SNOW and UNKNOWN.
-std::vector<WeatherPicture> weatherPictures();
+// SUN_RAIN, RAIN, CLOUDY, SNOW and UNKNOWN; `scale` times the size for
+// dense screens.
+std::vector<WeatherPicture> weatherPictures(int scale = 1);
 
 // The palette every weather picture uses: entry 0 is the transparent colour.
 const Palette& weatherPalette();

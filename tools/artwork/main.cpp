@@ -109,33 +109,46 @@ void generate(const fs::path& output, const fs::path& dayMapFile, const fs::path
         fs::create_directories(data / folder);
     fs::create_directories(assets);
 
+    // Every picture a window shows is also drawn at twice the size, as
+    // NAME@2x beside NAME, for screens of more than one pixel to the point.
+    const auto at2x = [](const std::string& stem, const char* extension, int scale) {
+        return stem + (scale == 2 ? "@2x" : "") + extension;
+    };
     const DayMap warpedMap = dayMap.warped(warp);
-    const std::vector<Raster> frames = renderGlobeFrames(warpedMap, view);
-    for (std::size_t i = 0; i < frames.size(); ++i)
-        writeBmp24(data / "earth" / ("EarthMap_" + std::to_string(i + 1) + ".bmp"), frames[i]);
+    std::vector<Raster> frames;  // at the first size, for the evidence
+    for (const int scale : {1, 2}) {
+        const std::vector<Raster> globes = renderGlobeFrames(warpedMap, view, scale);
+        if (scale == 1) frames = globes;
+        for (std::size_t i = 0; i < globes.size(); ++i)
+            writeBmp24(data / "earth" / at2x("EarthMap_" + std::to_string(i + 1), ".bmp", scale), globes[i]);
 
-    const std::vector<Raster> moons = renderMoonFrames();
-    for (std::size_t i = 0; i < moons.size(); ++i)
-        writeBmp24(data / "moon" / ("MoonMap_" + std::to_string(i + 1) + ".bmp"), moons[i]);
+        const std::vector<Raster> moons = renderMoonFrames(scale);
+        for (std::size_t i = 0; i < moons.size(); ++i)
+            writeBmp24(data / "moon" / at2x("MoonMap_" + std::to_string(i + 1), ".bmp", scale), moons[i]);
 
-    for (const WeatherPicture& picture : weatherPictures())
-        writeWeatherGif(data / "WEATHER" / picture.file, picture);
+        const std::vector<WeatherPicture> weather = weatherPictures(scale);
+        for (const WeatherPicture& picture : weather) {
+            const fs::path file(picture.file);
+            writeWeatherGif(data / "WEATHER" / at2x(file.stem().string(), ".gif", scale), picture);
+        }
+
+        // The pictures that belong to the windows.
+        writeJpeg(assets / at2x("starfield", ".jpg", scale), renderStarField(scale), 90);
+        writeIco(assets / at2x("globe", ".ico", scale), renderGlobeIcon(dayMap.halved(), 32 * scale));
+        // Asia and Australia face the viewer on frame 28.
+        writeBmp24(assets / at2x("globe_creation", ".bmp", scale), globes[27]);
+        writeWeatherGif(assets / at2x("sun", ".gif", scale), weather.front());
+        writeBmp24(assets / at2x("moon_full", ".bmp", scale), renderFullMoon(scale));
+    }
     writeBmp24(data / "BACK" / fs::path(u8"宇宙.bmp"), renderSpaceWallpaper(dayMap));
-
-    // The pictures that belong to the windows.
-    writeJpeg(assets / "starfield.jpg", renderStarField(), 90);
-    writeIco(assets / "globe.ico", renderGlobeIcon(dayMap.halved()));
+    // The dialog's palette, never shown itself: once is enough.
+    writePaletteStarField(assets / "palette_starfield.bmp");
     // The program's icon for the desktop's menus, at the sizes icon themes keep.
     for (const int size : kDesktopIconSizes) {
         const fs::path folder = assets / "icons" / (std::to_string(size) + "x" + std::to_string(size));
         fs::create_directories(folder);
         writePng(folder / "skyroll.png", renderGlobeIcon(size > 64 ? dayMap : dayMap.halved(), size), true);
     }
-    // Asia and Australia face the viewer on frame 28.
-    writeBmp24(assets / "globe_creation.bmp", frames[27]);
-    writeWeatherGif(assets / "sun.gif", weatherPictures().front());
-    writePaletteStarField(assets / "palette_starfield.bmp");
-    writeBmp24(assets / "moon_full.bmp", renderFullMoon());
 
     printErrorTable(std::cout, cityErrors(view, warp));
     if (!evidence.empty()) {

@@ -15,6 +15,7 @@
 #include <cmath>
 #include <fstream>
 
+#include "platform/qt/ImageFile.h"
 #include "platform/qt/PictureWidget.h"
 #include "platform/qt/QtControl.h"
 #include "platform/qt/QtForm.h"
@@ -139,6 +140,56 @@ TEST_F(FormTest, PicturesComeFromTheCacheOnlyWhileTheirFileIsUnchanged) {
         EXPECT_EQ(colour(), QColor(Qt::green));
     }
     EXPECT_FALSE(form->control("Label3").loadPicture(path("frame.bmp")));
+}
+
+// A dense screen shows NAME@2x when it is exactly twice NAME; anything else
+// falls back to NAME, which alone decides whether there is a picture.
+TEST(DensePictures, TwiceTheSizeOrTheFileAsNamed) {
+    EXPECT_EQ(denseName(std::filesystem::path("/d/EarthMap_1.bmp")), "/d/EarthMap_1@2x.bmp");
+    EXPECT_EQ(denseName(std::string_view("globe.ico")), "globe@2x.ico");
+    skyroll::test::TempDir dir;
+    const auto save = [&](const char* name, int width, int height) {
+        QImage image(width, height, QImage::Format_RGB888);
+        image.fill(Qt::red);
+        ASSERT_TRUE(image.save(QString::fromStdString((dir.path() / name).string()), "BMP"));
+    };
+    save("sharp.bmp", 4, 3);
+    save("sharp@2x.bmp", 8, 6);
+    save("plain.bmp", 4, 3);
+    save("odd.bmp", 4, 3);
+    save("odd@2x.bmp", 8, 7);
+    save("broken.bmp", 4, 3);
+    skyroll::test::writeFile(dir.path() / "broken@2x.bmp", "BM not a picture");
+    save("lone@2x.bmp", 8, 6);
+
+    PictureCaches caches;
+    struct Row {
+        const char* file;
+        qreal ratio;
+        QSize pixels;  // empty: no picture
+        const char* shown;
+    };
+    const Row rows[] = {
+        {"sharp.bmp", 2, {8, 6}, "sharp@2x.bmp"}, {"sharp.bmp", 1.5, {8, 6}, "sharp@2x.bmp"},
+        {"sharp.bmp", 1.25, {4, 3}, "sharp.bmp"}, {"plain.bmp", 2, {4, 3}, "plain.bmp"},
+        {"odd.bmp", 2, {4, 3}, "odd.bmp"},        {"broken.bmp", 2, {4, 3}, "broken.bmp"},
+        {"lone.bmp", 2, {}, "lone.bmp"},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::string(row.file) + " at " + std::to_string(row.ratio));
+        std::string error;
+        std::filesystem::path shown;
+        const auto image = loadScreenPicture(caches, dir.path() / row.file, row.ratio, &error, &shown);
+        EXPECT_EQ(shown.filename(), row.shown);
+        if (row.pixels.isEmpty()) {
+            EXPECT_FALSE(image);
+            EXPECT_FALSE(error.empty());
+            continue;
+        }
+        ASSERT_TRUE(image) << error;
+        EXPECT_EQ(image->size(), row.pixels);
+        EXPECT_EQ(image->deviceIndependentSize(), QSizeF(4, 3));
+    }
 }
 
 // The headless platform judges the same files alike (HeadlessToolkitTest).
