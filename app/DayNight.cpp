@@ -10,10 +10,6 @@
 
 namespace skyroll::app {
 
-namespace {
-constexpr int kRedrawMs = 10 * 60'000;
-}  // namespace
-
 void fSky_Roll::mDAYNIGHT_Click() {
     platform::MenuItem& item = m_form->menu("mDAYNIGHT");
     const bool on = !item.checked();
@@ -32,7 +28,7 @@ void fSky_Roll::StartDayNight() {
     DayNightOn = true;
     m_dayNightFailed = false;
     platform::Control& timer3 = m_form->control("Timer3");
-    timer3.setInterval(kRedrawMs);
+    timer3.setInterval(DayNightRedrawMs);
     timer3.setEnabled(true);
     DrawDayNight();
 }

@@ -82,6 +82,7 @@ public:
     std::filesystem::path EarthDir;  // where the tick loads its frames from
     std::filesystem::path InstalledEarthDir;
     bool DayNightOn = false;
+    int DayNightRedrawMs = 10 * 60'000;  // how often the drawn frames are drawn afresh
     std::int16_t FrameNo = 0;
     std::int16_t RollCount = 0;
     std::string DispPos;

@@ -98,6 +98,9 @@ int main(int argc, char** argv) {
     // what was set up is undone on the way out.
     try {
         skyroll::app::Program program(services.services(), appFolder);
+        // For measuring: the day-and-night frames drawn afresh more often.
+        if (const int ms = qEnvironmentVariableIntValue("SKYROLL_DAYNIGHT_REDRAW_MS"); ms > 0)
+            program.globe().DayNightRedrawMs = ms;
         // A terminating signal ends the program as "EXIT" would, from the
         // event loop; a nested loop it interrupts ends by ProgramEnded.
         skyroll::qt::SignalPipe signalPipe([&](int) { toolkit.dispatch([&] { program.endNow(); }); });
