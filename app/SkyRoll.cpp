@@ -10,6 +10,7 @@
 #include "forms/Layouts.h"
 #include "forms/WindowShape.h"
 #include "platform/PathText.h"
+#include "settings/IniPalam.h"
 #include "weather/LiveDownloader.h"
 #include "weather/WeatherFile.h"
 #include "weather/WeatherRefresh.h"
@@ -44,7 +45,10 @@ fSky_Roll::fSky_Roll(platform::Services& services, ProgramState& program, std::f
       m_unloaded(std::move(unloaded)),
       m_form(services.toolkit.createForm(SkyRollLayout(), *this)) {}
 
-fSky_Roll::~fSky_Roll() = default;
+fSky_Roll::~fSky_Roll() {
+    // A draw under way must not report to a window that is gone.
+    if (DayNightOn) m_services.artist.release();
+}
 
 void fSky_Roll::Form_Load() {
     // The data folder is SKR20 beside the executable, or the shared one of
@@ -52,6 +56,7 @@ void fSky_Roll::Form_Load() {
     const platform::ProgramFiles files = m_services.files.programFiles(m_appFolder);
     const std::filesystem::path& data = files.dataFolder;
     EarthDir = data / "earth";
+    InstalledEarthDir = EarthDir;
     EarthIni = files.earthIni;
     WeatherIni = files.weatherIni;
     // A char8_t literal: a plain narrow one is not read as UTF-8 everywhere.
@@ -94,6 +99,10 @@ void fSky_Roll::Form_Load() {
     ApplySettings();
     CutToEllipse(m_services.toolkit, *m_form, m_program.WindowRegion);
     FirstActivate = true;
+    if (settings::ReadDayNight(m_services.files, EarthIni, &std::clog)) {
+        m_form->menu("mDAYNIGHT").setChecked(true);
+        StartDayNight();
+    }
 }
 
 void fSky_Roll::RemoveLeftovers() {
@@ -191,6 +200,7 @@ void fSky_Roll::Form_Unload() {
     // ends on a failure or a signal.
     if (m_cleanedUp) return;
     m_cleanedUp = true;
+    if (DayNightOn) StopDayNight();
     if (m_program.WindowRegion != 0) m_services.toolkit.deleteObject(m_program.WindowRegion);
     m_services.toolkit.shellNotifyIcon(platform::NIM_DELETE, m_program.TrayIconData);
     if (m_unloaded) m_unloaded();
@@ -223,15 +233,17 @@ void fSky_Roll::mouseMove(std::string_view control, int button, int shift, float
 void fSky_Roll::timer(std::string_view timer) {
     if (timer == "Timer1") Timer1_Timer();
     if (timer == "Timer2") Timer2_Timer();
+    if (timer == "Timer3") Timer3_Timer();
 }
 
 void fSky_Roll::menuClick(std::string_view item) {
     static constexpr std::pair<std::string_view, void (fSky_Roll::*)()> kCommands[] = {
-        {"mSETTING", &fSky_Roll::mSETTING_Click}, {"mSPACE", &fSky_Roll::mSPACE_Click},
-        {"mTENKI", &fSky_Roll::mTENKI_Click},     {"mMOON", &fSky_Roll::mMOON_Click},
-        {"mMAX", &fSky_Roll::mMAX_Click},         {"mHI", &fSky_Roll::mHI_Click},
-        {"mNOR", &fSky_Roll::mNOR_Click},         {"mLOW", &fSky_Roll::mLOW_Click},
-        {"mMIN", &fSky_Roll::mMIN_Click},         {"mEnd", &fSky_Roll::mEnd_Click},
+        {"mSETTING", &fSky_Roll::mSETTING_Click},   {"mSPACE", &fSky_Roll::mSPACE_Click},
+        {"mTENKI", &fSky_Roll::mTENKI_Click},       {"mMOON", &fSky_Roll::mMOON_Click},
+        {"mMAX", &fSky_Roll::mMAX_Click},           {"mHI", &fSky_Roll::mHI_Click},
+        {"mNOR", &fSky_Roll::mNOR_Click},           {"mLOW", &fSky_Roll::mLOW_Click},
+        {"mMIN", &fSky_Roll::mMIN_Click},           {"mEnd", &fSky_Roll::mEnd_Click},
+        {"mDAYNIGHT", &fSky_Roll::mDAYNIGHT_Click},
     };
     for (const auto& [name, handler] : kCommands)
         if (name == item) return (this->*handler)();

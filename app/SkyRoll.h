@@ -59,6 +59,10 @@ public:
     void Picture1_MouseMove(int button, int shift, float x, float y);
     float WaitSeconds(float& seconds);
 
+    // The globe by day and night, drawn afresh every ten minutes.
+    void mDAYNIGHT_Click();
+    void Timer3_Timer();
+
     // The settings dialog and the moon window.
     void mSETTING_Click();
     void mMOON_Click();
@@ -75,7 +79,10 @@ public:
     void ResetWeatherTour();
 
     // Form-level state.
-    std::filesystem::path EarthDir;
+    std::filesystem::path EarthDir;  // where the tick loads its frames from
+    std::filesystem::path InstalledEarthDir;
+    bool DayNightOn = false;
+    int DayNightRedrawMs = 10 * 60'000;  // how often the drawn frames are drawn afresh
     std::int16_t FrameNo = 0;
     std::int16_t RollCount = 0;
     std::string DispPos;
@@ -117,6 +124,10 @@ private:
     void FillTrayIconData();
     void RemoveLeftovers();
     void ShowMoon();
+    void StartDayNight();
+    void StopDayNight();
+    void DrawDayNight();
+    void DayNightDrawn(const platform::DrawnFrames& drawn);
 
     platform::Services& m_services;
     ProgramState& m_program;
@@ -135,6 +146,8 @@ private:
     bool m_refreshing = false;
     // Waits inside handlers under way; a periodic refresh waits for them to end.
     int m_nestedWaits = 0;
+    // The last draw by day and night failed (said once, until one succeeds).
+    bool m_dayNightFailed = false;
 };
 
 }  // namespace skyroll::app

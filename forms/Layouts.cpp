@@ -110,6 +110,14 @@ FormLayout makeSkyRoll() {
     timer2.enabled = false;
     f.controls.push_back(timer2);
 
+    // The globe by day and night drawn afresh; set going while the menu's
+    // day-and-night item is on.
+    ControlLayout timer3;
+    timer3.name = "Timer3";
+    timer3.kind = ControlKind::Timer;
+    timer3.enabled = false;
+    f.controls.push_back(timer3);
+
     f.menu = MenuLayout{"mMenu",
                         "メニュー",
                         false,
@@ -120,7 +128,8 @@ FormLayout makeSkyRoll() {
                                        false,
                                        true,
                                        {item("mSETTING", "初期設定"), item("mSPACE", "宇宙化"),
-                                        item("mTENKI", "天気表示", true), item("mMOON", "月表示")}},
+                                        item("mTENKI", "天気表示", true), item("mMOON", "月表示"),
+                                        item("mDAYNIGHT", "昼夜表示")}},
                             MenuLayout{"mSPEED",
                                        "SPEED",
                                        false,

@@ -4,6 +4,7 @@
 #include "platform/Desktop.h"
 #include "platform/Downloader.h"
 #include "platform/FileSystem.h"
+#include "platform/FrameArtist.h"
 #include "platform/Toolkit.h"
 #include "platform/WeatherService.h"
 
@@ -15,6 +16,7 @@ struct Services {
     Desktop& desktop;
     Downloader& downloader;    // the page sites
     WeatherService& weather;   // the live source
+    FrameArtist& artist;       // the globe frames by day and night
 };
 
 }  // namespace skyroll::platform

@@ -1,7 +1,7 @@
 #pragma once
 // The one place where a program's services are put together from the pieces
 // its build supplies: the toolkit, the files, the desktop's own wallpaper
-// service, the page downloader and the weather service. The desktop gets the
+// service, the page downloader, the weather service and the frame artist. The desktop gets the
 // keeper that records the user's wallpaper in the files' state folder, so
 // that it comes back after a crash too.
 
@@ -10,6 +10,7 @@
 
 #include "platform/Downloader.h"
 #include "platform/FileSystem.h"
+#include "platform/FrameArtist.h"
 #include "platform/Services.h"
 #include "platform/Toolkit.h"
 #include "platform/WallpaperService.h"
@@ -25,6 +26,7 @@ struct ServicePieces {
     std::function<void(const std::string&)> wallpaperLog;
     platform::Downloader& downloader;   // the page sites
     platform::WeatherService& weather;  // the live source
+    platform::FrameArtist& artist;      // the globe frames by day and night
 };
 
 // The services hold on to the pieces, which must outlive them; the keeper is

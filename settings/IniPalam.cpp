@@ -41,6 +41,21 @@ bool WriteEarthIni(platform::FileSystem& files, const std::string& dispPos, cons
     return files.writeProfileStrings(entries, iniPath);
 }
 
+bool ReadDayNight(platform::FileSystem& files, const std::filesystem::path& iniPath, std::ostream* log) {
+    const std::string value = readValue(files, "GLOBE", "DAYNIGHT", iniPath);
+    if (value.empty() || value == "0") return false;
+    if (value == "1") return true;
+    if (log)
+        *log << "skyroll: [GLOBE] DAYNIGHT=" << value << " in " << iniPath.string()
+             << " is neither 1 nor 0; the globe is shown without day and night\n";
+    return false;
+}
+
+bool WriteDayNight(platform::FileSystem& files, bool on, const std::filesystem::path& iniPath) {
+    const platform::ProfileEntry entries[] = {{"GLOBE", "DAYNIGHT", on ? "1" : "0"}};
+    return files.writeProfileStrings(entries, iniPath);
+}
+
 void ReadWeatherIni(platform::FileSystem& files, const std::string& key, std::string& weather,
                     const std::filesystem::path& iniPath) {
     const std::string value = readValue(files, "WEATHER", key, iniPath);

@@ -1,10 +1,11 @@
 #pragma once
 // INI_PALAM: the procedures over the program's two profile files, EARTH.INI
-// (place and speed of the globe) and WEATHER.INI (one weather value per city).
+// (place and speed of the globe, day and night) and WEATHER.INI (one weather value per city).
 // Text in and out is UTF-8; the files hold code page 932 and are reached
 // through the FileSystem given.
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "platform/FileSystem.h"
@@ -24,6 +25,15 @@ void ReadEarthIni(platform::FileSystem& files, std::string& dispPos, std::string
 // former content.
 bool WriteEarthIni(platform::FileSystem& files, const std::string& dispPos, const std::string& rollSpeed,
                    const std::filesystem::path& iniPath);
+
+// Whether the globe is drawn by day and night: "DAYNIGHT" of section
+// "GLOBE" is "1". Absent, empty or "0" reads as off; any other value reads as
+// off too, with one line on `log` when given.
+bool ReadDayNight(platform::FileSystem& files, const std::filesystem::path& iniPath, std::ostream* log);
+
+// Stores "DAYNIGHT" as "1" or "0" in one replacement of the file, as
+// WriteEarthIni does; false when the file cannot be written.
+bool WriteDayNight(platform::FileSystem& files, bool on, const std::filesystem::path& iniPath);
 
 // Sets weather to the value of `key` in section "WEATHER" of `iniPath`, or
 // "不明" (not known) when the file, the key or its value is missing or empty.

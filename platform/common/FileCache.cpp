@@ -7,6 +7,7 @@ namespace skyroll::platform {
 std::shared_ptr<const void> FileCache::load(const std::filesystem::path& file, const Reader& read,
                                             std::string* error) {
     const auto& key = file.native();
+    if (const auto it = m_published.find(key); it != m_published.end()) return it->second;
     const auto before = identifyFile(file);
     if (m_enabled && before) {
         const auto it = m_entries.find(key);
@@ -32,6 +33,16 @@ std::shared_ptr<const void> FileCache::load(const std::filesystem::path& file, c
     }
     m_entries.erase(key);
     return value;
+}
+
+void FileCache::publish(const std::filesystem::path& file, std::shared_ptr<const void> value) {
+    m_published[file.native()] = std::move(value);
+}
+
+void FileCache::withdraw(const std::filesystem::path& folder) {
+    std::erase_if(m_published, [&](const auto& entry) {
+        return std::filesystem::path(entry.first).parent_path() == folder;
+    });
 }
 
 void FileCache::setEnabled(bool enabled) {

@@ -46,6 +46,13 @@ public:
         return std::static_pointer_cast<const T>(load(file, read, error));
     }
 
+    // Pictures that live in memory only (drawn frames): load() gives one for
+    // its name before it looks at any file, with the cache on or off.
+    void publish(const std::filesystem::path& file, std::shared_ptr<const void> value);
+    // Forgets every published picture directly in `folder`.
+    void withdraw(const std::filesystem::path& folder);
+    std::size_t published() const { return m_published.size(); }
+
     // Off: every load reads the file (for measuring what the cache saves).
     void setEnabled(bool enabled);
     bool enabled() const { return m_enabled; }
@@ -61,6 +68,7 @@ private:
         std::shared_ptr<const void> value;
     };
     std::unordered_map<std::filesystem::path::string_type, Entry> m_entries;  // by the native name
+    std::unordered_map<std::filesystem::path::string_type, std::shared_ptr<const void>> m_published;
     std::size_t m_capacity;
     std::chrono::nanoseconds m_settle = std::chrono::seconds(2);
     bool m_enabled = true;

@@ -131,3 +131,68 @@ std::shared_ptr<const void> decodeBitmap(std::string_view bytes, std::string* er
 }
 
 }  // namespace skyroll::win32
+
+namespace skyroll::win32 {
+
+std::optional<Pixels> readPixelsFile(const std::filesystem::path& file, std::string* error) {
+    const auto failed = [error](const char* why) {
+        if (error) *error = why;
+        return std::nullopt;
+    };
+    std::string bytes;
+    switch (platform::native::readFileBounded(file, platform::kMaxPictureFileBytes, bytes)) {
+        case platform::native::ReadStatus::missing:
+            return failed("no such file");
+        case platform::native::ReadStatus::unreadable:
+            return failed("file too large or unreadable");
+        case platform::native::ReadStatus::ok:
+            break;
+    }
+    const auto header = platform::checkPicture(
+        std::span(reinterpret_cast<const unsigned char*>(bytes.data()), bytes.size()), error);
+    if (!header) return std::nullopt;
+    Stream stream{SHCreateMemStream(reinterpret_cast<const BYTE*>(bytes.data()), UINT(bytes.size()))};
+    if (!stream.stream) return failed("out of memory");
+    GdipBitmap decoded;
+    if (gp::GdipCreateBitmapFromStream(stream.stream, &decoded.bitmap) != Gdiplus::Ok || !decoded.bitmap)
+        return failed("not a readable picture");
+    UINT width = 0, height = 0;
+    gp::GdipGetImageWidth(decoded.bitmap, &width);
+    gp::GdipGetImageHeight(decoded.bitmap, &height);
+    if (int(width) != header->width || int(height) != header->height)
+        return failed("picture size not acceptable");
+    Gdiplus::GpRect rect(0, 0, INT(width), INT(height));
+    Gdiplus::BitmapData data{};
+    if (gp::GdipBitmapLockBits(decoded.bitmap, &rect, Gdiplus::ImageLockModeRead, PixelFormat32bppARGB,
+                               &data) != Gdiplus::Ok)
+        return failed("picture could not be decoded");
+    Pixels pixels;
+    pixels.width = int(width);
+    pixels.height = int(height);
+    pixels.argb.resize(std::size_t(width) * height);
+    for (UINT row = 0; row < height; ++row)
+        std::memcpy(pixels.argb.data() + std::size_t(row) * width,
+                    static_cast<const unsigned char*>(data.Scan0) + std::ptrdiff_t(row) * data.Stride,
+                    std::size_t(width) * 4);
+    gp::GdipBitmapUnlockBits(decoded.bitmap, &data);
+    return pixels;
+}
+
+std::shared_ptr<const void> bitmapFromPixels(int width, int height, const std::uint32_t* argb) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = LONG(width);
+    info.bmiHeader.biHeight = -LONG(height);  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!handle) return nullptr;
+    auto* to = static_cast<std::uint32_t*>(bits);
+    for (std::size_t i = 0, n = std::size_t(width) * std::size_t(height); i < n; ++i)
+        to[i] = argb[i] | 0xFF000000u;
+    return std::make_shared<const Bitmap>(handle, width, height, false);
+}
+
+}  // namespace skyroll::win32

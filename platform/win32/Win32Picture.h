@@ -5,10 +5,13 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace skyroll::win32 {
 
@@ -49,5 +52,17 @@ private:
 std::shared_ptr<const void> readBitmapFile(const std::filesystem::path& file, std::string* error);
 // Checks and decodes a picture held in memory (an embedded one).
 std::shared_ptr<const void> decodeBitmap(std::string_view bytes, std::string* error);
+
+// A picture's pixels as 0xAARRGGBB (straight alpha), top row first.
+struct Pixels {
+    int width = 0, height = 0;
+    std::vector<std::uint32_t> argb;
+};
+// Reads, checks and decodes a picture file into pixels; std::nullopt, with
+// the reason in `error`, on failure.
+std::optional<Pixels> readPixelsFile(const std::filesystem::path& file, std::string* error);
+// An opaque Bitmap of `width` x `height` 0xAARRGGBB pixels (the alpha is
+// ignored), shared as the picture cache holds one; null when out of memory.
+std::shared_ptr<const void> bitmapFromPixels(int width, int height, const std::uint32_t* argb);
 
 }  // namespace skyroll::win32

@@ -17,6 +17,7 @@
 #include "platform/qt/CommandLine.h"
 #include "platform/qt/FontSubstitution.h"
 #include "platform/qt/Logging.h"
+#include "platform/qt/QtFrameArtist.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/SignalPipe.h"
 #include "platform/wallpaper/WallpaperServices.h"
@@ -88,14 +89,18 @@ int main(int argc, char** argv) {
     };
     const auto downloader = skyroll::platform::makeCurlDownloader({}, waitThroughLoop);
     const auto weather = skyroll::platform::makeCurlWeatherService({}, waitThroughLoop);
+    const auto artist = skyroll::qt::makeFrameArtist(toolkit);
     skyroll::programs::AssembledServices services(
-        {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather});
+        {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather, *artist});
 
     // The globe's window is made before the event loop runs, where no
     // handler reports a failure: one that cannot be made is said here, and
     // what was set up is undone on the way out.
     try {
         skyroll::app::Program program(services.services(), appFolder);
+        // For measuring: the day-and-night frames drawn afresh more often.
+        if (const int ms = qEnvironmentVariableIntValue("SKYROLL_DAYNIGHT_REDRAW_MS"); ms > 0)
+            program.globe().DayNightRedrawMs = ms;
         // A terminating signal ends the program as "EXIT" would, from the
         // event loop; a nested loop it interrupts ends by ProgramEnded.
         skyroll::qt::SignalPipe signalPipe([&](int) { toolkit.dispatch([&] { program.endNow(); }); });

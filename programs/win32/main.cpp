@@ -14,6 +14,7 @@
 #include "platform/common/ProgramLock.h"
 #include "platform/common/ProgramText.h"
 #include "platform/win32/StopSignals.h"
+#include "platform/win32/Win32FrameArtist.h"
 #include "platform/win32/Win32Support.h"
 #include "platform/win32/Win32Toolkit.h"
 #include "platform/win32/Win32Wallpaper.h"
@@ -123,8 +124,9 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
     };
     const auto downloader = skyroll::platform::makeWinHttpDownloader({}, wait);
     const auto weather = skyroll::platform::makeWinHttpWeatherService({}, wait);
+    const auto artist = skyroll::win32::makeFrameArtist(toolkit);
     skyroll::programs::AssembledServices services(
-        {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather});
+        {toolkit, *files, *wallpaperService, wallpaperLog, *downloader, *weather, *artist});
 
     // The globe's window is made before the event loop runs, where no
     // handler reports a failure: one that cannot be made (no desktop to put

@@ -8,6 +8,7 @@
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 #include <random>
 #include <stdexcept>
 #include <string>
@@ -17,6 +18,7 @@
 #include "forms/Layouts.h"
 #include "platform/Units.h"
 #include "platform/win32/Win32Form.h"
+#include "platform/win32/Win32FrameArtist.h"
 #include "platform/win32/Win32Toolkit.h"
 // windows.h comes with the toolkit, after the platform headers.
 
@@ -384,6 +386,35 @@ TEST_F(Win32ToolkitTest, WaitingForAnObjectLetsEventsGoOn) {
     EXPECT_THROW(toolkit.waitForObject(done, 5000), platform::ProgramEnded);
     EXPECT_TRUE(toolkit.ended());
     CloseHandle(done);
+}
+
+// The frame artist: maps decoded by GDI+, frames drawn on its worker and
+// published in the picture cache, the globe's picture box loading one from
+// memory; nothing is written.
+TEST_F(Win32ToolkitTest, DrawnFramesLoadFromMemory) {
+    Win32Toolkit toolkit;
+    Recorder events;
+    auto created = toolkit.createForm(app::SkyRollLayout(), events);
+    auto& form = dynamic_cast<Win32Form&>(*created);
+    form.show();
+    const fs::path day = write("earth.jpg", bmp(128, 64, 0, 0, 255));
+    const fs::path night = write("night.jpg", bmp(128, 64, 255, 255, 0));
+    const auto artist = makeFrameArtist(toolkit);
+    std::optional<platform::DrawnFrames> drawn;
+    const std::int64_t noon = 1'790'000'000 - 1'790'000'000 % 86400 + 43200;  // the sun over longitude 0
+    ASSERT_TRUE(artist->draw(day, night, noon, [&](const platform::DrawnFrames& d) { drawn = d; }));
+    const double end = toolkit.monotonicSeconds() + 60;
+    while (!drawn && toolkit.monotonicSeconds() < end) toolkit.runUntil(toolkit.monotonicSeconds() + 0.05);
+    ASSERT_TRUE(drawn);
+    ASSERT_EQ(drawn->failure, "");
+    EXPECT_EQ(toolkit.pictures().published(), 44u);
+    EXPECT_FALSE(fs::exists(drawn->folder));
+    // Frame 23 faces longitude 0: blue day in its middle.
+    ASSERT_TRUE(form.control("Picture1").loadPicture(drawn->folder / "EarthMap_23.bmp"));
+    EXPECT_EQ(pixel(form.findControl("Picture1")->window(), 90, 91), RGB(0, 0, 255));
+    EXPECT_EQ(std::distance(fs::directory_iterator(m_folder), fs::directory_iterator()), 2);
+    artist->release();
+    EXPECT_EQ(toolkit.pictures().published(), 0u);
 }
 
 }  // namespace

@@ -22,10 +22,11 @@ Simulation::Simulation(SimulationOptions options)
       m_desktop(m_toolkit, options.userWallpaper),
       m_downloader(options.pagesFolder),
       m_weather(options.liveAnswer),
+      m_artist(m_toolkit),
       m_assembled(std::make_unique<programs::AssembledServices>(programs::ServicePieces{
           m_toolkit, m_files, m_desktop,
           [this](const std::string& message) { m_toolkit.record("desktop", "log", message); }, m_downloader,
-          m_weather})) {
+          m_weather, m_artist})) {
     if (options.observer) m_toolkit.setObserver(std::move(options.observer));
     m_program = std::make_unique<app::Program>(m_assembled->services(), options.appFolder);
 }

@@ -15,6 +15,7 @@
 #include "platform/FileSystem.h"
 #include "platform/headless/HeadlessDesktop.h"
 #include "platform/headless/HeadlessDownloader.h"
+#include "platform/headless/HeadlessFrameArtist.h"
 #include "platform/headless/HeadlessToolkit.h"
 #include "platform/headless/HeadlessWeatherService.h"
 #include "programs/AssembleServices.h"
@@ -51,6 +52,7 @@ public:
     platform::WallpaperKeeper& wallpaper() { return m_assembled->desktop(); }
     headless::HeadlessDownloader& downloader() { return m_downloader; }
     headless::HeadlessWeatherService& weatherService() { return m_weather; }
+    headless::HeadlessFrameArtist& artist() { return m_artist; }
     app::Program& program() { return *m_program; }
     app::fSky_Roll& globe() { return m_program->globe(); }
     platform::Services& services() { return m_assembled->services(); }
@@ -67,6 +69,7 @@ private:
     headless::HeadlessDesktop m_desktop;
     headless::HeadlessDownloader m_downloader;
     headless::HeadlessWeatherService m_weather;
+    headless::HeadlessFrameArtist m_artist;
     std::unique_ptr<programs::AssembledServices> m_assembled;
     std::unique_ptr<app::Program> m_program;
 };
