@@ -280,7 +280,8 @@ platform::MenuItem& Win32Form::menu(std::string_view name) {
 
 void Win32Form::popupMenu(std::string_view name) {
     m_toolkit.throwIfEnded();
-    if (m_toolkit.inputBlocked() || !m_loaded || !m_window) return;
+    // One pop-up menu at a time: the system refuses a second one anyway.
+    if (m_toolkit.inputBlocked() || m_toolkit.menuOpen() || !m_loaded || !m_window) return;
     const Win32MenuItem* item = nullptr;
     for (const auto& m : m_menus)
         if (m->name() == name) item = m.get();
