@@ -1,5 +1,6 @@
 #include "Win32MenuUser.h"
 
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -37,10 +38,12 @@ const Win32MenuItem* findItem(const Win32Form& form, std::string_view name) {
     return nullptr;
 }
 
-bool anyMenuShown(const Win32Form& form) {
-    for (const auto& m : form.menuItems())
-        if (shown(m->submenu())) return true;
-    return false;
+// How many menus of the form are on the screen: the pop-up menu and the
+// submenus open under it.
+int menusShown(const Win32Form& form) {
+    int count = 0;
+    for (const auto& m : form.menuItems()) count += shown(m->submenu()) ? 1 : 0;
+    return count;
 }
 
 // The items from the top of the tree down to `name`: each one below the
@@ -68,12 +71,15 @@ void click(POINT at) {
     send({down, up});
 }
 
-void pressEscape() {
+// Escape closes one level of a menu: pressed once for each one open.
+void pressEscape(int times) {
     INPUT down{}, up{};
     down.type = up.type = INPUT_KEYBOARD;
     down.ki.wVk = up.ki.wVk = VK_ESCAPE;
     up.ki.dwFlags = KEYEVENTF_KEYUP;
-    send({down, up});
+    std::vector<INPUT> presses;
+    for (int i = 0; i < times; ++i) presses.insert(presses.end(), {down, up});
+    send(presses);
 }
 
 void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
@@ -84,21 +90,20 @@ void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
             break;
         }
     const DWORD now = GetTickCount() | 1;
-    bool open = false;
-    for (MenuAnswer::State* waiting : g_answers) open = open || anyMenuShown(*waiting->form);
-    if (!open) {
+    int open = 0;
+    for (MenuAnswer::State* waiting : g_answers) open = std::max(open, menusShown(*waiting->form));
+    if (open == 0) {
         g_openedAt = 0;
         return;
     }
     if (g_openedAt == 0) g_openedAt = now;
     if (now - g_openedAt > 10000) {
-        // One press closes one level of the menu; the next tick sees the rest.
-        pressEscape();
+        pressEscape(open);
         return;
     }
-    if (!answer || !anyMenuShown(*answer->form) || !answer->when()) return;
+    if (!answer || menusShown(*answer->form) == 0 || !answer->when()) return;
     if (answer->item.empty()) {
-        pressEscape();
+        pressEscape(open);
         answer->given = true;
         return;
     }
