@@ -131,11 +131,12 @@ pick() {
 # tour goes on meanwhile: a click made while a city is shown takes effect
 # once the display is over, but EXIT is greyed in a menu opened during one.
 # A menu closed before it could be used (a window of ours that was just
-# shown took the activation), or one whose item could not be chosen, is
-# dismissed and opened again, three times at most.
+# shown took the activation; under load, seemingly the tray's own window), or
+# one whose item could not be chosen, is dismissed and opened again, five
+# times at most.
 choose() {
     local item=$1 try
-    for try in 1 2 3; do
+    for try in 1 2 3 4 5; do
         open_menu
         if pick 1 "$2" 3 && { (($# < 3)) || pick 2 "$3" "$4"; }; then
             skyroll_wait_log "chosen fSky_Roll $item" 5 && return 0
