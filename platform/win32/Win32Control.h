@@ -123,6 +123,9 @@ public:
     const std::string& name() const { return m_name; }
     HMENU submenu() const { return m_submenu; }
     UINT command() const { return m_command; }
+    // The menu holding the item (null for the root) and its place there.
+    HMENU parent() const { return m_parent; }
+    UINT position() const { return m_position; }
 
 private:
     std::string m_name;

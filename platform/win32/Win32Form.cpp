@@ -269,7 +269,8 @@ void Win32Form::popupMenu(std::string_view name) {
     m_toolkit.throwIfEnded();
     const Win32MenuItem* item = platform::findNamed(m_menus, name);
     if (!item || !item->submenu()) platform::throwNoSuch("submenu", name, m_name);
-    if (!takesEvents() || !m_window) return;
+    // One pop-up menu at a time: the system refuses a second one anyway.
+    if (!takesEvents() || m_toolkit.menuOpen() || !m_window) return;
 
     POINT at{};
     GetCursorPos(&at);

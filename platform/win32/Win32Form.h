@@ -56,6 +56,7 @@ public:
     HWND window() const { return m_window; }
     Win32Control* findControl(std::string_view name) const;
     const std::vector<std::unique_ptr<Win32Control>>& controls() const { return m_controls; }
+    const std::vector<std::unique_ptr<Win32MenuItem>>& menuItems() const { return m_menus; }
     double unitsPerPixelX() const;  // of the form's own scale unit
     double unitsPerPixelY() const;
     platform::ScaleUnit scale() const { return m_scale; }

@@ -141,8 +141,12 @@ void Win32Toolkit::throwIfEnded() const {
 }
 
 bool Win32Toolkit::drain() {
+    // Inside a pop-up menu's loop (a handler the menu dispatched is waiting)
+    // the mouse and the keyboard are the menu's: they stay in the queue for
+    // it, and reach it once the wait is over.
+    const UINT only = m_menuOpen ? PM_QS_POSTMESSAGE | PM_QS_PAINT | PM_QS_SENDMESSAGE : 0;
     MSG msg;
-    for (int n = 0; n < kDrainBatch && !m_ended && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE); ++n) {
+    for (int n = 0; n < kDrainBatch && !m_ended && PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE | only); ++n) {
         if (msg.message == WM_QUIT) {
             quit(int(msg.wParam));
             break;
@@ -151,6 +155,15 @@ bool Win32Toolkit::drain() {
         DispatchMessageW(&msg);
     }
     return !m_ended;
+}
+
+DWORD Win32Toolkit::sleep(DWORD count, const HANDLE* objects, DWORD ms) const {
+    // The menu's input left in the queue must not wake the wait at once:
+    // only new messages of the kinds drain() takes do.
+    if (m_menuOpen)
+        return MsgWaitForMultipleObjectsEx(
+            count, objects, ms, QS_POSTMESSAGE | QS_TIMER | QS_HOTKEY | QS_PAINT | QS_SENDMESSAGE, 0);
+    return MsgWaitForMultipleObjectsEx(count, objects, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
 }
 
 void Win32Toolkit::runNested(const std::function<bool()>& done) {
@@ -183,7 +196,7 @@ void Win32Toolkit::runUntil(double deadline) {
         const double now = monotonicSeconds();
         if (now >= deadline) break;
         const double ms = std::min(std::ceil((deadline - now) * 1000.0), 24.0 * 3600.0 * 1000.0);
-        MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(ms), QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        sleep(0, nullptr, DWORD(ms));
     }
     throwIfEnded();
 }
@@ -197,8 +210,7 @@ bool Win32Toolkit::waitForObject(HANDLE object, DWORD ms) {
         const double now = monotonicSeconds();
         if (now >= deadline) return false;
         const DWORD left = DWORD(std::ceil((deadline - now) * 1000.0));
-        if (MsgWaitForMultipleObjectsEx(1, &object, left, QS_ALLINPUT, MWMO_INPUTAVAILABLE) == WAIT_OBJECT_0)
-            return true;
+        if (sleep(1, &object, left) == WAIT_OBJECT_0) return true;
     }
     throwIfEnded();
     return false;
@@ -312,7 +324,9 @@ bool Win32Toolkit::trayCallback(platform::WindowHandle window, WPARAM wParam, LP
     const bool tray = icon && icon->callback == WM_MOUSEMOVE && WPARAM(icon->id) == wParam;
     if (!tray || !isTrayCode(lParam)) return false;
     const int code = int(lParam);
-    if (m_inputBlocked || m_ended) {
+    // While a pop-up menu is open its loop takes the icon's messages; one
+    // that a wait inside the menu let through opens no second menu either.
+    if (m_inputBlocked || m_ended || m_menuOpen) {
         trace("skyroll.tray", "ignored " + std::to_string(code));
         return true;
     }

@@ -71,8 +71,11 @@ public:
     // other threads (its transfers) and keeps answering meanwhile. Throws
     // ProgramEnded if the program ends inside.
     bool waitForObject(HANDLE object, DWORD ms);
-    // A pop-up menu is open (closed by quit() and by a fatal message).
+    // A pop-up menu is open (closed by quit() and by a fatal message); its
+    // loop keeps the mouse and the keyboard meanwhile, even from the nested
+    // loops of the handlers it dispatches.
     void setMenuOpen(bool open) { m_menuOpen = open; }
+    bool menuOpen() const { return m_menuOpen; }
 
     platform::FileCache& pictures() { return m_pictures; }
     // An embedded picture by name; null (with a warning) when it is missing.
@@ -104,6 +107,9 @@ private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     // Processes the messages waiting now; false once the program has ended.
     bool drain();
+    // Sleeps until a message drain() would take arrives, one of `objects`
+    // is signalled or `ms` milliseconds have passed.
+    DWORD sleep(DWORD count, const HANDLE* objects, DWORD ms) const;
     void stopEverything();
     void closeMessageBoxes();
 

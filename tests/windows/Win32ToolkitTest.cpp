@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -20,6 +21,7 @@
 #include "platform/win32/Win32Form.h"
 #include "platform/win32/Win32FrameArtist.h"
 #include "platform/win32/Win32Toolkit.h"
+#include "tests/windows/Win32MenuUser.h"
 // windows.h comes with the toolkit, after the platform headers.
 
 namespace skyroll::win32 {
@@ -349,6 +351,90 @@ TEST_F(Win32ToolkitTest, MessagesLetEventsGoOnAndTheFatalMessageBlocksInput) {
     EXPECT_EQ(events.timers, ticks);
     EXPECT_TRUE(events.calls.empty());
     EXPECT_FALSE(toolkit.ended()) << "the program ends itself afterwards";
+    EXPECT_TRUE(toolkit.shellNotifyIcon(platform::NIM_DELETE, tray));
+}
+
+// A city display is the globe timer's handler waiting in a nested loop; one
+// that begins while the tray menu is open runs inside the menu's own loop.
+// The menu stays the user's meanwhile: what they do in it takes effect once
+// the display is over, a press on the tray icon opens no second menu, and
+// the next menus stay open until the user chooses.
+TEST_F(Win32ToolkitTest, ADisplayInsideTheMenuLeavesTheMenusToTheUser) {
+    Win32Toolkit toolkit;
+    Recorder events;
+    auto created = toolkit.createForm(app::SkyRollLayout(), events);
+    auto& form = dynamic_cast<Win32Form&>(*created);
+    form.show();
+    platform::TrayIconData tray;
+    tray.hWnd = form.handle();
+    tray.uID = 1;
+    tray.uFlags = platform::NIF_MESSAGE;
+    tray.uCallbackMessage = WM_MOUSEMOVE;
+    ASSERT_TRUE(toolkit.shellNotifyIcon(platform::NIM_ADD, tray));
+    platform::Control& timer = form.control("Timer1");
+    int displays = 0, displaysInMenu = 0, wanted = 0;
+    bool displaying = false;
+    double busy = 0;  // the most processor time a display took
+    auto processor = [] {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        auto ticks = [](FILETIME t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+        return double(ticks(kernel) + ticks(user)) / 1e7;
+    };
+    events.onTimer = [&] {
+        if (displays == wanted) return;  // a plain frame
+        HWND menu = FindWindowW(L"#32768", nullptr);
+        displaysInMenu += menu && IsWindowVisible(menu) ? 1 : 0;
+        displaying = true;
+        timer.setEnabled(false);
+        const double before = processor();
+        toolkit.runUntil(toolkit.monotonicSeconds() + 0.5);
+        busy = std::max(busy, processor() - before);
+        timer.setEnabled(true);
+        displaying = false;
+        ++displays;
+    };
+    timer.setInterval(200);
+
+    // A choice and a dismissal while the display goes on.
+    for (const char* item : {"mEnd", ""}) {
+        ++wanted;
+        const MenuAnswer answer = answerNextMenu(form, item, [&] {
+            if (displaying) PostMessageW(form.window(), WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
+            return displaying;
+        });
+        const double start = toolkit.monotonicSeconds();
+        form.popupMenu("mMenu");
+        EXPECT_TRUE(answer.given()) << item;
+        EXPECT_EQ(displays, wanted);
+        EXPECT_LT(toolkit.monotonicSeconds() - start, 5.0) << item << ": the menu took no input";
+    }
+    EXPECT_EQ(displaysInMenu, 2);
+    EXPECT_LT(busy, 0.1) << "the input kept for the menu must not keep the wait awake";
+    toolkit.runUntil(toolkit.monotonicSeconds() + 0.1);
+    EXPECT_EQ(events.calls, std::vector<std::string>{"menu mEnd"});
+
+    // The next menu stays open until the user chooses, with the frames going
+    // on meanwhile; a greyed item cannot be chosen.
+    double openAt = 0;
+    const int frames = events.timers;
+    {
+        const MenuAnswer choose = answerNextMenu(form, "mMAX", [&] {
+            if (openAt == 0) openAt = toolkit.monotonicSeconds();
+            return toolkit.monotonicSeconds() > openAt + 0.6;
+        });
+        form.popupMenu("mMenu");
+        EXPECT_TRUE(choose.given());
+    }
+    EXPECT_GE(events.timers, frames + 2);
+    form.menu("mEnd").setEnabled(false);
+    {
+        const MenuAnswer refused = answerNextMenu(form, "mEnd", [] { return true; });
+        const MenuAnswer dismiss = answerNextMenu(form, "", [&] { return refused.given(); });
+        form.popupMenu("mMenu");
+        EXPECT_TRUE(dismiss.given());
+    }
+    EXPECT_EQ(events.calls, (std::vector<std::string>{"menu mEnd", "menu mMAX"}));
     EXPECT_TRUE(toolkit.shellNotifyIcon(platform::NIM_DELETE, tray));
 }
 

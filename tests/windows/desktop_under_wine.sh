@@ -127,20 +127,24 @@ pick() {
     xdotool mousemove $((x + width / 2)) $((y + 3 + item * row + item / 2)) sleep 0.2 click 1
 }
 # choose ITEM ROW [SUBROW SUBCOUNT]: the menu item ITEM, picked with the
-# mouse: the menus go by the pointer whatever has the keyboard focus. A menu
-# closed before it could be used (a window of ours that was just shown took
-# the activation) is opened again, three times at most.
+# mouse: the menus go by the pointer whatever has the keyboard focus. The
+# tour goes on meanwhile: a click made while a city is shown takes effect
+# once the display is over, but EXIT is greyed in a menu opened during one.
+# A menu closed before it could be used (a window of ours that was just
+# shown took the activation; under load, seemingly the tray's own window), or
+# one whose item could not be chosen, is dismissed and opened again, five
+# times at most.
 choose() {
     local item=$1 try
-    for try in 1 2 3; do
+    for try in 1 2 3 4 5; do
         open_menu
         if pick 1 "$2" 3 && { (($# < 3)) || pick 2 "$3" "$4"; }; then
-            skyroll_wait_log "chosen fSky_Roll $item" 5 || fail "$item was not chosen"
-            return 0
+            skyroll_wait_log "chosen fSky_Roll $item" 5 && return 0
         fi
+        echo "$item: not chosen from menu $try"
         keys Escape Escape
     done
-    fail "no menu stayed open to choose $item from"
+    fail "$item could not be chosen from the menu"
 }
 
 # The menu opened during São Paulo's display holds the display until it
@@ -159,10 +163,9 @@ convert "$tmp/city.png" -crop "30x28+$((824 + 74))+$((20 + 80))" +repage "$tmp/s
 differing=$(compare -metric AE "$tmp/shown.png" "$tmp/expected.png" null: 2>&1)
 [[ "$differing" == 0 ]] || fail "the rain picture is not at its place over frame 8 ($differing pixels differ)"
 
-# The slowest speed, then the tour off: no city display comes in the middle
-# of what follows (EXIT, say, is disabled during one).
+# The slowest speed; the tour stays on, so a city display may come in the
+# middle of any of what follows.
 choose mMIN 1 4 5
-choose mTENKI 0 2 4
 
 choose mMOON 0 3 4
 skyroll_wait_log 'shown fMoon' 10 || fail "the moon window did not open"
