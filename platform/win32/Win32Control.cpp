@@ -226,8 +226,8 @@ void Win32Control::stopTimer() {
 // --- Option buttons ------------------------------------------------------------
 
 bool Win32Control::value() const {
-    return m_kind == ControlKind::OptionButton && m_window &&
-           SendMessageW(m_window, BM_GETCHECK, 0, 0) == BST_CHECKED;
+    if (m_kind != ControlKind::OptionButton) return false;
+    return m_window ? SendMessageW(m_window, BM_GETCHECK, 0, 0) == BST_CHECKED : m_value;
 }
 
 void Win32Control::uncheckSiblings() {

@@ -57,6 +57,9 @@ public:
     // once the form's window is gone.
     HWND window() const { return m_window; }
     void windowDestroyed() { m_window = nullptr; }
+    // Keeps what the window holds (an option's selection) before it goes,
+    // so the control reads back as last set once its form is unloaded.
+    void keepState() { m_value = value(); }
     bool light() const;
     RECT rect() const { return m_rect; }
     UINT_PTR timerId() const { return m_timerId; }
@@ -101,9 +104,10 @@ private:
     std::string m_source;  // the picture's file name, for the trace
     unsigned m_serial = 0;
     mutable unsigned m_shownSerial = 0;  // the last picture traced as shown
-    RECT m_rect{};  // pixels in the container's client area
+    RECT m_rect{};                       // pixels in the container's client area
     UINT_PTR m_timerId = 0;
     bool m_visible = true;
+    bool m_value = false;  // an option's selection while it has no window
     bool m_enabled = true;
     bool m_ticking = false;
     int m_interval = 0;

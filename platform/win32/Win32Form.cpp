@@ -219,6 +219,7 @@ void Win32Form::unload() {
                    [this] {
                        stopTimers();
                        m_toolkit.releaseWindowRegion(m_handle);
+                       if (m_menuShown) EndMenu();  // its open menu closes with it
                        destroyWindow();
                    });
 }
@@ -228,6 +229,7 @@ void Win32Form::destroyWindow() {
     // Destroying a window that is inside its own window procedure is fine:
     // this object stays, only its window goes.
     HWND window = m_window;
+    for (auto& c : m_controls) c->keepState();
     ShowWindow(window, SW_HIDE);
     DestroyWindow(window);
     m_window = nullptr;
@@ -281,10 +283,12 @@ void Win32Form::popupMenu(std::string_view name) {
     // click after a tray menu work (as the shell's documentation advises).
     SetForegroundWindow(m_window);
     m_toolkit.setMenuOpen(true);
+    m_menuShown = true;
     const UINT command = UINT(TrackPopupMenuEx(
         item->submenu(), TPM_RETURNCMD | TPM_NONOTIFY | TPM_RIGHTBUTTON | TPM_LEFTALIGN | TPM_TOPALIGN,
         int(at.x), int(at.y), m_window, nullptr));
     m_toolkit.setMenuOpen(false);
+    m_menuShown = false;
     if (m_window) PostMessageW(m_window, WM_NULL, 0, 0);
     m_toolkit.throwIfEnded();
 

@@ -90,6 +90,7 @@ private:
     long m_leftPx = 0, m_topPx = 0;
     double m_widthTwips = 0, m_heightTwips = 0;
     platform::LoadState m_state;
+    bool m_menuShown = false;  // its pop-up menu is on the screen
 };
 
 }  // namespace skyroll::win32

@@ -105,6 +105,8 @@ void Win32Toolkit::formGone(Win32Form* form) {
     std::erase_if(m_windows, [form](const auto& entry) { return entry.second.form == form; });
 }
 
+Win32Form* Win32Toolkit::findForm(platform::WindowHandle window) const { return m_forms.find(window); }
+
 HWND Win32Toolkit::windowOf(platform::WindowHandle handle) const {
     const Win32Form* form = findForm(handle);
     return form ? form->window() : nullptr;

@@ -90,7 +90,7 @@ public:
     void windowCreated(HWND window, Win32Form* form, Win32Control* control);
     void windowGone(HWND window);
     HWND windowOf(platform::WindowHandle handle) const;
-    Win32Form* findForm(platform::WindowHandle window) const { return m_forms.find(window); }
+    Win32Form* findForm(platform::WindowHandle window) const;
     platform::WindowHandle newWindowHandle() { return m_forms.newHandle(); }
     void formCreated(Win32Form* form) { m_forms.add(form); }
     void formGone(Win32Form* form);
