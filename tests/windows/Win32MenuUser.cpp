@@ -20,6 +20,8 @@ namespace {
 std::vector<MenuAnswer::State*> g_answers;
 // When the menu on the screen was first seen; 0: none since the last answer.
 DWORD g_openedAt = 0;
+// When a greyed item was clicked; 0: none, or its menu has closed since.
+DWORD g_clickedAt = 0;
 
 // The screen rectangle of an item of a menu on the screen; false when the
 // menu is not shown.
@@ -93,7 +95,14 @@ void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
     int open = 0;
     for (MenuAnswer::State* waiting : g_answers) open = std::max(open, menusShown(*waiting->form));
     if (open == 0) {
-        g_openedAt = 0;
+        g_openedAt = g_clickedAt = 0;
+        return;
+    }
+    // A menu still open a while after a greyed item was clicked refused it,
+    // as it should: the user gives up and dismisses it.
+    if (g_clickedAt != 0 && now - g_clickedAt > 300) {
+        pressEscape(open);
+        g_clickedAt = 0;
         return;
     }
     if (g_openedAt == 0) g_openedAt = now;
@@ -114,7 +123,10 @@ void CALLBACK tick(HWND, UINT, UINT_PTR, DWORD) {
         RECT rect;
         if (!itemRect((*it)->parent(), (*it)->position(), rect)) continue;
         click(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
-        if (*it == path.back()) answer->given = true;
+        const bool greyed = (GetMenuState((*it)->parent(), (*it)->position(), MF_BYPOSITION) &
+                             (MF_GRAYED | MF_DISABLED)) != 0;
+        if (*it == path.back() || greyed) answer->given = true;
+        if (greyed) g_clickedAt = now;  // the menu should refuse it and stay open
         return;
     }
 }

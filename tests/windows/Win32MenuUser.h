@@ -30,7 +30,9 @@ private:
 
 // The next pop-up menu of `form`, once it is open and `when()` holds, gets
 // the command item named `item` chosen with the mouse (the submenus on its
-// way opened by clicks too), or is dismissed when `item` is empty. A menu
+// way opened by clicks too), or is dismissed when `item` is empty; a menu
+// still open shortly after a greyed item on the way was clicked is then
+// dismissed. A menu
 // that is still open ten seconds after it opened is dismissed, so that a
 // test never hangs on it. Answers waiting together are given in turn, the
 // next one once the one before it has been given (a refused choice, then
