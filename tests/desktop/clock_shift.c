@@ -9,19 +9,21 @@
 #include <sys/time.h>
 #include <time.h>
 
+static int (*real_clock_gettime)(clockid_t, struct timespec*);
 static long long shift_seconds;
 
-static int (*real_clock_gettime)(clockid_t, struct timespec*);
-
-__attribute__((constructor)) static void start(void) {
+// On the first call, which may come from another library's constructor
+// before this one's would run.
+static void start(void) {
+    if (real_clock_gettime) return;
     real_clock_gettime = (int (*)(clockid_t, struct timespec*))dlsym(RTLD_NEXT, "clock_gettime");
     const char* at = getenv("SKYROLL_CLOCK_AT");
     struct timespec now;
-    if (at && real_clock_gettime && real_clock_gettime(CLOCK_REALTIME, &now) == 0)
-        shift_seconds = atoll(at) - (long long)now.tv_sec;
+    if (at && real_clock_gettime(CLOCK_REALTIME, &now) == 0) shift_seconds = atoll(at) - (long long)now.tv_sec;
 }
 
 int clock_gettime(clockid_t clock, struct timespec* ts) {
+    start();
     const int status = real_clock_gettime(clock, ts);
     if (status == 0 && (clock == CLOCK_REALTIME || clock == CLOCK_REALTIME_COARSE)) ts->tv_sec += shift_seconds;
     return status;

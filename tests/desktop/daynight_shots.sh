@@ -13,7 +13,7 @@ out=${2:?usage: $0 path/to/skyroll OUTDIR UNIXSECONDS...}
 shift 2
 skyroll_require cc iconv
 mkdir -p "$out"
-DESKTOP_EARTH_INI=$'[SPEED]\r\nROLLSPEED=2\r\n[GLOBE]\r\nDAYNIGHT=1\r\n'
+DESKTOP_EARTH_INI=$'[SPEED]\r\nROLLSPEED=1\r\n[GLOBE]\r\nDAYNIGHT=1\r\n'
 export QT_SCALE_FACTOR=${QT_SCALE_FACTOR:-2}
 desktop_prepare tray
 cc -shared -fPIC -O2 -o "$SKYROLL_ENV_TMP/clock_shift.so" "$(dirname "$0")/clock_shift.c" -ldl ||
@@ -26,11 +26,12 @@ desktop_prepare_app() {
     chmod +x "$1/skyroll"
 }
 
-# Waits (60 s at most) for a log line matching $1 after those there now.
+# Waits (150 s at most: a city's turn in the tour may be far) for a log line
+# matching $1 after those there now.
 wait_next() {
     local before
     before=$(skyroll_log_count "$1")
-    skyroll_wait_until 60 bash -c "(( \$(grep -c -- '$1' '$SKYROLL_ENV_TMP/skyroll.log') > $before ))"
+    skyroll_wait_until 150 bash -c "(( \$(grep -c -- '$1' '$SKYROLL_ENV_TMP/skyroll.log') > $before ))"
 }
 
 shot() {
@@ -44,13 +45,15 @@ for moment in "$@"; do
     desktop_start_skyroll
     skyroll_wait_log 'drawn skyroll-memory:' 60 || fail "no set drawn at $stamp"
     grep 'drawn skyroll-memory:' "$SKYROLL_ENV_TMP/skyroll.log" | head -n1
+    # After the start-up refresh, which writes its own weather file.
+    skyroll_wait_globe_turns || fail "the globe does not turn"
     printf '[WEATHER]\r\n東京=SUN.gif\r\nサンパウロ=RAIN.gif\r\nシドニー=CLOUDY.gif\r\n' | iconv -f UTF-8 -t CP932 \
         >"$SKYROLL_ENV_TMP/app/SKR20/PALAM/WEATHER.INI"
-    wait_next 'shown fSky_Roll.Image1 RAIN.gif' || fail "São Paulo's weather was not shown"
+    wait_next 'shown fSky_Roll.Image1 RAIN' || fail "São Paulo's weather was not shown"
     sleep 0.3
     shot "$stamp-saopaulo"
-    wait_next 'shown fSky_Roll.Picture1 EarthMap_20@2x.bmp' && shot "$stamp-frame20"
-    wait_next 'shown fSky_Roll.Image1 SUN.gif' || fail "Tokyo's weather was not shown"
+    wait_next 'shown fSky_Roll.Picture1 EarthMap_20\(@2x\)\?\.bmp' && shot "$stamp-frame20"
+    wait_next 'shown fSky_Roll.Image1 SUN' || fail "Tokyo's weather was not shown"
     sleep 0.3
     shot "$stamp-tokyo"
     awk -v s="$QT_SCALE_FACTOR" '/VmRSS/ { printf "resident memory at scale %s after a draw: %.1f MB\n", s, $2 / 1024 }' \
