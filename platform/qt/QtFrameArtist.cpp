@@ -141,16 +141,20 @@ public:
     std::int64_t utcNow() const override { return m_artist.utcNow(); }
     bool draw(const std::filesystem::path& dayMap, const std::filesystem::path& nightMap,
               std::int64_t unixSecondsUtc, std::function<void(const platform::DrawnFrames&)> done) override {
-        // Drawn for the densest screen, as the pictures are chosen.
+        // One draw at a time, as the worker artist has it; a refused one
+        // must not change the ratio of the draw under way before its worker
+        // has read it.
+        if (m_drawing) return false;
+        // Drawn for the densest screen, as the pictures are chosen. A draw
+        // that follows a forgotten one still running is made at this ratio.
         const int ratio = m_screenRatio() >= kDenseScreenRatio ? 2 : 1;
-        // A draw asked for while one runs is refused, or follows a forgotten
-        // one, which read its ratio when it started.
         m_painter->setRatio(ratio);
         QElapsedTimer clock;
         clock.start();
-        return m_artist.draw(
+        m_drawing = m_artist.draw(
             dayMap, nightMap, unixSecondsUtc,
-            [ratio, clock, done = std::move(done)](const platform::DrawnFrames& drawn) {
+            [this, ratio, clock, done = std::move(done)](const platform::DrawnFrames& drawn) {
+                m_drawing = false;
                 if (drawn.failure.empty())
                     qCDebug(lcFrames).noquote()
                         << "drawn"
@@ -158,13 +162,18 @@ public:
                         << "ratio" << ratio << "in" << clock.elapsed() << "ms";
                 done(drawn);
             });
+        return m_drawing;
     }
-    void release() override { m_artist.release(); }
+    void release() override {
+        m_drawing = false;
+        m_artist.release();
+    }
 
 private:
     QObject m_context;  // outlives the worker, which the artist joins first
     std::function<qreal()> m_screenRatio;
-    QtPainter* m_painter;  // the worker artist's
+    QtPainter* m_painter;    // the worker artist's
+    bool m_drawing = false;  // a draw is under way whose outcome is still wanted
     platform::WorkerFrameArtist m_artist;
 };
 
