@@ -44,10 +44,9 @@ void fSky_Roll::Timer3_Timer() { DrawDayNight(); }
 
 void fSky_Roll::DrawDayNight() {
     if (!DayNightOn) return;
-    // The maps lie beside the installed frames. A draw still under way when
-    // the next is due lets that one pass.
+    // A draw still under way when the next is due lets that one pass.
     platform::FrameArtist& artist = m_services.artist;
-    artist.draw(InstalledEarthDir / "earth.jpg", InstalledEarthDir / "night.jpg", artist.utcNow(),
+    artist.draw(MapsDir / "earth.jpg", MapsDir / "night.jpg", artist.utcNow(),
                 [this](const platform::DrawnFrames& drawn) { DayNightDrawn(drawn); });
 }
 

@@ -57,6 +57,7 @@ void fSky_Roll::Form_Load() {
     const std::filesystem::path& data = files.dataFolder;
     EarthDir = data / "earth";
     InstalledEarthDir = EarthDir;
+    MapsDir = data / "maps";
     EarthIni = files.earthIni;
     WeatherIni = files.weatherIni;
     // A char8_t literal: a plain narrow one is not read as UTF-8 everywhere.

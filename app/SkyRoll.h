@@ -81,6 +81,7 @@ public:
     // Form-level state.
     std::filesystem::path EarthDir;  // where the tick loads its frames from
     std::filesystem::path InstalledEarthDir;
+    std::filesystem::path MapsDir;  // the day and night maps the frames are drawn from
     bool DayNightOn = false;
     int DayNightRedrawMs = 10 * 60'000;  // how often the drawn frames are drawn afresh
     std::int16_t FrameNo = 0;

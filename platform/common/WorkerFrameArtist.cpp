@@ -1,5 +1,6 @@
 #include "platform/common/WorkerFrameArtist.h"
 
+#include <algorithm>
 #include <chrono>
 #include <utility>
 
@@ -11,9 +12,11 @@ std::filesystem::path drawnFramesFolder(int set) {
     return std::filesystem::path("skyroll-memory:") / ("drawn-" + std::to_string(set + 1));
 }
 
-WorkerFrameArtist::WorkerFrameArtist(FileCache& pictures, std::unique_ptr<FramePainter> painter, Poster post,
-                                     Launcher launch, std::function<std::int64_t()> clock)
-    : m_pictures(pictures),
+std::string drawnFrameName(int n) { return "EarthMap_" + std::to_string(n) + ".bmp"; }
+
+WorkerFrameArtist::WorkerFrameArtist(std::vector<FileCache*> caches, std::unique_ptr<FramePainter> painter,
+                                     Poster post, Launcher launch, std::function<std::int64_t()> clock)
+    : m_caches(std::move(caches)),
       m_painter(std::move(painter)),
       m_post(std::move(post)),
       m_launch(std::move(launch)),
@@ -21,7 +24,11 @@ WorkerFrameArtist::WorkerFrameArtist(FileCache& pictures, std::unique_ptr<FrameP
 
 WorkerFrameArtist::~WorkerFrameArtist() {
     if (m_worker.joinable()) m_worker.join();
-    for (int set = 0; set < 2; ++set) m_pictures.withdraw(drawnFramesFolder(set));
+    for (int set = 0; set < 2; ++set) withdraw(set);
+}
+
+void WorkerFrameArtist::withdraw(int set) {
+    for (FileCache* cache : m_caches) cache->withdraw(drawnFramesFolder(set));
 }
 
 std::int64_t WorkerFrameArtist::utcNow() const {
@@ -55,15 +62,20 @@ void WorkerFrameArtist::start(Request request) {
     auto work = [this, generation, day = std::move(day), night = std::move(night), when,
                  self = std::weak_ptr<WorkerFrameArtist*>(m_self)] {
         std::string failure;
-        std::vector<std::shared_ptr<const void>> frames;
+        std::vector<FramePicture> pictures;
         try {
-            frames = m_painter->paint(day, night, when, failure);
+            pictures = m_painter->paint(day, night, when, failure);
         } catch (const std::exception& e) {
             failure = e.what();
         }
-        if (failure.empty() && frames.size() != kDrawnFrameCount) failure = "the drawing gave no whole turn";
-        m_post([self, generation, frames = std::move(frames), failure = std::move(failure)]() mutable {
-            if (const auto alive = self.lock()) (*alive)->finished(generation, std::move(frames), failure);
+        const auto frames = std::count_if(pictures.begin(), pictures.end(),
+                                          [](const FramePicture& p) { return p.cache == 0; });
+        const bool shelved = std::all_of(pictures.begin(), pictures.end(),
+                                         [this](const FramePicture& p) { return p.cache < m_caches.size(); });
+        if (failure.empty() && (frames != kDrawnFrameCount || !shelved))
+            failure = "the drawing gave no whole turn";
+        m_post([self, generation, pictures = std::move(pictures), failure = std::move(failure)]() mutable {
+            if (const auto alive = self.lock()) (*alive)->finished(generation, std::move(pictures), failure);
         });
     };
     if (m_launch)
@@ -72,7 +84,7 @@ void WorkerFrameArtist::start(Request request) {
         m_worker = std::thread(std::move(work));
 }
 
-void WorkerFrameArtist::finished(std::uint64_t generation, std::vector<std::shared_ptr<const void>> frames,
+void WorkerFrameArtist::finished(std::uint64_t generation, std::vector<FramePicture> pictures,
                                  const std::string& failure) {
     m_busy = false;
     if (m_worker.joinable()) m_worker.join();
@@ -95,9 +107,9 @@ void WorkerFrameArtist::finished(std::uint64_t generation, std::vector<std::shar
         outcome.failure = failure;
     } else {
         const std::filesystem::path folder = drawnFramesFolder(m_nextSet);
-        m_pictures.withdraw(folder);
-        for (std::size_t i = 0; i < frames.size(); ++i)
-            m_pictures.publish(folder / ("EarthMap_" + std::to_string(i + 1) + ".bmp"), std::move(frames[i]));
+        withdraw(m_nextSet);
+        for (FramePicture& picture : pictures)
+            m_caches[picture.cache]->publish(folder / picture.name, std::move(picture.value));
         outcome.folder = folder;
         m_nextSet = 1 - m_nextSet;
     }
@@ -108,7 +120,7 @@ void WorkerFrameArtist::release() {
     ++m_generation;
     m_current.reset();
     m_pending.reset();
-    for (int set = 0; set < 2; ++set) m_pictures.withdraw(drawnFramesFolder(set));
+    for (int set = 0; set < 2; ++set) withdraw(set);
     m_nextSet = 0;
     if (m_busy)
         m_forgetMaps = true;

@@ -1,9 +1,9 @@
 #pragma once
 // The frame artist every toolkit shares: the drawing runs on a worker thread,
-// the finished frames are published in the toolkit's picture cache under the
+// the finished frames are published in the toolkit's picture caches under the
 // folder of one of two sets, and the outcome is handed to the user-interface
-// thread. What draws and how a call reaches the user-interface thread are the
-// toolkit's.
+// thread. What draws, in which caches and under which names the frames are
+// kept, and how a call reaches the user-interface thread are the toolkit's.
 
 #include <cstdint>
 #include <filesystem>
@@ -22,20 +22,30 @@ namespace skyroll::platform {
 inline constexpr int kDrawnFrameCount = 44;
 
 // The folder of drawn set 0 or 1. It names no place on disk: its pictures
-// are found in the picture cache only.
+// are found in the picture caches only.
 std::filesystem::path drawnFramesFolder(int set);
+// "EarthMap_N.bmp": the name frame n (1..44) loads by.
+std::string drawnFrameName(int n);
+
+// A picture of a drawn set as one of the artist's caches holds it, under a
+// name within the set's folder.
+struct FramePicture {
+    std::size_t cache = 0;  // the first cache is the one the frames load from
+    std::string name;
+    std::shared_ptr<const void> value;
+};
 
 class FramePainter {
 public:
     virtual ~FramePainter() = default;
     // On the worker thread, one call at a time: the 44 frames for the moment,
-    // each as the toolkit's picture cache holds a picture; none, with the
-    // reason in `failure`, when a map is missing or damaged. The maps are
-    // decoded once and kept for the next call.
-    virtual std::vector<std::shared_ptr<const void>> paint(const std::filesystem::path& dayMap,
-                                                           const std::filesystem::path& nightMap,
-                                                           std::int64_t unixSecondsUtc,
-                                                           std::string& failure) = 0;
+    // each in the first cache under drawnFrameName(n), and whatever else the
+    // toolkit keeps beside them; none, with the reason in `failure`, when a
+    // map is missing or damaged. The maps are decoded once and kept for the
+    // next call.
+    virtual std::vector<FramePicture> paint(const std::filesystem::path& dayMap,
+                                            const std::filesystem::path& nightMap,
+                                            std::int64_t unixSecondsUtc, std::string& failure) = 0;
     // On the user-interface thread while no call runs: frees the kept maps.
     virtual void forget() = 0;
 };
@@ -47,8 +57,10 @@ public:
     using Poster = std::function<void(std::function<void()>)>;
     // Runs the drawing; null: on a thread of its own.
     using Launcher = std::function<void(std::function<void()>)>;
-    // `clock`: the seconds since 1970 UTC; null: the system's clock.
-    WorkerFrameArtist(FileCache& pictures, std::unique_ptr<FramePainter> painter, Poster post,
+    // `caches`: where the painted pictures are published, the frames
+    // themselves in the first. `clock`: the seconds since 1970 UTC; null: the
+    // system's clock.
+    WorkerFrameArtist(std::vector<FileCache*> caches, std::unique_ptr<FramePainter> painter, Poster post,
                       Launcher launch = {}, std::function<std::int64_t()> clock = {});
     ~WorkerFrameArtist() override;
     WorkerFrameArtist(const WorkerFrameArtist&) = delete;
@@ -66,10 +78,10 @@ private:
         std::function<void(const DrawnFrames&)> done;
     };
     void start(Request request);
-    void finished(std::uint64_t generation, std::vector<std::shared_ptr<const void>> frames,
-                  const std::string& failure);
+    void finished(std::uint64_t generation, std::vector<FramePicture> pictures, const std::string& failure);
+    void withdraw(int set);
 
-    FileCache& m_pictures;
+    std::vector<FileCache*> m_caches;
     std::unique_ptr<FramePainter> m_painter;
     Poster m_post;
     Launcher m_launch;

@@ -11,15 +11,18 @@ constexpr int kFrameWidth = 180, kFrameHeight = 183;
 // for every frame of a turn.
 class HeadlessPainter final : public platform::FramePainter {
 public:
-    std::vector<std::shared_ptr<const void>> paint(const std::filesystem::path& dayMap,
-                                                   const std::filesystem::path& nightMap, std::int64_t,
-                                                   std::string& failure) override {
+    std::vector<platform::FramePicture> paint(const std::filesystem::path& dayMap,
+                                              const std::filesystem::path& nightMap, std::int64_t,
+                                              std::string& failure) override {
         if (!load(dayMap, m_day, failure) || !load(nightMap, m_night, failure)) return {};
         auto frame = std::make_shared<platform::Picture>();
         frame->width = kFrameWidth;
         frame->height = kFrameHeight;
         frame->pixels.assign(std::size_t{kFrameWidth} * kFrameHeight, 0);
-        return std::vector<std::shared_ptr<const void>>(platform::kDrawnFrameCount, frame);
+        std::vector<platform::FramePicture> frames;
+        for (int n = 1; n <= platform::kDrawnFrameCount; ++n)
+            frames.push_back({0, platform::drawnFrameName(n), frame});
+        return frames;
     }
     void forget() override {
         m_day.reset();
@@ -44,7 +47,7 @@ HeadlessFrameArtist::HeadlessFrameArtist(HeadlessToolkit& toolkit, double delayS
                                          std::int64_t utcAtStart)
     : m_toolkit(toolkit),
       m_artist(
-          toolkit.pictures().files(), std::make_unique<HeadlessPainter>(),
+          {&toolkit.pictures().files()}, std::make_unique<HeadlessPainter>(),
           [&toolkit, delaySeconds](std::function<void()> call) {
               toolkit.post(toolkit.now() + delaySeconds,
                            [&toolkit, call = std::move(call)] { toolkit.dispatch(call); });

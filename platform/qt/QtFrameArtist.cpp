@@ -2,16 +2,21 @@
 
 #include "platform/qt/QtFrameArtist.h"
 
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
 #include <QImage>
 #include <QObject>
 #include <QString>
+#include <atomic>
 #include <cstring>
 #include <optional>
 #include <stdexcept>
 
-#include "platform/common/StandInDayNightArtist.h"
+#include "globe/DayNightArtist.h"
 #include "platform/common/WorkerFrameArtist.h"
 #include "platform/qt/ImageFile.h"
+#include "platform/qt/Logging.h"
 #include "platform/qt/QtToolkit.h"
 
 namespace skyroll::qt {
@@ -35,51 +40,98 @@ std::optional<globe::Image> readMap(const std::filesystem::path& file, std::stri
     return map;
 }
 
+// The caches of the toolkit's PictureCaches the frames go in, in the order
+// the worker artist is given them.
+enum Shelf : std::size_t { kPictures, kSizes, kDense };
+
+QImage screenImage(const globe::Image& drawn) {
+    // Opaque rows in the window back buffer's own format: shown by a plain copy.
+    QImage image(drawn.width, drawn.height, QImage::Format_RGB32);
+    for (int y = 0; y < drawn.height; ++y)
+        std::memcpy(image.scanLine(y), drawn.argb.data() + std::size_t(y) * std::size_t(drawn.width),
+                    std::size_t(drawn.width) * 4);
+    return image;
+}
+
+// Each pixel the mean of the square of four it covers.
+QImage halved(const QImage& dense) {
+    QImage image(dense.width() / 2, dense.height() / 2, QImage::Format_RGB32);
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* top = reinterpret_cast<const QRgb*>(dense.constScanLine(2 * y));
+        const auto* bottom = reinterpret_cast<const QRgb*>(dense.constScanLine(2 * y + 1));
+        auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < image.width(); ++x) {
+            const QRgb a = top[2 * x], b = top[2 * x + 1], c = bottom[2 * x], d = bottom[2 * x + 1];
+            const auto mean = [&](int (*channel)(QRgb)) {
+                return (channel(a) + channel(b) + channel(c) + channel(d) + 2) / 4;
+            };
+            out[x] = qRgb(mean(qRed), mean(qGreen), mean(qBlue));
+        }
+    }
+    return image;
+}
+
 class QtPainter final : public platform::FramePainter {
 public:
-    std::vector<std::shared_ptr<const void>> paint(const std::filesystem::path& dayMap,
-                                                   const std::filesystem::path& nightMap,
-                                                   std::int64_t unixSecondsUtc,
-                                                   std::string& failure) override {
-        if (!m_artist || dayMap != m_dayMap || nightMap != m_nightMap) {
+    // The ratio the next draw is made at (1 or 2); set on the user-interface
+    // thread before the draw starts.
+    void setRatio(int ratio) { m_nextRatio = ratio; }
+
+    std::vector<platform::FramePicture> paint(const std::filesystem::path& dayMap,
+                                              const std::filesystem::path& nightMap,
+                                              std::int64_t unixSecondsUtc, std::string& failure) override {
+        const int ratio = m_nextRatio;
+        if (!m_artist || dayMap != m_dayMap || nightMap != m_nightMap || ratio != m_ratio) {
             m_artist.reset();
             const auto day = readMap(dayMap, failure);
             if (!day) return {};
             const auto night = readMap(nightMap, failure);
             if (!night) return {};
             try {
-                m_artist.emplace(*day, *night, 1);
+                m_artist.emplace(*day, *night, ratio);
             } catch (const std::invalid_argument& e) {
                 failure = e.what();
                 return {};
             }
             m_dayMap = dayMap;
             m_nightMap = nightMap;
+            m_ratio = ratio;
         }
-        std::vector<std::shared_ptr<const void>> frames;
+        std::vector<platform::FramePicture> pictures;
         for (int n = 1; n <= platform::kDrawnFrameCount; ++n) {
-            const globe::Image drawn = m_artist->frame(n, unixSecondsUtc);
-            // Opaque rows in the window back buffer's own format: shown by a plain copy.
-            QImage frame(drawn.width, drawn.height, QImage::Format_RGB32);
-            for (int y = 0; y < drawn.height; ++y)
-                std::memcpy(frame.scanLine(y), drawn.argb.data() + std::size_t(y) * std::size_t(drawn.width),
-                            std::size_t(drawn.width) * 4);
-            frames.push_back(std::make_shared<const QImage>(std::move(frame)));
+            const std::string name = platform::drawnFrameName(n);
+            QImage frame = screenImage(m_artist->frame(n, unixSecondsUtc));
+            if (ratio == 2) {
+                // On a dense screen the loader shows NAME@2x when it is twice
+                // the size of NAME, which it reads for that size.
+                QImage small = halved(frame);
+                frame.setDevicePixelRatio(2);
+                pictures.push_back({kDense, denseName(std::string_view(name)),
+                                    std::make_shared<const QImage>(std::move(frame))});
+                frame = std::move(small);
+            }
+            pictures.push_back({kSizes, name, std::make_shared<const QSize>(frame.size())});
+            pictures.push_back({kPictures, name, std::make_shared<const QImage>(std::move(frame))});
         }
-        return frames;
+        return pictures;
     }
     void forget() override { m_artist.reset(); }
 
 private:
+    std::atomic<int> m_nextRatio = 1;
     std::optional<globe::DayNightArtist> m_artist;
     std::filesystem::path m_dayMap, m_nightMap;
+    int m_ratio = 0;
 };
 
 class QtFrameArtist final : public platform::FrameArtist {
 public:
-    explicit QtFrameArtist(QtToolkit& toolkit)
-        : m_artist(toolkit.pictures(), std::make_unique<QtPainter>(),
-                   [this, &toolkit](std::function<void()> call) {
+    QtFrameArtist(QtToolkit& toolkit, std::function<qreal()> screenRatio)
+        : m_screenRatio(std::move(screenRatio)),
+          m_painter(new QtPainter),
+          m_artist({&toolkit.pictureCaches().pictures, &toolkit.pictureCaches().sizes,
+                    &toolkit.pictureCaches().dense},
+                   std::unique_ptr<QtPainter>(m_painter), [this, &toolkit](std::function<void()> call) {
                        // Queued to the user-interface thread; dropped if the artist has gone.
                        QMetaObject::invokeMethod(
                            &m_context, [&toolkit, call = std::move(call)] { toolkit.dispatch(call); },
@@ -89,19 +141,48 @@ public:
     std::int64_t utcNow() const override { return m_artist.utcNow(); }
     bool draw(const std::filesystem::path& dayMap, const std::filesystem::path& nightMap,
               std::int64_t unixSecondsUtc, std::function<void(const platform::DrawnFrames&)> done) override {
-        return m_artist.draw(dayMap, nightMap, unixSecondsUtc, std::move(done));
+        // One draw at a time, as the worker artist has it; a refused one
+        // must not change the ratio of the draw under way before its worker
+        // has read it.
+        if (m_drawing) return false;
+        // Drawn for the densest screen, as the pictures are chosen. A draw
+        // that follows a forgotten one still running is made at this ratio.
+        const int ratio = m_screenRatio() >= kDenseScreenRatio ? 2 : 1;
+        m_painter->setRatio(ratio);
+        QElapsedTimer clock;
+        clock.start();
+        m_drawing = m_artist.draw(
+            dayMap, nightMap, unixSecondsUtc,
+            [this, ratio, clock, done = std::move(done)](const platform::DrawnFrames& drawn) {
+                m_drawing = false;
+                if (drawn.failure.empty())
+                    qCDebug(lcFrames).noquote()
+                        << "drawn"
+                        << QFile::decodeName(QByteArray::fromStdString(drawn.folder.generic_string()))
+                        << "ratio" << ratio << "in" << clock.elapsed() << "ms";
+                done(drawn);
+            });
+        return m_drawing;
     }
-    void release() override { m_artist.release(); }
+    void release() override {
+        m_drawing = false;
+        m_artist.release();
+    }
 
 private:
     QObject m_context;  // outlives the worker, which the artist joins first
+    std::function<qreal()> m_screenRatio;
+    QtPainter* m_painter;    // the worker artist's
+    bool m_drawing = false;  // a draw is under way whose outcome is still wanted
     platform::WorkerFrameArtist m_artist;
 };
 
 }  // namespace
 
-std::unique_ptr<platform::FrameArtist> makeFrameArtist(QtToolkit& toolkit) {
-    return std::make_unique<QtFrameArtist>(toolkit);
+std::unique_ptr<platform::FrameArtist> makeFrameArtist(QtToolkit& toolkit,
+                                                       std::function<qreal()> screenRatio) {
+    if (!screenRatio) screenRatio = [] { return qApp->devicePixelRatio(); };
+    return std::make_unique<QtFrameArtist>(toolkit, std::move(screenRatio));
 }
 
 }  // namespace skyroll::qt

@@ -7,7 +7,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "platform/common/StandInDayNightArtist.h"
+#include "globe/DayNightArtist.h"
 #include "platform/common/WorkerFrameArtist.h"
 #include "platform/win32/Win32Picture.h"
 #include "platform/win32/Win32Toolkit.h"
@@ -30,10 +30,9 @@ std::optional<globe::Image> readMap(const std::filesystem::path& file, std::stri
 
 class Win32Painter final : public platform::FramePainter {
 public:
-    std::vector<std::shared_ptr<const void>> paint(const std::filesystem::path& dayMap,
-                                                   const std::filesystem::path& nightMap,
-                                                   std::int64_t unixSecondsUtc,
-                                                   std::string& failure) override {
+    std::vector<platform::FramePicture> paint(const std::filesystem::path& dayMap,
+                                              const std::filesystem::path& nightMap,
+                                              std::int64_t unixSecondsUtc, std::string& failure) override {
         if (!m_artist || dayMap != m_dayMap || nightMap != m_nightMap) {
             m_artist.reset();
             const auto day = readMap(dayMap, failure);
@@ -49,7 +48,9 @@ public:
             m_dayMap = dayMap;
             m_nightMap = nightMap;
         }
-        std::vector<std::shared_ptr<const void>> frames;
+        // At pixel ratio 1 always: the program leaves the scaling of its
+        // windows to the system.
+        std::vector<platform::FramePicture> frames;
         for (int n = 1; n <= platform::kDrawnFrameCount; ++n) {
             const globe::Image drawn = m_artist->frame(n, unixSecondsUtc);
             auto bitmap = bitmapFromPixels(drawn.width, drawn.height, drawn.argb.data());
@@ -57,7 +58,7 @@ public:
                 failure = "out of memory";
                 return {};
             }
-            frames.push_back(std::move(bitmap));
+            frames.push_back({0, platform::drawnFrameName(n), std::move(bitmap)});
         }
         return frames;
     }
@@ -123,7 +124,7 @@ class Win32FrameArtist final : public platform::FrameArtist {
 public:
     explicit Win32FrameArtist(Win32Toolkit& toolkit)
         : m_box(toolkit),
-          m_artist(toolkit.pictures(), std::make_unique<Win32Painter>(),
+          m_artist({&toolkit.pictures()}, std::make_unique<Win32Painter>(),
                    [this](std::function<void()> call) { m_box.post(std::move(call)); }) {}
 
     std::int64_t utcNow() const override { return m_artist.utcNow(); }

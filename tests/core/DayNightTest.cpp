@@ -35,9 +35,11 @@ std::size_t count(const std::string& text, const std::string& part) {
 TEST(DayNight, DrawnSetsTakeTurnsAFailureFallsBackAndOffRestores) {
     Scenario s;
     const fs::path earth = s.app() / "SKR20" / "earth";
+    const fs::path maps = s.app() / "SKR20" / "maps";
     const std::string installed = earth.generic_string();
-    writeFile(earth / "earth.jpg", makeBmp(64, 32, 1));
-    writeFile(earth / "night.jpg", makeBmp(64, 32, 2));
+    fs::create_directories(maps);
+    writeFile(maps / "earth.jpg", makeBmp(64, 32, 1));
+    writeFile(maps / "night.jpg", makeBmp(64, 32, 2));
     s.writeEarthIni("[SPEED]\r\nROLLSPEED=2\r\n");  // 100 ms a frame
     headless::HeadlessToolkit& tk = s.toolkit();
     s.start();
@@ -73,7 +75,7 @@ TEST(DayNight, DrawnSetsTakeTurnsAFailureFallsBackAndOffRestores) {
 
     // A damaged map: the installed frames, one log line, the mark stays,
     // also after the next period's draw fails again.
-    writeFile(earth / "earth.jpg", "not a picture");
+    writeFile(maps / "earth.jpg", "not a picture");
     testing::internal::CaptureStderr();
     tk.chooseMenu("fSky_Roll", "mDAYNIGHT");
     s.sim->runFor(0);

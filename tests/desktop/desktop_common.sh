@@ -38,7 +38,7 @@ desktop_start_skyroll() {
     data="$(cd "$(dirname "$SKYROLL_BIN")" && pwd)/SKR20"
     mkdir -p "$app/SKR20/PALAM"
     cp "$SKYROLL_BIN" "$app/skyroll"
-    for folder in earth moon BACK WEATHER; do ln -sfn "$data/$folder" "$app/SKR20/$folder"; done
+    for folder in earth moon BACK WEATHER maps; do ln -sfn "$data/$folder" "$app/SKR20/$folder"; done
     # DESKTOP_EARTH_INI: further sections for EARTH.INI (CR LF lines);
     # SKYROLL_TEST_WEATHER_SITE: the page sites (default: a closed port).
     local site=${SKYROLL_TEST_WEATHER_SITE:-127.0.0.1:1}

@@ -4,10 +4,11 @@
 # copyright and documents are checked, and /usr/bin/skyroll is run under Xvfb
 # by an ordinary user with an empty home, who goes through every menu
 # command with the mouse and the keys: every speed, the moon on and off, the
-# space wallpaper on and off, the weather tour off and on, the settings
-# dialog with OK, and EXIT (status 0), with no fatal message; the weather
-# file lands in the user's cache and nothing is written under /usr. Then it
-# is removed without a trace under /usr. Needs root (it installs a package
+# space wallpaper on and off, the weather tour off and on, the globe by day
+# and night on and off, the settings dialog with OK, and EXIT (status 0),
+# with no fatal message; the weather file lands in the user's cache and
+# nothing is written under /usr. Then it is removed without a trace under
+# /usr. Needs root (it installs a package
 # and adds a user); otherwise it says so and skips.
 # Usage: package_test.sh path/to/skyroll_*.deb
 set -u
@@ -183,6 +184,22 @@ skyroll_wait_until 10 moon_pictures_since "$before" 2 ||
 choose mMOON Down Right Down Down Down Return
 moon_gone() { ! skyroll_windows_named 'Skyroll Moon'; }
 skyroll_wait_until 10 moon_gone || fail "the moon window did not go"
+
+# Day and night: a set drawn from the installed maps comes into memory and
+# the globe turns on with it (a frame that fails to load, or a map that is
+# missing, would be in the log); off, it goes. Both are kept in EARTH.INI.
+drawn_sets() { skyroll_log_count 'drawn skyroll-memory:/drawn-[12] ratio 1 '; }
+drawn_since() { (($(drawn_sets) > $1)); }
+before=$(drawn_sets)
+choose mDAYNIGHT Down Right Down Down Down Down Return
+skyroll_wait_until 60 drawn_since "$before" || fail "no set drawn by day and night"
+grep -q $'^DAYNIGHT=1\r$' "$home/.config/skyroll/EARTH.INI" || fail "DAYNIGHT=1 is not in EARTH.INI"
+before=$(frames)
+skyroll_wait_until 10 frames_since "$before" 3 || fail "the globe does not turn by day and night"
+choose mDAYNIGHT Down Right Down Down Down Down Return
+grep -q $'^DAYNIGHT=0\r$' "$home/.config/skyroll/EARTH.INI" || fail "DAYNIGHT=0 is not in EARTH.INI"
+before=$(frames)
+skyroll_wait_until 10 frames_since "$before" 3 || fail "the globe does not turn with its own frames again"
 
 # The space wallpaper on the bare X server's root, and the user's colour back.
 user_colour=$(root_pixel)
