@@ -14,6 +14,7 @@
 #include <stdexcept>
 
 #include "globe/DayNightArtist.h"
+#include "platform/common/KeptDayNightArtist.h"
 #include "platform/common/WorkerFrameArtist.h"
 #include "platform/qt/ImageFile.h"
 #include "platform/qt/Logging.h"
@@ -80,27 +81,12 @@ public:
     std::vector<platform::FramePicture> paint(const std::filesystem::path& dayMap,
                                               const std::filesystem::path& nightMap,
                                               std::int64_t unixSecondsUtc, std::string& failure) override {
-        const int ratio = m_nextRatio;
-        if (!m_artist || dayMap != m_dayMap || nightMap != m_nightMap || ratio != m_ratio) {
-            m_artist.reset();
-            const auto day = readMap(dayMap, failure);
-            if (!day) return {};
-            const auto night = readMap(nightMap, failure);
-            if (!night) return {};
-            try {
-                m_artist.emplace(*day, *night, ratio);
-            } catch (const std::invalid_argument& e) {
-                failure = e.what();
-                return {};
-            }
-            m_dayMap = dayMap;
-            m_nightMap = nightMap;
-            m_ratio = ratio;
-        }
+        const globe::DayNightArtist* artist = m_kept.get(dayMap, nightMap, m_nextRatio, failure);
+        if (!artist) return {};
         std::vector<platform::FramePicture> pictures;
         for (int n = 1; n <= platform::kDrawnFrameCount; ++n) {
             const std::string name = platform::drawnFrameName(n);
-            QImage frame = screenImage(m_artist->frame(n, unixSecondsUtc));
+            QImage frame = screenImage(artist->frame(n, unixSecondsUtc));
             if (ratio == 2) {
                 // On a dense screen the loader shows NAME@2x when it is twice
                 // the size of NAME, which it reads for that size.
@@ -115,13 +101,11 @@ public:
         }
         return pictures;
     }
-    void forget() override { m_artist.reset(); }
+    void forget() override { m_kept.forget(); }
 
 private:
     std::atomic<int> m_nextRatio = 1;
-    std::optional<globe::DayNightArtist> m_artist;
-    std::filesystem::path m_dayMap, m_nightMap;
-    int m_ratio = 0;
+    platform::KeptDayNightArtist m_kept{&readMap};
 };
 
 class QtFrameArtist final : public platform::FrameArtist {

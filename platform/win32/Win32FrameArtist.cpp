@@ -8,6 +8,7 @@
 #include <stdexcept>
 
 #include "globe/DayNightArtist.h"
+#include "platform/common/KeptDayNightArtist.h"
 #include "platform/common/WorkerFrameArtist.h"
 #include "platform/win32/Win32Picture.h"
 #include "platform/win32/Win32Toolkit.h"
@@ -33,26 +34,13 @@ public:
     std::vector<platform::FramePicture> paint(const std::filesystem::path& dayMap,
                                               const std::filesystem::path& nightMap,
                                               std::int64_t unixSecondsUtc, std::string& failure) override {
-        if (!m_artist || dayMap != m_dayMap || nightMap != m_nightMap) {
-            m_artist.reset();
-            const auto day = readMap(dayMap, failure);
-            if (!day) return {};
-            const auto night = readMap(nightMap, failure);
-            if (!night) return {};
-            try {
-                m_artist.emplace(*day, *night, 1);
-            } catch (const std::invalid_argument& e) {
-                failure = e.what();
-                return {};
-            }
-            m_dayMap = dayMap;
-            m_nightMap = nightMap;
-        }
+        const globe::DayNightArtist* artist = m_kept.get(dayMap, nightMap, 1, failure);
+        if (!artist) return {};
         // At pixel ratio 1 always: the program leaves the scaling of its
         // windows to the system.
         std::vector<platform::FramePicture> frames;
         for (int n = 1; n <= platform::kDrawnFrameCount; ++n) {
-            const globe::Image drawn = m_artist->frame(n, unixSecondsUtc);
+            const globe::Image drawn = artist->frame(n, unixSecondsUtc);
             auto bitmap = bitmapFromPixels(drawn.width, drawn.height, drawn.argb.data());
             if (!bitmap) {
                 failure = "out of memory";
@@ -62,11 +50,10 @@ public:
         }
         return frames;
     }
-    void forget() override { m_artist.reset(); }
+    void forget() override { m_kept.forget(); }
 
 private:
-    std::optional<globe::DayNightArtist> m_artist;
-    std::filesystem::path m_dayMap, m_nightMap;
+    platform::KeptDayNightArtist m_kept{&readMap};
 };
 
 // Calls handed from the worker to the user-interface thread: queued here and

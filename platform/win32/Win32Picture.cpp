@@ -13,6 +13,22 @@
 
 namespace skyroll::win32 {
 
+namespace {
+
+// A 32-bit bitmap of the screen's kind, top row first, and its pixels.
+HBITMAP topDownBitmap(int width, int height, void** bits) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = LONG(width);
+    info.bmiHeader.biHeight = -LONG(height);  // top row first
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    return CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, bits, nullptr, 0);
+}
+
+}  // namespace
+
 namespace gp = Gdiplus::DllExports;
 
 namespace {
@@ -106,15 +122,8 @@ std::shared_ptr<const void> decodeBitmap(std::string_view bytes, std::string* er
                                &data) != Gdiplus::Ok)
         return fail(error, "picture could not be decoded");
 
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = LONG(width);
-    info.bmiHeader.biHeight = -LONG(height);  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP handle = topDownBitmap(int(width), int(height), &bits);
     bool alpha = false;
     if (handle) {
         for (UINT row = 0; row < height; ++row) {
@@ -179,15 +188,8 @@ std::optional<Pixels> readPixelsFile(const std::filesystem::path& file, std::str
 }
 
 std::shared_ptr<const void> bitmapFromPixels(int width, int height, const std::uint32_t* argb) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = LONG(width);
-    info.bmiHeader.biHeight = -LONG(height);  // top row first
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP handle = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HBITMAP handle = topDownBitmap(int(width), int(height), &bits);
     if (!handle) return nullptr;
     auto* to = static_cast<std::uint32_t*>(bits);
     for (std::size_t i = 0, n = std::size_t(width) * std::size_t(height); i < n; ++i)

@@ -30,9 +30,7 @@ public:
     platform::Toolkit& toolkit() override { return m_toolkit; }
     bool virtualClock() const override { return false; }
     void runUntil(const std::function<bool()>& done, double seconds) override {
-        const double end = m_toolkit.monotonicSeconds() + seconds;
-        while (!done() && m_toolkit.monotonicSeconds() < end)
-            m_toolkit.runUntil(std::min(end, m_toolkit.monotonicSeconds() + 0.01));
+        runLoopUntil(m_toolkit, done, seconds);
     }
     void post(std::function<void()> action) override {
         every(0, [this, action] {

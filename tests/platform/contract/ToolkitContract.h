@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -50,6 +51,14 @@ public:
     // The user presses the right button on the tray icon `id` of `form`.
     virtual void pressTray(platform::Form& form, std::uint32_t id) = 0;
 };
+
+// How a desktop toolkit's driver runs its loop: until `done` holds or
+// `seconds` have passed, looking every 10 ms.
+inline void runLoopUntil(platform::Toolkit& toolkit, const std::function<bool()>& done, double seconds) {
+    const double end = toolkit.monotonicSeconds() + seconds;
+    while (!done() && toolkit.monotonicSeconds() < end)
+        toolkit.runUntil(std::min(end, toolkit.monotonicSeconds() + 0.01));
+}
 
 // Records what a form reports, with the time of each timer tick; hooks let
 // a case act inside a handler.
