@@ -11,6 +11,7 @@
 #include "platform/common/KeptDayNightArtist.h"
 #include "platform/common/WorkerFrameArtist.h"
 #include "platform/win32/Win32Picture.h"
+#include "platform/win32/Win32Support.h"
 #include "platform/win32/Win32Toolkit.h"
 
 namespace skyroll::win32 {
@@ -117,7 +118,15 @@ public:
     std::int64_t utcNow() const override { return m_artist.utcNow(); }
     bool draw(const std::filesystem::path& dayMap, const std::filesystem::path& nightMap,
               std::int64_t unixSecondsUtc, std::function<void(const platform::DrawnFrames&)> done) override {
-        return m_artist.draw(dayMap, nightMap, unixSecondsUtc, std::move(done));
+        const ULONGLONG start = GetTickCount64();
+        return m_artist.draw(dayMap, nightMap, unixSecondsUtc,
+                             [start, done = std::move(done)](const platform::DrawnFrames& drawn) {
+                                 if (drawn.failure.empty())
+                                     trace("skyroll.frames",
+                                           "drawn " + drawn.folder.generic_string() + " ratio 1 in " +
+                                               std::to_string(GetTickCount64() - start) + " ms");
+                                 done(drawn);
+                             });
     }
     void release() override { m_artist.release(); }
 

@@ -167,7 +167,16 @@ differing=$(compare -metric AE "$tmp/shown.png" "$tmp/expected.png" null: 2>&1)
 # middle of any of what follows.
 choose mMIN 1 4 5
 
-choose mMOON 0 3 4
+# Day and night: the frames drawn from the installed maps (GDI+ decodes
+# them) come into memory, the globe turns through them, and the choice is
+# kept in EARTH.INI.
+choose mDAYNIGHT 0 4 5
+skyroll_wait_log 'drawn skyroll-memory:/drawn-1 ratio 1 ' 60 || fail "no set drawn by day and night"
+grep -q 'DAYNIGHT=1' "$app/SKR20/PALAM/EARTH.INI" || fail "DAYNIGHT=1 was not written"
+choose mDAYNIGHT 0 4 5
+grep -q 'DAYNIGHT=0' "$app/SKR20/PALAM/EARTH.INI" || fail "DAYNIGHT=0 was not written"
+
+choose mMOON 0 3 5
 skyroll_wait_log 'shown fMoon' 10 || fail "the moon window did not open"
 skyroll_wait_until 5 has_window 'Skyroll Moon' || fail "no moon window"
 MOON=$(window_named 'Skyroll Moon')
@@ -175,7 +184,7 @@ geometry "$MOON"
 [[ "$X,$Y,$WIDTH,$HEIGHT" == "717,130,107,110" ]] || fail "moon at $X,$Y size ${WIDTH}x$HEIGHT"
 round "$MOON" moon
 
-choose mSETTING 0 0 4
+choose mSETTING 0 0 5
 skyroll_wait_until 10 has_window 'Skyroll 初期設定' || fail "the settings dialog did not open"
 DIALOG=$(window_named 'Skyroll 初期設定')
 round "$DIALOG" dialog
@@ -185,7 +194,7 @@ xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 30)) click 1
 skyroll_wait_log 'unload fSetting' 5 || fail "OK did not close the dialog"
 grep -q 'DISPPOS=0' "$app/SKR20/PALAM/EARTH.INI" || fail "OK did not write the settings"
 
-choose mSPACE 0 1 4
+choose mSPACE 0 1 5
 [[ "$(wallpaper)" == *'\SKR20\BACK\宇宙.bmp' ]] || fail "the wallpaper is '$(wallpaper)', not the space picture"
 
 choose mEnd 2
