@@ -81,7 +81,8 @@ public:
     std::vector<platform::FramePicture> paint(const std::filesystem::path& dayMap,
                                               const std::filesystem::path& nightMap,
                                               std::int64_t unixSecondsUtc, std::string& failure) override {
-        const globe::DayNightArtist* artist = m_kept.get(dayMap, nightMap, m_nextRatio, failure);
+        const int ratio = m_nextRatio;
+        const globe::DayNightArtist* artist = m_kept.get(dayMap, nightMap, ratio, failure);
         if (!artist) return {};
         std::vector<platform::FramePicture> pictures;
         for (int n = 1; n <= platform::kDrawnFrameCount; ++n) {
