@@ -4,18 +4,19 @@
 
 namespace skyroll::platform {
 
-const TrayIcon* TrayTable::find(WindowHandle window, std::uint32_t id) const {
-    for (const TrayIcon& icon : m_icons)
-        if (icon.window == window && icon.id == id) return &icon;
+const TrayIconData* TrayTable::find(WindowHandle window, std::uint32_t id) const {
+    for (const TrayIconData& icon : m_icons)
+        if (icon.hWnd == window && icon.uID == id) return &icon;
     return nullptr;
 }
 
 bool TrayTable::hasWindow(WindowHandle window) const {
-    return std::any_of(m_icons.begin(), m_icons.end(), [&](const TrayIcon& i) { return i.window == window; });
+    return std::any_of(m_icons.begin(), m_icons.end(),
+                       [&](const TrayIconData& i) { return i.hWnd == window; });
 }
 
 bool TrayTable::remove(WindowHandle window, std::uint32_t id) {
-    return std::erase_if(m_icons, [&](const TrayIcon& i) { return i.window == window && i.id == id; }) > 0;
+    return std::erase_if(m_icons, [&](const TrayIconData& i) { return i.hWnd == window && i.uID == id; }) > 0;
 }
 
 void throwNoSuch(std::string_view what, std::string_view name, std::string_view form) {

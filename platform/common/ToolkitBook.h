@@ -121,23 +121,17 @@ private:
     RegionHandle m_next = 0x1000;
 };
 
-// The tray icons added, by window and id.
-struct TrayIcon {
-    WindowHandle window = 0;
-    std::uint32_t id = 0;
-    std::uint32_t callback = 0;
-};
-
+// The tray icons added, by window (hWnd) and id (uID), in the order added.
 class TrayTable {
 public:
-    const TrayIcon* find(WindowHandle window, std::uint32_t id) const;
+    const TrayIconData* find(WindowHandle window, std::uint32_t id) const;
     bool hasWindow(WindowHandle window) const;
-    void add(const TrayIcon& icon) { m_icons.push_back(icon); }
+    void add(const TrayIconData& icon) { m_icons.push_back(icon); }
     bool remove(WindowHandle window, std::uint32_t id);
-    bool empty() const { return m_icons.empty(); }
+    const std::vector<TrayIconData>& all() const { return m_icons; }
 
 private:
-    std::vector<TrayIcon> m_icons;
+    std::vector<TrayIconData> m_icons;
 };
 
 // The item named `name` among `items` (anything with name()), or null.

@@ -162,11 +162,11 @@ void HeadlessToolkit::post(double at, std::function<void()> action) {
 
 void HeadlessToolkit::trayCallback(int code) {
     postAction([this, code] {
-        if (m_trayData.empty() || m_inputBlocked) {
+        if (m_trays.all().empty() || m_inputBlocked) {
             record("tray", "ignored", std::to_string(code));
             return;
         }
-        if (HeadlessForm* form = m_forms.find(m_trayData.front().hWnd)) {
+        if (HeadlessForm* form = m_forms.find(m_trays.all().front().hWnd)) {
             record("tray", "callback", std::to_string(code));
             form->events().mouseMove("", 0, 0, static_cast<float>(code), 0);
         }
@@ -268,16 +268,12 @@ bool HeadlessToolkit::shellNotifyIcon(std::uint32_t message, const platform::Tra
         record("tray", "add", describeTray(data));
         if (!m_options.trayAvailable || !m_forms.find(data.hWnd) || m_trays.find(data.hWnd, data.uID))
             return false;
-        m_trays.add({data.hWnd, data.uID, data.uCallbackMessage});
-        m_trayData.push_back(data);
+        m_trays.add(data);
         return true;
     }
     if (message == platform::NIM_DELETE) {
         record("tray", "delete", describeTray(data));
         if (!m_trays.remove(data.hWnd, data.uID)) return false;
-        std::erase_if(m_trayData, [&](const platform::TrayIconData& d) {
-            return d.hWnd == data.hWnd && d.uID == data.uID;
-        });
         return true;
     }
     record("tray", "message-" + std::to_string(message), describeTray(data));
@@ -290,8 +286,8 @@ bool HeadlessToolkit::setForegroundWindow(platform::WindowHandle window) {
 }
 
 std::optional<platform::TrayIconData> HeadlessToolkit::trayIcon() const {
-    if (m_trayData.empty()) return std::nullopt;
-    return m_trayData.front();
+    if (m_trays.all().empty()) return std::nullopt;
+    return m_trays.all().front();
 }
 
 platform::RegionHandle HeadlessToolkit::createEllipticRgn(int left, int top, int right, int bottom) {

@@ -139,7 +139,6 @@ private:
     std::function<void(const Record&)> m_observer;
     std::function<void(const std::string&)> m_failureHandler;
     platform::TrayTable m_trays;
-    std::vector<platform::TrayIconData> m_trayData;
     std::optional<std::string> m_fatalMessage;
     std::vector<std::string> m_messages;
     platform::RegionTable<std::string> m_regions;

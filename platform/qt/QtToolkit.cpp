@@ -191,7 +191,7 @@ bool QtToolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIconD
         }
         // Shown even without a tray: Qt puts it in a tray that appears later.
         icon->show();
-        m_trays.add({data.hWnd, data.uID, data.uCallbackMessage});
+        m_trays.add(data);
         m_trayIcons[{data.hWnd, data.uID}] = std::move(icon);
         const bool available = QSystemTrayIcon::isSystemTrayAvailable();
         qCDebug(lcTray).noquote() << "added" << tipText(data) << (available ? "" : "(no system tray yet)");

@@ -306,7 +306,7 @@ bool Win32Toolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIc
             trace("skyroll.tray", "add failed");
             return false;
         }
-        m_trays.add({data.hWnd, data.uID, data.uCallbackMessage});
+        m_trays.add(data);
         trace("skyroll.tray", "added " + narrow(tip));
         return true;
     }
@@ -322,8 +322,8 @@ bool Win32Toolkit::shellNotifyIcon(std::uint32_t message, const platform::TrayIc
 bool Win32Toolkit::trayCallback(platform::WindowHandle window, WPARAM wParam, LPARAM lParam) {
     // The icon's messages come as the callback message with the icon's id in
     // wParam and the mouse message in lParam.
-    const platform::TrayIcon* icon = m_trays.find(window, std::uint32_t(wParam));
-    const bool tray = icon && icon->callback == WM_MOUSEMOVE && WPARAM(icon->id) == wParam;
+    const platform::TrayIconData* icon = m_trays.find(window, std::uint32_t(wParam));
+    const bool tray = icon && icon->uCallbackMessage == WM_MOUSEMOVE && WPARAM(icon->uID) == wParam;
     if (!tray || !isTrayCode(lParam)) return false;
     const int code = int(lParam);
     // While a pop-up menu is open its loop takes the icon's messages; one

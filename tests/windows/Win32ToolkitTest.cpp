@@ -93,6 +93,13 @@ protected:
     }
     // The colour a window paints at a client point (drawn through
     // WM_PRINTCLIENT, so the test does not depend on the screen).
+    // The processor time the process has used, in seconds.
+    static double processorSeconds() {
+        FILETIME created, exited, kernel, user;
+        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
+        auto ticks = [](FILETIME t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+        return double(ticks(kernel) + ticks(user)) / 1e7;
+    }
     static COLORREF pixel(HWND window, int x, int y) {
         RECT client{};
         GetClientRect(window, &client);
@@ -140,12 +147,9 @@ TEST_F(Win32ToolkitTest, TheRealWindowsPlacesShapesPicturesMouseAndModalDialog) 
     EXPECT_NEAR(box.right, 323, 1);
 
     // Waiting with no timer due sleeps.
-    FILETIME created0, exited0, kernel0, user0, kernel1, user1;
-    GetProcessTimes(GetCurrentProcess(), &created0, &exited0, &kernel0, &user0);
+    const double before = processorSeconds();
     toolkit.runUntil(toolkit.monotonicSeconds() + 0.5);
-    GetProcessTimes(GetCurrentProcess(), &created0, &exited0, &kernel1, &user1);
-    auto ticks = [](FILETIME t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-    const double busy = double(ticks(kernel1) - ticks(kernel0) + ticks(user1) - ticks(user0)) / 1e7;
+    const double busy = processorSeconds() - before;
     EXPECT_LT(busy, 0.25) << "waiting must not burn the processor";
 
     // Pictures: BMP and GIF load; a broken file fails and keeps the old one.
@@ -200,21 +204,15 @@ TEST_F(Win32ToolkitTest, ADisplayInsideTheMenuLeavesTheMenusToTheUser) {
     int displays = 0, displaysInMenu = 0, wanted = 0;
     bool displaying = false;
     double busy = 0;  // the most processor time a display took
-    auto processor = [] {
-        FILETIME created, exited, kernel, user;
-        GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-        auto ticks = [](FILETIME t) { return (std::uint64_t(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
-        return double(ticks(kernel) + ticks(user)) / 1e7;
-    };
     events.onTimer = [&] {
         if (displays == wanted) return;  // a plain frame
         HWND menu = FindWindowW(L"#32768", nullptr);
         displaysInMenu += menu && IsWindowVisible(menu) ? 1 : 0;
         displaying = true;
         timer.setEnabled(false);
-        const double before = processor();
+        const double before = processorSeconds();
         toolkit.runUntil(toolkit.monotonicSeconds() + 0.5);
-        busy = std::max(busy, processor() - before);
+        busy = std::max(busy, processorSeconds() - before);
         timer.setEnabled(true);
         displaying = false;
         ++displays;
